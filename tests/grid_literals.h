@@ -1,0 +1,43 @@
+#pragma once
+
+#include "grid.h"
+
+#include <algorithm>
+#include <ostream>
+#include <string_view>
+
+// A grid held by value, so tests can copy, compare and print it.
+struct TestGrid {
+    Grid cells{};
+
+    int (*data())[9] { return cells; }
+    bool operator==(const TestGrid& other) const
+    {
+        return std::equal(&cells[0][0], &cells[0][0] + 81, &other.cells[0][0]);
+    }
+};
+
+// 81 characters, row-major: '1'-'9' a digit, '0' or '.' empty.
+inline TestGrid gridFrom(std::string_view text)
+{
+    TestGrid grid;
+    for (int i = 0; i < 81; ++i) {
+        const char c = text[static_cast<std::size_t>(i)];
+        grid.cells[i / 9][i % 9] = c == '.' ? 0 : c - '0';
+    }
+    return grid;
+}
+
+inline constexpr std::string_view emptyGridSolution =
+    "123456789456789123789123456214365897365897214897214365531642978642978531978531642";
+
+inline constexpr std::string_view builtInSolution =
+    "238597416694231857517864239173429685862315974945678321459182763786953142321746598";
+
+// Lets GoogleTest show a grid as its 81 cells, rows separated by '/'.
+inline void PrintTo(const TestGrid& grid, std::ostream* out)
+{
+    for (int i = 0; i < 81; ++i) {
+        *out << grid.cells[i / 9][i % 9] << (i % 9 == 8 && i != 80 ? "/" : " ");
+    }
+}
