@@ -1,0 +1,15 @@
+# Cross build for 64-bit Windows with Debian's MinGW-w64 (g++-mingw-w64-x86-64).
+# The posix flavour provides std::thread; programs link the C++ runtime statically.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(SUDOKU_MINGW_PREFIX x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${SUDOKU_MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${SUDOKU_MINGW_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER ${SUDOKU_MINGW_PREFIX}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${SUDOKU_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
