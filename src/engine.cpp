@@ -157,7 +157,54 @@ int applyNakedSingles(State& s)
     return found;
 }
 
-// Runs the band updates and naked singles until nothing changes. False on a
+// The column rules for every digit: a digit stands once in each column, so a column
+// open to it in one band only must take it there (the rest of that box in the band
+// is cleared), and a box where it is confined to one column clears that column in the
+// other bands. Returns -1 on a contradiction, else whether anything changed.
+int applyColumnRules(State& s)
+{
+    constexpr std::uint32_t stack[3] = {0x7 * columnInBand, 0x38 * columnInBand, 0x1C0 * columnInBand};
+    int changed = 0;
+    for (int digit = 0; digit < 9; ++digit) {
+        std::uint32_t* m = &s.candidates[slot(digit, 0)];
+        std::uint32_t cols[3];
+        for (int band = 0; band < 3; ++band) {
+            cols[band] = (m[band] | m[band] >> 9 | m[band] >> 18) & rowOfNine;
+        }
+        if ((cols[0] | cols[1] | cols[2]) != rowOfNine) {
+            return -1;
+        }
+        for (int band = 0; band < 3; ++band) {
+            const std::uint32_t elsewhere = cols[(band + 1) % 3] | cols[(band + 2) % 3];
+            std::uint32_t only = cols[band] & ~elsewhere;
+            std::uint32_t clearOthers = 0;
+            for (int k = 0; k < 3; ++k) {
+                const std::uint32_t inBox = cols[band] & (0x7u << (3 * k));
+                const std::uint32_t forced = only & (0x7u << (3 * k));
+                if (forced != 0) {
+                    const std::uint32_t before = m[band];
+                    m[band] &= ~(stack[k] & ~(forced * columnInBand));
+                    changed |= before != m[band];
+                }
+                if ((inBox & (inBox - 1)) == 0) {
+                    clearOthers |= inBox;
+                }
+            }
+            if (clearOthers != 0) {
+                const std::uint32_t mask = clearOthers * columnInBand;
+                for (int other = 1; other < 3; ++other) {
+                    std::uint32_t& x = m[(band + other) % 3];
+                    const std::uint32_t before = x;
+                    x &= ~mask;
+                    changed |= before != x;
+                }
+            }
+        }
+    }
+    return changed;
+}
+
+// Runs the band updates, naked singles and column rules until nothing changes. False on a
 // contradiction.
 bool propagate(State& s)
 {
@@ -184,7 +231,13 @@ bool propagate(State& s)
             return false;
         }
         if (singles == 0) {
-            return true;
+            const int columns = applyColumnRules(s);
+            if (columns < 0) {
+                return false;
+            }
+            if (columns == 0) {
+                return true;
+            }
         }
     }
 }
