@@ -1,0 +1,296 @@
+// The engine must give exactly the reference search's answer. These tests compare the
+// two on puzzles made here from a fixed seed, and check counting and clash reports.
+
+#include "builtin_puzzle.h"
+#include "engine.h"
+#include "grid_literals.h"
+#include "reference_solver.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <numeric>
+#include <random>
+#include <string>
+
+namespace {
+
+using sudoku::Cells;
+using sudoku::Status;
+
+Cells cellsFrom(std::string_view text)
+{
+    Cells cells{};
+    for (std::size_t i = 0; i < 81; ++i) {
+        cells[i] = static_cast<std::uint8_t>(text[i] == '.' ? 0 : text[i] - '0');
+    }
+    return cells;
+}
+
+std::string textOf(const Cells& cells)
+{
+    std::string text;
+    for (const auto v : cells) {
+        text += static_cast<char>('0' + v);
+    }
+    return text;
+}
+
+// What the reference answers: solved with its grid, or no solution.
+struct ReferenceAnswer {
+    bool solved;
+    std::string grid;
+};
+
+ReferenceAnswer referenceAnswer(const Cells& puzzle)
+{
+    Grid grid;
+    for (std::size_t i = 0; i < 81; ++i) {
+        grid[i / 9][i % 9] = puzzle[i];
+    }
+    const bool solved = solveSudoku(grid, 0, 0);
+    std::string text;
+    for (const auto& row : grid) {
+        for (const int v : row) {
+            text += static_cast<char>('0' + v);
+        }
+    }
+    return {solved, text};
+}
+
+void expectSameAsReference(const Cells& puzzle)
+{
+    SCOPED_TRACE("puzzle " + textOf(puzzle));
+    const ReferenceAnswer expected = referenceAnswer(puzzle);
+    const sudoku::SolveResult got = sudoku::solve(puzzle);
+    if (!expected.solved) {
+        EXPECT_EQ(got.status, Status::noSolution);
+        EXPECT_EQ(got.solutionCount, 0);
+        return;
+    }
+    ASSERT_EQ(got.status, Status::solved);
+    EXPECT_EQ(textOf(got.solution), expected.grid);
+    EXPECT_GE(got.solutionCount, 1);
+}
+
+// A valid grid made from the smallest one by the symmetries that keep a grid valid:
+// relabelling digits, swapping rows within a band, bands, columns within a stack,
+// stacks, and transposing. Deterministic for a given generator state.
+Cells randomValidGrid(std::mt19937& rng)
+{
+    auto shuffledTriple = [&rng]() {
+        std::array<int, 3> order{0, 1, 2};
+        for (int i = 2; i > 0; --i) {
+            std::swap(order[static_cast<std::size_t>(i)], order[rng() % static_cast<unsigned>(i + 1)]);
+        }
+        return order;
+    };
+    std::array<int, 10> label{};
+    std::iota(label.begin(), label.end(), 0);
+    for (int i = 9; i > 1; --i) {
+        std::swap(label[static_cast<std::size_t>(i)], label[1 + rng() % static_cast<unsigned>(i)]);
+    }
+    std::array<int, 9> rowOf{};
+    std::array<int, 9> colOf{};
+    const auto bands = shuffledTriple();
+    const auto stacks = shuffledTriple();
+    for (int b = 0; b < 3; ++b) {
+        const auto rows = shuffledTriple();
+        const auto cols = shuffledTriple();
+        for (int k = 0; k < 3; ++k) {
+            rowOf[static_cast<std::size_t>(3 * b + k)] = 3 * bands[static_cast<std::size_t>(b)] + rows[static_cast<std::size_t>(k)];
+            colOf[static_cast<std::size_t>(3 * b + k)] = 3 * stacks[static_cast<std::size_t>(b)] + cols[static_cast<std::size_t>(k)];
+        }
+    }
+    const bool transpose = (rng() & 1) != 0;
+    const Cells base = cellsFrom(emptyGridSolution);
+    Cells grid{};
+    for (int r = 0; r < 9; ++r) {
+        for (int c = 0; c < 9; ++c) {
+            const int sr = rowOf[static_cast<std::size_t>(r)];
+            const int sc = colOf[static_cast<std::size_t>(c)];
+            const int from = transpose ? sc * 9 + sr : sr * 9 + sc;
+            grid[static_cast<std::size_t>(r * 9 + c)] =
+                static_cast<std::uint8_t>(label[base[static_cast<std::size_t>(from)]]);
+        }
+    }
+    return grid;
+}
+
+// Keeps `givens` cells of the grid, chosen at random, and empties the rest.
+Cells keepGivens(Cells grid, int givens, std::mt19937& rng)
+{
+    std::array<int, 81> order{};
+    std::iota(order.begin(), order.end(), 0);
+    std::shuffle(order.begin(), order.end(), rng);
+    for (std::size_t i = static_cast<std::size_t>(givens); i < 81; ++i) {
+        grid[static_cast<std::size_t>(order[i])] = 0;
+    }
+    return grid;
+}
+
+// Dense puzzles are mostly unique, sparse ones have many solutions. The densities are
+// ones where the reference is quick: it finds a first solution fast when little is
+// given, but can take minutes near 20 givens.
+class EngineMatchesReference : public testing::TestWithParam<int> {};
+
+TEST_P(EngineMatchesReference, OnRandomPuzzles)
+{
+    const int givens = GetParam();
+    std::mt19937 rng(20261207u + static_cast<unsigned>(givens));
+    for (int n = 0; n < 100; ++n) {
+        expectSameAsReference(keepGivens(randomValidGrid(rng), givens, rng));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Givens, EngineMatchesReference, testing::Values(4, 12, 27, 34, 45, 60, 75));
+
+// One given replaced by another digit that clashes with nothing: such puzzles are
+// often unsolvable, or have other solutions than the grid they came from. Proving a
+// sparse puzzle unsolvable takes the reference long, so these are denser.
+class EngineMatchesReferenceWithAWrongGiven : public testing::TestWithParam<int> {};
+
+TEST_P(EngineMatchesReferenceWithAWrongGiven, OnRandomPuzzles)
+{
+    const int givens = GetParam();
+    std::mt19937 rng(7u * static_cast<unsigned>(givens) + 1u);
+    for (int n = 0; n < 100; ++n) {
+        Cells puzzle = keepGivens(randomValidGrid(rng), givens, rng);
+        for (int attempt = 0; attempt < 20; ++attempt) {
+            const std::size_t cell = rng() % 81;
+            if (puzzle[cell] == 0) {
+                continue;
+            }
+            Cells changed = puzzle;
+            changed[cell] = static_cast<std::uint8_t>(1 + rng() % 9);
+            if (!sudoku::findClash(changed)) {
+                puzzle = changed;
+                break;
+            }
+        }
+        expectSameAsReference(puzzle);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Givens, EngineMatchesReferenceWithAWrongGiven, testing::Values(27, 34, 45, 60, 75));
+
+TEST(Engine, MatchesReferenceOnFixedPuzzles)
+{
+    Cells builtIn{};
+    for (std::size_t i = 0; i < 81; ++i) {
+        builtIn[i] = static_cast<std::uint8_t>(builtInPuzzle[i / 9][i % 9]);
+    }
+    // Row 0 holds 1 to 8 and the 9 below (1, 8) leaves (0, 8) nothing.
+    Cells unsolvable{};
+    for (std::size_t col = 0; col < 8; ++col) {
+        unsolvable[col] = static_cast<std::uint8_t>(col + 1);
+    }
+    unsolvable[17] = 9;
+
+    for (const Cells& puzzle : {Cells{}, cellsFrom(emptyGridSolution), builtIn, unsolvable}) {
+        expectSameAsReference(puzzle);
+    }
+}
+
+// The smallest grid with the rectangle (0,0) (0,1) (3,0) (3,1) emptied: its 1s and 2s
+// can swap, so it has exactly two solutions.
+Cells twoSolutionPuzzle()
+{
+    Cells puzzle = cellsFrom(emptyGridSolution);
+    for (const std::size_t cell : {0, 1, 27, 28}) {
+        puzzle[cell] = 0;
+    }
+    return puzzle;
+}
+
+struct CountCase {
+    const char* name;
+    Cells puzzle;
+    std::uint64_t limit;
+    std::uint64_t count;
+    bool limitReached;
+    friend void PrintTo(const CountCase& c, std::ostream* out) { *out << c.name; }
+};
+
+class CountSolutions : public testing::TestWithParam<CountCase> {};
+
+TEST_P(CountSolutions, StopsAtTheLimit)
+{
+    const CountCase& c = GetParam();
+    const sudoku::CountResult got = sudoku::countSolutions(c.puzzle, c.limit);
+    EXPECT_EQ(got.count, c.count);
+    EXPECT_EQ(got.limitReached, c.limitReached);
+    EXPECT_EQ(got.status, c.count > 0 ? Status::solved : Status::noSolution);
+}
+
+Cells builtInCells()
+{
+    Cells cells{};
+    for (std::size_t i = 0; i < 81; ++i) {
+        cells[i] = static_cast<std::uint8_t>(builtInPuzzle[i / 9][i % 9]);
+    }
+    return cells;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CountSolutions,
+    testing::Values(CountCase{"EmptyGrid", Cells{}, 1000, 1000, true},
+                    CountCase{"UniquePuzzle", builtInCells(), 10, 1, false},
+                    CountCase{"UniquePuzzleAtLimitOne", builtInCells(), 1, 1, true},
+                    CountCase{"TwoSolutions", twoSolutionPuzzle(), 10, 2, false},
+                    CountCase{"TwoSolutionsAtLimitTwo", twoSolutionPuzzle(), 2, 2, true},
+                    CountCase{"NoSolution", cellsFrom("12345678.........9" + std::string(63, '.')), 5, 0,
+                              false}),
+    [](const testing::TestParamInfo<CountCase>& param) { return std::string(param.param.name); });
+
+TEST(Engine, ReportsTwoOrMoreSolutionsAndTheReferenceChoice)
+{
+    const sudoku::SolveResult got = sudoku::solve(twoSolutionPuzzle());
+    EXPECT_EQ(got.status, Status::solved);
+    EXPECT_EQ(got.solutionCount, 2);
+    EXPECT_EQ(textOf(got.solution), emptyGridSolution);
+    EXPECT_EQ(sudoku::solve(builtInCells()).solutionCount, 1);
+}
+
+struct ClashCase {
+    const char* name;
+    std::size_t firstCell;
+    std::size_t secondCell;
+    sudoku::Unit unit;
+    int index;
+};
+
+class FindClash : public testing::TestWithParam<ClashCase> {};
+
+TEST_P(FindClash, ReportsDigitUnitAndCells)
+{
+    const ClashCase& c = GetParam();
+    Cells puzzle{};
+    puzzle[40] = 1; // an unrelated given in the centre
+    puzzle[c.firstCell] = 7;
+    puzzle[c.secondCell] = 7;
+    const sudoku::SolveResult got = sudoku::solve(puzzle);
+    ASSERT_EQ(got.status, Status::invalid);
+    EXPECT_EQ(got.clash.digit, 7);
+    EXPECT_EQ(got.clash.unit, c.unit);
+    EXPECT_EQ(got.clash.index, c.index);
+    EXPECT_EQ(got.clash.first, static_cast<int>(c.firstCell));
+    EXPECT_EQ(got.clash.second, static_cast<int>(c.secondCell));
+    EXPECT_EQ(sudoku::countSolutions(puzzle, 2).status, Status::invalid);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, FindClash,
+                         testing::Values(ClashCase{"Row", 9 * 8 + 1, 9 * 8 + 7, sudoku::Unit::row, 8},
+                                         ClashCase{"Column", 5, 9 * 6 + 5, sudoku::Unit::column, 5},
+                                         ClashCase{"Box", 9 * 3 + 6, 9 * 5 + 8, sudoku::Unit::box, 5}),
+                         [](const testing::TestParamInfo<ClashCase>& param) { return std::string(param.param.name); });
+
+TEST(FindClash, AcceptsPuzzlesWithoutClash)
+{
+    EXPECT_FALSE(sudoku::findClash(Cells{}).has_value());
+    EXPECT_FALSE(sudoku::findClash(cellsFrom(emptyGridSolution)).has_value());
+}
+
+} // namespace
