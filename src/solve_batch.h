@@ -1,0 +1,47 @@
+#pragma once
+
+// A batch of records from one input, solved and turned into the text that
+// sudoku-solve writes: records for standard output, messages for standard error.
+
+#include "puzzle_reader.h"
+#include "solve_options.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sudoku {
+
+struct Tally {
+    std::uint64_t read = 0;
+    std::uint64_t solved = 0;
+    std::uint64_t noSolution = 0;
+    std::uint64_t invalid = 0;
+
+    Tally& operator+=(const Tally& other)
+    {
+        read += other.read;
+        solved += other.solved;
+        noSolution += other.noSolution;
+        invalid += other.invalid;
+        return *this;
+    }
+};
+
+struct Batch {
+    std::string source;           // the input's name, as messages and labels show it
+    std::uint64_t firstIndex = 0; // position of the first record in the whole output
+    std::vector<Record> records;
+    std::string out;
+    std::string err;
+    Tally tally;
+};
+
+// Solves every record of the batch and fills its out, err and tally.
+void solveBatch(Batch& batch, const SolveOptions& options);
+
+// How a clash of givens reads in a message, e.g.
+// "givens clash: 7 appears twice in row 9 (r9c2 and r9c8)".
+std::string describeClash(const Clash& clash);
+
+} // namespace sudoku
