@@ -41,30 +41,30 @@ const char* const cellHint = " (a cell is 1 to 9, or 0 or . for an empty cell)";
 
 bool PuzzleReader::fill()
 {
-    if (eof_) {
-        return false;
-    }
-    pos_ = 0;
-    end_ = source_.read(buffer_, sizeof buffer_, readError_);
-    if (!started_) {
-        // Gather at least three bytes so that a byte order mark is seen whole.
-        started_ = true;
-        while (end_ > 0 && end_ < 3) {
-            const std::size_t more = source_.read(buffer_ + end_, sizeof buffer_ - end_, readError_);
-            if (more == 0) {
-                break;
+    while (!eof_) {
+        pos_ = 0;
+        end_ = source_.read(buffer_, sizeof buffer_, readError_);
+        if (!started_) {
+            // Gather at least three bytes so that a byte order mark is seen whole.
+            started_ = true;
+            while (end_ > 0 && end_ < 3) {
+                const std::size_t more = source_.read(buffer_ + end_, sizeof buffer_ - end_, readError_);
+                if (more == 0) {
+                    break;
+                }
+                end_ += more;
             }
-            end_ += more;
+            if (end_ >= 3 && std::memcmp(buffer_, "\xEF\xBB\xBF", 3) == 0) {
+                pos_ = 3;
+            }
         }
-        if (end_ >= 3 && std::memcmp(buffer_, "\xEF\xBB\xBF", 3) == 0) {
-            pos_ = 3;
+        if (end_ == 0) {
+            eof_ = true;
+        } else if (pos_ < end_) {
+            return true;
         }
     }
-    if (pos_ == end_) {
-        eof_ = true;
-        return false;
-    }
-    return true;
+    return false;
 }
 
 bool PuzzleReader::readLine(Line& line)
