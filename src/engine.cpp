@@ -94,8 +94,9 @@ bool updateBand(State& s, int digit, int band)
 {
     const int i = slot(digit, band);
     std::uint32_t m = s.candidates[i];
-    const unsigned pairs = tables.boxesOfRow[m & rowOfNine] | tables.boxesOfRow[(m >> 9) & rowOfNine] << 3 |
-                           tables.boxesOfRow[m >> 18] << 6;
+    const unsigned pairs = unsigned{tables.boxesOfRow[m & rowOfNine]} |
+                           unsigned{tables.boxesOfRow[(m >> 9) & rowOfNine]} << 3 |
+                           unsigned{tables.boxesOfRow[m >> 18]} << 6;
     m &= tables.cellsOfPairs[tables.matchable[pairs]];
     if (m == 0) {
         return false;
