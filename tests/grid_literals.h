@@ -31,6 +31,10 @@ inline TestGrid gridFrom(std::string_view text)
 inline constexpr std::string_view emptyGridSolution =
     "123456789456789123789123456214365897365897214897214365531642978642978531978531642";
 
+// The built-in puzzle of `sudoku`, with . for its empty cells.
+inline constexpr std::string_view builtInPuzzleLine =
+    "2..5.74.6....31.........23.....2....86.31.....45........9...7....695...2..1..6..8";
+
 inline constexpr std::string_view builtInSolution =
     "238597416694231857517864239173429685862315974945678321459182763786953142321746598";
 

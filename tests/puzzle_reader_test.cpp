@@ -1,0 +1,160 @@
+#include "puzzle_generator.h"
+#include "puzzle_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using sudoku::Record;
+
+// Hands out its bytes a few at a time, as a pipe may.
+class TrickleSource : public sudoku::ByteSource {
+public:
+    TrickleSource(std::string data, std::size_t step) : data_(std::move(data)), step_(step) {}
+    std::size_t read(char* buffer, std::size_t size, std::string& /*error*/) override
+    {
+        const std::size_t n = std::min({size, step_, data_.size() - pos_});
+        data_.copy(buffer, n, pos_);
+        pos_ += n;
+        return n;
+    }
+
+private:
+    std::string data_;
+    std::size_t step_;
+    std::size_t pos_ = 0;
+};
+
+// A record as text: "L<line> <81 cells>" for a puzzle, "L<line> ! <error>" otherwise.
+std::vector<std::string> readAll(const std::string& input, std::size_t step = 1 << 20)
+{
+    TrickleSource source(input, step);
+    sudoku::PuzzleReader reader(source);
+    std::vector<std::string> out;
+    Record record;
+    while (reader.next(record)) {
+        out.push_back("L" + std::to_string(record.line) + " " +
+                      (record.kind == Record::Kind::puzzle ? textOf(record.cells) : "! " + record.error));
+    }
+    return out;
+}
+
+const std::string solved = std::string(builtInSolution);
+const std::string puzzle = std::string(builtInPuzzleLine);
+
+// The nine lines of `grid` as `sudoku` prints them.
+std::string asBlock(const std::string& grid)
+{
+    std::string text;
+    for (std::size_t i = 0; i < 81; ++i) {
+        text += grid[i];
+        text += ' ';
+        if (i % 9 == 8) {
+            text += '\n';
+        }
+    }
+    return text;
+}
+
+struct ReadCase {
+    const char* name;
+    std::string input;
+    std::vector<std::string> expected;
+    friend void PrintTo(const ReadCase& c, std::ostream* out) { *out << c.name; }
+};
+
+class ReadsPuzzles : public testing::TestWithParam<ReadCase> {};
+
+TEST_P(ReadsPuzzles, AsExpected)
+{
+    const ReadCase& c = GetParam();
+    EXPECT_EQ(readAll(c.input), c.expected);
+    // The same input handed out one byte at a time reads the same.
+    EXPECT_EQ(readAll(c.input, 1), c.expected);
+}
+
+const std::string puzzleCells = textOf(cellsFrom(puzzle));
+
+INSTANTIATE_TEST_SUITE_P(
+    Good, ReadsPuzzles,
+    testing::Values(
+        ReadCase{"OneLine", puzzle + "\n", {"L1 " + puzzleCells}},
+        ReadCase{"NoFinalNewline", puzzle, {"L1 " + puzzleCells}},
+        ReadCase{"CrLfAndByteOrderMark", "\xEF\xBB\xBF" + puzzle + "\r\n" + solved + "\r\n",
+                 {"L1 " + puzzleCells, "L2 " + solved}},
+        ReadCase{"CommentsBlankLinesAndBlanksAroundCells",
+                 "# puzzles\n\n  \t\n " + std::string(puzzle).insert(40, " \t ") + " \n#end\n",
+                 {"L4 " + puzzleCells}},
+        ReadCase{"BlocksAsSudokuPrintsThem", asBlock(solved) + "\n" + asBlock(puzzleCells),
+                 {"L1 " + solved, "L11 " + puzzleCells}},
+        ReadCase{"BlockThenLine", asBlock(solved) + puzzle + "\n", {"L1 " + solved, "L10 " + puzzleCells}}),
+    [](const testing::TestParamInfo<ReadCase>& param) { return std::string(param.param.name); });
+
+INSTANTIATE_TEST_SUITE_P(
+    Bad, ReadsPuzzles,
+    testing::Values(
+        ReadCase{"WrongLength", solved.substr(1) + "\n" + solved + "\n",
+                 {"L1 ! line has 80 cells; a puzzle is one line of 81 cells or nine lines of 9", "L2 " + solved}},
+        ReadCase{"BadCharacter", solved.substr(0, 10) + "x" + solved.substr(11) + "\n" + puzzle,
+                 {"L1 ! invalid character 'x' at column 11 (a cell is 1 to 9, or 0 or . for an empty cell)",
+                  "L2 " + puzzleCells}},
+        ReadCase{"NulByteAndLoneCarriageReturn", std::string("12\0", 3) + "\r4\n",
+                 {"L1 ! invalid character byte 0x00 at column 3 (a cell is 1 to 9, or 0 or . for an empty "
+                  "cell)"}},
+        ReadCase{"BlockCutShortByTheEnd", "123456789\n456789123\n",
+                 {"L1 ! block of nine lines cut short: the input ends after 2 lines"}},
+        ReadCase{"BlockCutShortByABlankLine", "123456789\n\n" + solved + "\n",
+                 {"L1 ! block of nine lines cut short: line 2 is not a row of 9 cells (after 1 row)",
+                  "L3 " + solved}},
+        ReadCase{"BlockCutShortByALine", "123456789\n456789123\n" + solved + "\n",
+                 {"L1 ! block of nine lines cut short: line 3 is not a row of 9 cells (after 2 rows)",
+                  "L3 " + solved}},
+        ReadCase{"OneBadCharacterSpoilsOnlyItsBlock", asBlock(std::string(solved).replace(40, 1, "?")) + puzzle,
+                 {"L1 ! invalid character '?' at line 5, column 9 (a cell is 1 to 9, or 0 or . for an empty "
+                  "cell)",
+                  "L10 " + puzzleCells}}),
+    [](const testing::TestParamInfo<ReadCase>& param) { return std::string(param.param.name); });
+
+// A line of any length is counted, not stored.
+TEST(PuzzleReader, CountsAVeryLongLineWithoutKeepingIt)
+{
+    const std::string longLine(50'000'000, '1');
+    const auto records = readAll(longLine + "\n" + solved);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0], "L1 ! line has 50000000 cells; a puzzle is one line of 81 cells or nine lines of 9");
+    EXPECT_EQ(records[1], "L2 " + solved);
+}
+
+class FailingSource : public sudoku::ByteSource {
+public:
+    std::size_t read(char* buffer, std::size_t size, std::string& error) override
+    {
+        if (calls_++ == 0) {
+            const std::string first = solved + "\n12";
+            first.copy(buffer, std::min(size, first.size()));
+            return std::min(size, first.size());
+        }
+        error = "Input/output error";
+        return 0;
+    }
+
+private:
+    int calls_ = 0;
+};
+
+TEST(PuzzleReader, StopsWithTheErrorWhenReadingFails)
+{
+    FailingSource source;
+    sudoku::PuzzleReader reader(source);
+    Record record;
+    ASSERT_TRUE(reader.next(record));
+    EXPECT_EQ(textOf(record.cells), solved);
+    EXPECT_FALSE(reader.next(record));
+    EXPECT_EQ(reader.readError(), "Input/output error");
+}
+
+} // namespace

@@ -1,0 +1,199 @@
+// End-to-end tests of sudoku-solve: the built program on inputs written here.
+
+#include "grid_literals.h"
+#include "puzzle_generator.h"
+#include "run_command.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+namespace {
+
+const std::string solveExe = SUDOKU_SOLVE_EXE;
+const std::string sudokuExe = SUDOKU_EXE;
+
+const std::string puzzle = std::string(builtInPuzzleLine);
+const std::string solution = std::string(builtInSolution);
+const std::string unsolvable = "12345678.........9" + std::string(63, '.');
+const std::string clashing = "..7....7." + std::string(72, '.');
+// The smallest grid with a swappable rectangle emptied: two solutions.
+const std::string twoSolutions = [] {
+    std::string text(emptyGridSolution);
+    for (const std::size_t cell : {0, 1, 27, 28}) {
+        text[cell] = '.';
+    }
+    return text;
+}();
+
+std::string asGrid(const std::string& cells)
+{
+    std::string text;
+    for (std::size_t i = 0; i < 81; ++i) {
+        text += cells[i];
+        text += i % 9 == 8 ? " \n" : " ";
+    }
+    return text;
+}
+
+class SudokuSolve : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir_ = std::filesystem::temp_directory_path() /
+               ("sudoku-solve-test-" + std::to_string(::getpid()) + "-" +
+                testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(dir_);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+
+    // Writes a file in the test's own folder and returns its path.
+    std::string file(const std::string& name, const std::string& content)
+    {
+        const auto path = dir_ / name;
+        std::ofstream(path, std::ios::binary) << content;
+        return path.string();
+    }
+
+    CommandResult solve(const std::string& arguments) { return runCommand("cd " + dir_.string() + " && " + solveExe + " " + arguments); }
+
+    std::filesystem::path dir_;
+};
+
+TEST_F(SudokuSolve, SolvesGoodPuzzlesAroundBadOnesAndReportsEachProblem)
+{
+    file("mixed.txt", "# a comment\n" + puzzle + "\n" + puzzle.substr(0, 30) + "x" + puzzle.substr(31) + "\n" +
+                          clashing + "\n" + unsolvable + "\n" + twoSolutions + "\r\n" + "123\n\n" +
+                          asGrid(solution) + "123456789\n");
+    const CommandResult run = solve("mixed.txt");
+    EXPECT_EQ(run.out, solution + "\ninvalid puzzle\ninvalid puzzle\nno solution  exists \n" +
+                           std::string(emptyGridSolution) + "\ninvalid puzzle\n" + solution +
+                           "\ninvalid puzzle\n");
+    EXPECT_EQ(run.err,
+              "sudoku-solve: mixed.txt:3: invalid character 'x' at column 31 (a cell is 1 to 9, or 0 or . for an "
+              "empty cell)\n"
+              "sudoku-solve: mixed.txt:4: givens clash: 7 appears twice in row 1 (r1c3 and r1c8)\n"
+              "sudoku-solve: mixed.txt:7: line has 3 cells; a puzzle is one line of 81 cells or nine lines of 9\n"
+              "sudoku-solve: mixed.txt:18: block of nine lines cut short: the input ends after 1 line\n");
+    EXPECT_EQ(run.status, 1);
+}
+
+TEST_F(SudokuSolve, GridOutputIsWhatSudokuPrints)
+{
+    file("two.txt", puzzle + "\n" + twoSolutions + "\n");
+    const CommandResult run = solve("--grid two.txt");
+    EXPECT_EQ(run.out, asGrid(solution) + "\n" + asGrid(std::string(emptyGridSolution)));
+    EXPECT_EQ(run.status, 0);
+
+    // What sudoku prints reads back in and comes out the same.
+    const CommandResult roundTrip = runCommand(sudokuExe + " | " + solveExe + " --grid");
+    EXPECT_EQ(roundTrip.out, asGrid(solution));
+    EXPECT_EQ(roundTrip.err, "");
+}
+
+TEST_F(SudokuSolve, CountsSolutionsUpToTheLimit)
+{
+    file("counts.txt", unsolvable + "\n" + puzzle + "\n" + twoSolutions + "\n" + std::string(81, '0') + "\n");
+    EXPECT_EQ(solve("--count counts.txt").out, "0\n1\n2+\n2+\n");
+    EXPECT_EQ(solve("--count --limit 5 counts.txt").out, "0\n1\n2\n5+\n");
+    EXPECT_EQ(solve("--count --limit=1 counts.txt").out, "0\n1+\n1+\n1+\n");
+}
+
+TEST_F(SudokuSolve, LabelsNameFileAndLineAndStandardInput)
+{
+    file("a.txt", "\n" + puzzle + "\n");
+    const CommandResult run = runCommand("cd " + dir_.string() + " && echo " + unsolvable + " | " + solveExe +
+                                         " --label a.txt - && " + solveExe + " --label --grid a.txt");
+    EXPECT_EQ(run.out, "a.txt:2: " + solution + "\n<stdin>:1: no solution  exists \na.txt:2:\n" + asGrid(solution));
+    EXPECT_EQ(run.status, 0);
+}
+
+TEST_F(SudokuSolve, ThreadCountDoesNotChangeTheOutput)
+{
+    std::mt19937 rng(99);
+    std::string input;
+    for (int n = 0; n < 3000; ++n) {
+        input += textOf(keepGivens(randomValidGrid(rng), 24 + n % 30, rng)) + "\n";
+        if (n % 500 == 7) {
+            input += clashing + "\n";
+        }
+    }
+    file("many.txt", input);
+    const CommandResult one = solve("--threads 1 many.txt many.txt");
+    EXPECT_EQ(one.status, 1);
+    for (const char* threads : {"2", "3", "8"}) {
+        const CommandResult more = solve(std::string("--threads ") + threads + " many.txt many.txt");
+        EXPECT_EQ(more.out, one.out) << threads << " threads";
+        EXPECT_EQ(more.err, one.err) << threads << " threads";
+    }
+}
+
+TEST_F(SudokuSolve, UnreadableInputIsReportedAndTheRestStillSolved)
+{
+    file("good.txt", puzzle + "\n");
+    std::filesystem::create_directory(dir_ / "folder");
+    const CommandResult run = solve("missing.txt folder good.txt");
+    EXPECT_EQ(run.out, solution + "\n");
+    EXPECT_EQ(run.err, "sudoku-solve: missing.txt: cannot open: No such file or directory\n"
+                       "sudoku-solve: folder: read error: Is a directory\n");
+    EXPECT_EQ(run.status, 1);
+}
+
+TEST_F(SudokuSolve, OutputThatCannotBeWrittenFailsTheRun)
+{
+    file("good.txt", puzzle + "\n");
+    const CommandResult run = solve("good.txt >/dev/full");
+    EXPECT_EQ(run.err, "sudoku-solve: cannot write standard output: No space left on device\n");
+    EXPECT_EQ(run.status, 1);
+}
+
+TEST_F(SudokuSolve, StatsSummariseTheRunOnStandardError)
+{
+    file("stats.txt", puzzle + "\n" + unsolvable + "\n" + clashing + "\n");
+    const CommandResult run = solve("--stats stats.txt");
+    EXPECT_TRUE(testing::internal::RE::PartialMatch(
+        run.err, testing::internal::RE("sudoku-solve: 3 puzzles read: 1 solved, 1 without solution, 1 invalid; "
+                                       "[0-9.]+ s, [0-9]+ puzzles per second\n$")))
+        << run.err;
+}
+
+struct UsageCase {
+    const char* arguments;
+    const char* message;
+};
+
+class SudokuSolveUsage : public testing::TestWithParam<UsageCase> {};
+
+TEST_P(SudokuSolveUsage, IsAnErrorWithStatusTwo)
+{
+    const CommandResult run = runCommand(solveExe + " " + GetParam().arguments + " </dev/null");
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, std::string("sudoku-solve: ") + GetParam().message +
+                           "\nTry 'sudoku-solve --help' for more information.\n");
+    EXPECT_EQ(run.status, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SudokuSolveUsage,
+    testing::Values(UsageCase{"--fast", "unknown option '--fast'"},
+                    UsageCase{"--threads", "option '--threads' needs a value"},
+                    UsageCase{"--threads 0", "invalid thread count '0' (a whole number from 1 to 1024)"},
+                    UsageCase{"--count --limit x", "invalid limit 'x' (a whole number of at least 1)"},
+                    UsageCase{"--limit 3", "option '--limit' goes with '--count'"},
+                    UsageCase{"--grid --count", "options '--grid' and '--count' cannot be used together"},
+                    UsageCase{"--stats=yes", "option '--stats' takes no value"}));
+
+TEST(SudokuSolveInfo, HelpAndVersionGoToStandardOutput)
+{
+    const CommandResult help = runCommand(solveExe + " --help");
+    EXPECT_EQ(help.out.rfind("Usage: sudoku-solve [OPTION]... [FILE]...\n", 0), 0u);
+    EXPECT_EQ(help.status, 0);
+    const CommandResult version = runCommand(solveExe + " --version");
+    EXPECT_TRUE(testing::internal::RE::FullMatch(version.out, testing::internal::RE("sudoku-solve [0-9.]+\n")));
+    EXPECT_EQ(version.status, 0);
+}
+
+} // namespace
