@@ -149,21 +149,31 @@ bool PuzzleReader::next(Record& record)
         return true;
     }
 
-    // A block: this line and the eight after it, each of nine cells.
+    // A block: this line and the eight after it, each of nine cells. A character that
+    // is not a cell is the most telling problem, so it is reported before a short block.
+    const auto badCharInBlock = [&line] {
+        return "invalid character " + describeByte(line.badChar) + " at line " + std::to_string(line.number) +
+               ", column " + std::to_string(line.badColumn) + cellHint;
+    };
     std::copy(line.values, line.values + 9, record.cells.begin());
     for (int row = 1; row < 9; ++row) {
         Line next;
-        if (!readLine(next)) {
-            record.error = "block of nine lines cut short: the input ends after " + std::to_string(row) +
-                           (row == 1 ? " line" : " lines");
-            return true;
-        }
-        if (next.cells != 9 || next.comment) {
-            record.error = "block of nine lines cut short: line " + std::to_string(next.number) +
-                           " is not a row of 9 cells (after " + std::to_string(row) +
-                           (row == 1 ? " row)" : " rows)");
-            pending_ = next;
-            hasPending_ = true;
+        const bool more = readLine(next);
+        if (!more || next.cells != 9 || next.comment) {
+            if (line.hasBadChar) {
+                record.error = badCharInBlock();
+            } else if (!more) {
+                record.error = "block of nine lines cut short: the input ends after " + std::to_string(row) +
+                               (row == 1 ? " line" : " lines");
+            } else {
+                record.error = "block of nine lines cut short: line " + std::to_string(next.number) +
+                               " is not a row of 9 cells (after " + std::to_string(row) +
+                               (row == 1 ? " row)" : " rows)");
+            }
+            if (more) {
+                pending_ = next;
+                hasPending_ = true;
+            }
             return true;
         }
         if (next.hasBadChar && !line.hasBadChar) {
@@ -175,8 +185,7 @@ bool PuzzleReader::next(Record& record)
         std::copy(next.values, next.values + 9, record.cells.begin() + 9 * row);
     }
     if (line.hasBadChar) {
-        record.error = "invalid character " + describeByte(line.badChar) + " at line " +
-                       std::to_string(line.number) + ", column " + std::to_string(line.badColumn) + cellHint;
+        record.error = badCharInBlock();
         return true;
     }
     record.kind = Record::Kind::puzzle;

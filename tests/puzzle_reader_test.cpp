@@ -113,6 +113,10 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"BlockCutShortByALine", "123456789\n456789123\n" + solved + "\n",
                  {"L1 ! block of nine lines cut short: line 3 is not a row of 9 cells (after 2 rows)",
                   "L3 " + solved}},
+        ReadCase{"BadCharacterTellsMoreThanAShortBlock", "12345678x\n" + solved,
+                 {"L1 ! invalid character 'x' at line 1, column 9 (a cell is 1 to 9, or 0 or . for an empty "
+                  "cell)",
+                  "L2 " + solved}},
         ReadCase{"OneBadCharacterSpoilsOnlyItsBlock", asBlock(std::string(solved).replace(40, 1, "?")) + puzzle,
                  {"L1 ! invalid character '?' at line 5, column 9 (a cell is 1 to 9, or 0 or . for an empty "
                   "cell)",
