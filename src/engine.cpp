@@ -401,50 +401,55 @@ std::optional<Clash> findClash(const Cells& puzzle)
     return std::nullopt;
 }
 
+namespace {
+
+// A search from the givens: their clash, or the solutions counted up to a limit and
+// the state after the givens' propagation, for a second search to start from.
+struct GivenSearch {
+    Status status = Status::noSolution;
+    Clash clash{};
+    State start{};
+    Counter counter;
+};
+
+GivenSearch countFromGivens(const Cells& puzzle, std::uint64_t limit)
+{
+    GivenSearch search{Status::noSolution, {}, {}, Counter{limit == 0 ? 1 : limit}};
+    if (const auto clash = findClash(puzzle)) {
+        search.status = Status::invalid;
+        search.clash = *clash;
+    } else if (loadGivens(search.start, puzzle)) {
+        countFrom(search.start, search.counter);
+        search.status = search.counter.count > 0 ? Status::solved : Status::noSolution;
+    }
+    return search;
+}
+
+} // namespace
+
 SolveResult solve(const Cells& puzzle)
 {
+    const GivenSearch search = countFromGivens(puzzle, 2);
     SolveResult result;
-    if (const auto clash = findClash(puzzle)) {
-        result.status = Status::invalid;
-        result.clash = *clash;
-        return result;
-    }
-    State start;
-    if (!loadGivens(start, puzzle)) {
-        return result;
-    }
-    Counter counter{2};
-    countFrom(start, counter);
-    result.solutionCount = static_cast<int>(counter.count);
-    if (counter.count == 0) {
-        return result;
-    }
-    result.status = Status::solved;
-    if (counter.count == 1) {
-        result.solution = counter.first;
-    } else {
-        firstInOrder(start, result.solution);
+    result.status = search.status;
+    result.clash = search.clash;
+    result.solutionCount = static_cast<int>(search.counter.count);
+    if (search.counter.count == 1) {
+        result.solution = search.counter.first;
+    } else if (search.counter.count > 1) {
+        firstInOrder(search.start, result.solution);
     }
     return result;
 }
 
 CountResult countSolutions(const Cells& puzzle, std::uint64_t limit)
 {
+    const GivenSearch search = countFromGivens(puzzle, limit);
     CountResult result;
-    if (const auto clash = findClash(puzzle)) {
-        result.status = Status::invalid;
-        result.clash = *clash;
-        return result;
-    }
-    State start;
-    if (!loadGivens(start, puzzle)) {
-        return result;
-    }
-    Counter counter{limit == 0 ? 1 : limit};
-    countFrom(start, counter);
-    result.count = counter.count;
-    result.limitReached = counter.count >= counter.limit;
-    result.status = counter.count > 0 ? Status::solved : Status::noSolution;
+    result.status = search.status;
+    result.clash = search.clash;
+    result.count = search.counter.count;
+    result.limitReached = search.counter.count >= search.counter.limit;
     return result;
 }
 
