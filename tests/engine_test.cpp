@@ -210,10 +210,4 @@ INSTANTIATE_TEST_SUITE_P(Cases, FindClash,
                                          ClashCase{"Box", 9 * 3 + 6, 9 * 5 + 8, sudoku::Unit::box, 5}),
                          [](const testing::TestParamInfo<ClashCase>& param) { return std::string(param.param.name); });
 
-TEST(FindClash, AcceptsPuzzlesWithoutClash)
-{
-    EXPECT_FALSE(sudoku::findClash(Cells{}).has_value());
-    EXPECT_FALSE(sudoku::findClash(cellsFrom(emptyGridSolution)).has_value());
-}
-
 } // namespace
