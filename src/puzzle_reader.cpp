@@ -4,15 +4,22 @@
 #include <cerrno>
 #include <cstring>
 
+#include <unistd.h>
+
 namespace sudoku {
 
 std::size_t FileSource::read(char* buffer, std::size_t size, std::string& error)
 {
-    const std::size_t got = std::fread(buffer, 1, size, file_);
-    if (got == 0 && std::ferror(file_) != 0) {
-        error = std::strerror(errno);
+    for (;;) {
+        const ssize_t got = ::read(fd_, buffer, size);
+        if (got >= 0) {
+            return static_cast<std::size_t>(got);
+        }
+        if (errno != EINTR) {
+            error = std::strerror(errno);
+            return 0;
+        }
     }
-    return got;
 }
 
 std::size_t MemorySource::read(char* buffer, std::size_t size, std::string& /*error*/)

@@ -11,7 +11,6 @@
 #include "engine.h"
 
 #include <cstddef>
-#include <cstdio>
 #include <string>
 
 namespace sudoku {
@@ -24,14 +23,15 @@ public:
     virtual std::size_t read(char* buffer, std::size_t size, std::string& error) = 0;
 };
 
-// A C stream, e.g. an opened file or stdin.
+// An open file descriptor: a file, a pipe or a terminal. Each read returns what is
+// there, so lines typed at a terminal are seen as they are entered.
 class FileSource : public ByteSource {
 public:
-    explicit FileSource(std::FILE* file) : file_(file) {}
+    explicit FileSource(int fd) : fd_(fd) {}
     std::size_t read(char* buffer, std::size_t size, std::string& error) override;
 
 private:
-    std::FILE* file_;
+    int fd_;
 };
 
 // Bytes already in memory.
@@ -63,6 +63,9 @@ public:
     bool next(Record& record);
 
     const std::string& readError() const { return readError_; }
+
+    // True when the next record can be read without asking the source for more.
+    bool hasBufferedInput() const { return hasPending_ || pos_ < end_; }
 
 private:
     // One physical line, reduced to what matters: its cells (up to 81 kept), how many

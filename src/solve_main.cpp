@@ -16,6 +16,9 @@
 #include <thread>
 #include <vector>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -79,13 +82,18 @@ public:
     // Flushes standard output; false (with a message) if anything failed to reach it.
     bool finishOutput()
     {
-        if (!outputFailed_ && std::fflush(stdout) != 0) {
-            noteOutputFailure();
-        }
+        flush();
         if (outputFailed_) {
             err("sudoku-solve: cannot write standard output: " + outputError_ + "\n");
         }
         return !outputFailed_;
+    }
+
+    void flush()
+    {
+        if (!outputFailed_ && std::fflush(stdout) != 0) {
+            noteOutputFailure();
+        }
     }
 
     bool outputFailed() const { return outputFailed_; }
@@ -105,6 +113,53 @@ private:
     bool outputFailed_ = false;
     std::string outputError_;
 };
+
+// True when reading `fd` now would wait: a pipe or terminal with nothing to read yet.
+bool wouldWait(int fd)
+{
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        return false;
+    }
+    pollfd poll{fd, POLLIN, 0};
+    return ::poll(&poll, 1, 0) == 0;
+}
+
+// Reads one input to its end, handing its records to the pipeline in batches.
+// Returns the read error, if any.
+std::string solveInput(const std::string& name, int fd, sudoku::BatchPipeline& pipeline, Console& console,
+                       std::uint64_t& submitted)
+{
+    sudoku::FileSource source(fd);
+    sudoku::PuzzleReader reader(source);
+    auto batch = std::make_unique<Batch>();
+    batch->records.resize(batchSize);
+    std::size_t filled = 0;
+    for (;;) {
+        const bool more = reader.next(batch->records[filled]);
+        filled += more ? 1 : 0;
+        // Puzzles typed at a terminal or trickling through a pipe are answered as they
+        // come: before a read that would wait, what has been read is solved and written.
+        const bool waitAhead = more && !reader.hasBufferedInput() && wouldWait(fd);
+        if (filled == batchSize || (filled > 0 && (!more || waitAhead))) {
+            batch->records.resize(filled);
+            batch->source = name;
+            batch->firstIndex = submitted;
+            submitted += filled;
+            pipeline.submit(std::move(batch));
+            batch = std::make_unique<Batch>();
+            batch->records.resize(batchSize);
+            filled = 0;
+        }
+        if (waitAhead) {
+            pipeline.finish();
+            console.flush();
+        }
+        if (!more || console.outputFailed()) {
+            return reader.readError();
+        }
+    }
+}
 
 std::string usageHint()
 {
@@ -152,42 +207,21 @@ int main(int argc, char** argv)
         }
         const bool isStdin = file == "-";
         const std::string name = isStdin ? "<stdin>" : file;
-        std::FILE* stream = isStdin ? stdin : std::fopen(file.c_str(), "rb");
-        if (stream == nullptr) {
-            pipeline.finish(); // keep messages in input order
+        const int fd = isStdin ? STDIN_FILENO : ::open(file.c_str(), O_RDONLY);
+        if (fd < 0) {
+            pipeline.finish(); // keeps messages in input order
             console.err("sudoku-solve: " + name + ": cannot open: " + std::strerror(errno) + "\n");
             inputOk = false;
             continue;
         }
-        sudoku::FileSource source(stream);
-        sudoku::PuzzleReader reader(source);
-        auto batch = std::make_unique<Batch>();
-        batch->records.resize(batchSize);
-        std::size_t filled = 0;
-        for (;;) {
-            const bool more = reader.next(batch->records[filled]);
-            filled += more ? 1 : 0;
-            if (filled == batchSize || (!more && filled > 0)) {
-                batch->records.resize(filled);
-                batch->source = name;
-                batch->firstIndex = submitted;
-                submitted += filled;
-                pipeline.submit(std::move(batch));
-                batch = std::make_unique<Batch>();
-                batch->records.resize(batchSize);
-                filled = 0;
-            }
-            if (!more || console.outputFailed()) {
-                break;
-            }
-        }
-        if (!reader.readError().empty()) {
+        const std::string readError = solveInput(name, fd, pipeline, console, submitted);
+        if (!readError.empty()) {
             pipeline.finish();
-            console.err("sudoku-solve: " + name + ": read error: " + reader.readError() + "\n");
+            console.err("sudoku-solve: " + name + ": read error: " + readError + "\n");
             inputOk = false;
         }
         if (!isStdin) {
-            std::fclose(stream);
+            ::close(fd);
         }
     }
     pipeline.finish();

@@ -131,6 +131,14 @@ TEST_F(SudokuSolve, ThreadCountDoesNotChangeTheOutput)
     }
 }
 
+// A puzzle typed or piped in is answered before the next one arrives, not at the end.
+TEST_F(SudokuSolve, AnswersEachPuzzleAsItArrivesThroughAPipe)
+{
+    const CommandResult run = runCommand("(echo " + puzzle + "; sleep 3; echo " + puzzle + ") | " + solveExe +
+                                         " --threads 2 | (read -t 2 first; echo \"first: $first\")");
+    EXPECT_EQ(run.out, "first: " + solution + "\n");
+}
+
 TEST_F(SudokuSolve, UnreadableInputIsReportedAndTheRestStillSolved)
 {
     file("good.txt", puzzle + "\n");
