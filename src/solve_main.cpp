@@ -209,8 +209,9 @@ int main(int argc, char** argv)
         const std::string name = isStdin ? "<stdin>" : file;
         const int fd = isStdin ? STDIN_FILENO : ::open(file.c_str(), O_RDONLY);
         if (fd < 0) {
+            const std::string why = std::strerror(errno);
             pipeline.finish(); // keeps messages in input order
-            console.err("sudoku-solve: " + name + ": cannot open: " + std::strerror(errno) + "\n");
+            console.err("sudoku-solve: " + name + ": cannot open: " + why + "\n");
             inputOk = false;
             continue;
         }
