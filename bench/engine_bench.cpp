@@ -4,47 +4,28 @@
 //
 //   sudoku_bench PUZZLE_FILE [RUNS]
 //
-// The file holds one puzzle a line: 81 cells, '1'-'9' given, '0' or '.' empty.
+// The file holds puzzles as sudoku-solve reads them, e.g. one a line: 81 cells,
+// '1'-'9' given, '0' or '.' empty.
 
 #include "builtin_puzzle.h"
 #include "engine.h"
+#include "puzzle_reader.h"
 #include "reference_solver.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iostream>
-#include <string>
 #include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-bool parseLine(const std::string& line, sudoku::Cells& cells)
-{
-    std::string text = line;
-    while (!text.empty() && (text.back() == '\r' || text.back() == ' ')) {
-        text.pop_back();
-    }
-    if (text.size() != 81) {
-        return false;
-    }
-    for (std::size_t i = 0; i < 81; ++i) {
-        const char c = text[i];
-        if (c == '.') {
-            cells[i] = 0;
-        } else if (c >= '0' && c <= '9') {
-            cells[i] = static_cast<std::uint8_t>(c - '0');
-        } else {
-            return false;
-        }
-    }
-    return true;
-}
 
 // A completion is right when it keeps every given and each row, column and box holds
 // the digits 1 to 9 once.
@@ -121,23 +102,26 @@ int main(int argc, char** argv)
     }
     const int runs = argc == 3 ? std::max(1, std::atoi(argv[2])) : 5;
 
-    std::ifstream in(argv[1]);
-    if (!in) {
-        std::fprintf(stderr, "%s: cannot open %s\n", argv[0], argv[1]);
+    const int fd = ::open(argv[1], O_RDONLY);
+    if (fd < 0) {
+        std::fprintf(stderr, "%s: cannot open %s: %s\n", argv[0], argv[1], std::strerror(errno));
         return 1;
     }
+    sudoku::FileSource source(fd);
+    sudoku::PuzzleReader reader(source);
     std::vector<sudoku::Cells> puzzles;
-    std::string line;
-    for (long number = 1; std::getline(in, line); ++number) {
-        if (line.empty() || line[0] == '#') {
-            continue;
-        }
-        sudoku::Cells cells{};
-        if (!parseLine(line, cells)) {
-            std::fprintf(stderr, "%s:%ld: not a puzzle of 81 cells\n", argv[1], number);
+    sudoku::Record record;
+    while (reader.next(record)) {
+        if (record.kind == sudoku::Record::Kind::invalid) {
+            std::fprintf(stderr, "%s:%ld: %s\n", argv[1], record.line, record.error.c_str());
             return 1;
         }
-        puzzles.push_back(cells);
+        puzzles.push_back(record.cells);
+    }
+    ::close(fd);
+    if (!reader.readError().empty()) {
+        std::fprintf(stderr, "%s: %s\n", argv[1], reader.readError().c_str());
+        return 1;
     }
 
     std::vector<sudoku::SolveResult> results(puzzles.size());
