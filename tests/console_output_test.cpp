@@ -43,11 +43,7 @@ TEST(Print, WritesEveryValueInPlainDecimalFollowedByASpace)
 
 TEST(SolveAndPrint, UnsolvablePuzzleWritesOnlyTheFailureLineAndSucceeds)
 {
-    TestGrid puzzle = gridFrom(std::string(81, '0'));
-    for (int col = 0; col < 8; ++col) {
-        puzzle.cells[0][col] = col + 1;
-    }
-    puzzle.cells[1][8] = 9;
+    TestGrid puzzle = gridFrom(unsolvableLine);
     CapturedStdout out;
     EXPECT_EQ(solveAndPrint(puzzle.data()), 0);
     EXPECT_EQ(out.text(), "no solution  exists \n");

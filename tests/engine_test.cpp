@@ -1,7 +1,6 @@
 // The engine must give exactly the reference search's answer. These tests compare the
 // two on puzzles made here from a fixed seed, and check counting and clash reports.
 
-#include "builtin_puzzle.h"
 #include "engine.h"
 #include "grid_literals.h"
 #include "puzzle_generator.h"
@@ -16,6 +15,11 @@ namespace {
 
 using sudoku::Cells;
 using sudoku::Status;
+
+Cells builtInCells()
+{
+    return cellsFrom(builtInPuzzleLine);
+}
 
 // What the reference answers: solved with its grid, or no solution.
 struct ReferenceAnswer {
@@ -101,31 +105,15 @@ INSTANTIATE_TEST_SUITE_P(Givens, EngineMatchesReferenceWithAWrongGiven, testing:
 
 TEST(Engine, MatchesReferenceOnFixedPuzzles)
 {
-    Cells builtIn{};
-    for (std::size_t i = 0; i < 81; ++i) {
-        builtIn[i] = static_cast<std::uint8_t>(builtInPuzzle[i / 9][i % 9]);
-    }
-    // Row 0 holds 1 to 8 and the 9 below (1, 8) leaves (0, 8) nothing.
-    Cells unsolvable{};
-    for (std::size_t col = 0; col < 8; ++col) {
-        unsolvable[col] = static_cast<std::uint8_t>(col + 1);
-    }
-    unsolvable[17] = 9;
-
-    for (const Cells& puzzle : {Cells{}, cellsFrom(emptyGridSolution), builtIn, unsolvable}) {
+    for (const Cells& puzzle :
+         {Cells{}, cellsFrom(emptyGridSolution), builtInCells(), cellsFrom(unsolvableLine)}) {
         expectSameAsReference(puzzle);
     }
 }
 
-// The smallest grid with the rectangle (0,0) (0,1) (3,0) (3,1) emptied: its 1s and 2s
-// can swap, so it has exactly two solutions.
 Cells twoSolutionPuzzle()
 {
-    Cells puzzle = cellsFrom(emptyGridSolution);
-    for (const std::size_t cell : {0, 1, 27, 28}) {
-        puzzle[cell] = 0;
-    }
-    return puzzle;
+    return cellsFrom(twoSolutionLine);
 }
 
 struct CountCase {
@@ -148,15 +136,6 @@ TEST_P(CountSolutions, StopsAtTheLimit)
     EXPECT_EQ(got.status, c.count > 0 ? Status::solved : Status::noSolution);
 }
 
-Cells builtInCells()
-{
-    Cells cells{};
-    for (std::size_t i = 0; i < 81; ++i) {
-        cells[i] = static_cast<std::uint8_t>(builtInPuzzle[i / 9][i % 9]);
-    }
-    return cells;
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Cases, CountSolutions,
     testing::Values(CountCase{"EmptyGrid", Cells{}, 1000, 1000, true},
@@ -164,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(
                     CountCase{"UniquePuzzleAtLimitOne", builtInCells(), 1, 1, true},
                     CountCase{"TwoSolutions", twoSolutionPuzzle(), 10, 2, false},
                     CountCase{"TwoSolutionsAtLimitTwo", twoSolutionPuzzle(), 2, 2, true},
-                    CountCase{"NoSolution", cellsFrom("12345678.........9" + std::string(63, '.')), 5, 0,
+                    CountCase{"NoSolution", cellsFrom(unsolvableLine), 5, 0,
                               false}),
     [](const testing::TestParamInfo<CountCase>& param) { return std::string(param.param.name); });
 

@@ -31,6 +31,15 @@ inline TestGrid gridFrom(std::string_view text)
 inline constexpr std::string_view emptyGridSolution =
     "123456789456789123789123456214365897365897214897214365531642978642978531978531642";
 
+// Row 0 holds 1 to 8 with (0, 8) empty, and a 9 below it: (0, 8) can take nothing.
+inline constexpr std::string_view unsolvableLine =
+    "12345678.........9...............................................................";
+
+// The smallest grid with the rectangle (0,0) (0,1) (3,0) (3,1) emptied: its 1s and 2s
+// can swap, so it has exactly two solutions, the smaller being emptyGridSolution.
+inline constexpr std::string_view twoSolutionLine =
+    "..3456789456789123789123456..4365897365897214897214365531642978642978531978531642";
+
 // The built-in puzzle of `sudoku`, with . for its empty cells.
 inline constexpr std::string_view builtInPuzzleLine =
     "2..5.74.6....31.........23.....2....86.31.....45........9...7....695...2..1..6..8";

@@ -10,15 +10,9 @@
 
 namespace {
 
-// Row 0 holds 1 to 8 with (0, 8) empty, and a 9 below it: (0, 8) can take nothing.
 TestGrid unsolvableGrid()
 {
-    TestGrid grid = gridFrom(std::string(81, '0'));
-    for (int col = 0; col < 8; ++col) {
-        grid.cells[0][col] = col + 1;
-    }
-    grid.cells[1][8] = 9;
-    return grid;
+    return gridFrom(unsolvableLine);
 }
 
 TEST(ReferenceSolver, EmptyGridBecomesTheSmallestValidGrid)

@@ -18,16 +18,9 @@ const std::string sudokuExe = SUDOKU_EXE;
 
 const std::string puzzle = std::string(builtInPuzzleLine);
 const std::string solution = std::string(builtInSolution);
-const std::string unsolvable = "12345678.........9" + std::string(63, '.');
+const std::string unsolvable = std::string(unsolvableLine);
 const std::string clashing = "..7....7." + std::string(72, '.');
-// The smallest grid with a swappable rectangle emptied: two solutions.
-const std::string twoSolutions = [] {
-    std::string text(emptyGridSolution);
-    for (const std::size_t cell : {0, 1, 27, 28}) {
-        text[cell] = '.';
-    }
-    return text;
-}();
+const std::string twoSolutions = std::string(twoSolutionLine);
 
 std::string asGrid(const std::string& cells)
 {
