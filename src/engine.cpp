@@ -382,7 +382,7 @@ std::optional<Clash> findClash(const Cells& puzzle)
     }
     for (int cell = 0; cell < 81; ++cell) {
         const int digit = puzzle[static_cast<std::size_t>(cell)];
-        if (digit == 0) {
+        if (digit == 0 || digit > 9) {
             continue;
         }
         const int row = cell / 9;
@@ -401,21 +401,35 @@ std::optional<Clash> findClash(const Cells& puzzle)
     return std::nullopt;
 }
 
+std::optional<int> findBadCell(const Cells& puzzle)
+{
+    for (int cell = 0; cell < 81; ++cell) {
+        if (puzzle[static_cast<std::size_t>(cell)] > 9) {
+            return cell;
+        }
+    }
+    return std::nullopt;
+}
+
 namespace {
 
-// A search from the givens: their clash, or the solutions counted up to a limit and
+// A search from the givens: a cell that is not 0 to 9, their clash, or the solutions counted up to a limit and
 // the state after the givens' propagation, for a second search to start from.
 struct GivenSearch {
     Status status = Status::noSolution;
     Clash clash{};
+    int badCell = -1;
     State start{};
     Counter counter;
 };
 
 GivenSearch countFromGivens(const Cells& puzzle, std::uint64_t limit)
 {
-    GivenSearch search{Status::noSolution, {}, {}, Counter{limit == 0 ? 1 : limit}};
-    if (const auto clash = findClash(puzzle)) {
+    GivenSearch search{Status::noSolution, {}, -1, {}, Counter{limit == 0 ? 1 : limit}};
+    if (const auto bad = findBadCell(puzzle)) {
+        search.status = Status::badCell;
+        search.badCell = *bad;
+    } else if (const auto clash = findClash(puzzle)) {
         search.status = Status::invalid;
         search.clash = *clash;
     } else if (loadGivens(search.start, puzzle)) {
@@ -433,6 +447,7 @@ SolveResult solve(const Cells& puzzle)
     SolveResult result;
     result.status = search.status;
     result.clash = search.clash;
+    result.badCell = search.badCell;
     result.solutionCount = static_cast<int>(search.counter.count);
     if (search.counter.count == 1) {
         result.solution = search.counter.first;
@@ -448,6 +463,7 @@ CountResult countSolutions(const Cells& puzzle, std::uint64_t limit)
     CountResult result;
     result.status = search.status;
     result.clash = search.clash;
+    result.badCell = search.badCell;
     result.count = search.counter.count;
     result.limitReached = search.counter.count >= search.counter.limit;
     return result;

@@ -49,6 +49,12 @@ void appendCount(std::string& out, const CountResult& result)
 
 } // namespace
 
+std::string describeBadCell(const Cells& cells, int cell)
+{
+    return "cell " + cellName(cell) + " holds " + std::to_string(cells[static_cast<std::size_t>(cell)]) +
+           ", outside 0 to 9";
+}
+
 std::string describeClash(const Clash& clash)
 {
     static const char* const units[] = {"row", "column", "box"};
@@ -81,7 +87,9 @@ void solveBatch(Batch& batch, const SolveOptions& options)
         if (record.kind == Record::Kind::puzzle) {
             if (options.output == SolveOptions::Output::count) {
                 const CountResult result = countSolutions(record.cells, options.limit);
-                if (result.status == Status::invalid) {
+                if (result.status == Status::badCell) {
+                    problem = describeBadCell(record.cells, result.badCell);
+                } else if (result.status == Status::invalid) {
                     problem = describeClash(result.clash);
                 } else {
                     appendCount(batch.out, result);
@@ -89,7 +97,9 @@ void solveBatch(Batch& batch, const SolveOptions& options)
                 }
             } else {
                 const SolveResult result = solve(record.cells);
-                if (result.status == Status::invalid) {
+                if (result.status == Status::badCell) {
+                    problem = describeBadCell(record.cells, result.badCell);
+                } else if (result.status == Status::invalid) {
                     problem = describeClash(result.clash);
                 } else if (result.status == Status::noSolution) {
                     batch.out += "no solution  exists \n";

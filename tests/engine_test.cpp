@@ -189,4 +189,27 @@ INSTANTIATE_TEST_SUITE_P(Cases, FindClash,
                                          ClashCase{"Box", 9 * 3 + 6, 9 * 5 + 8, sudoku::Unit::box, 5}),
                          [](const testing::TestParamInfo<ClashCase>& param) { return std::string(param.param.name); });
 
+// A value above 9 is not a cell value: every call reports it, none reads past a table.
+class BadCell : public testing::TestWithParam<std::pair<int, std::uint8_t>> {};
+
+TEST_P(BadCell, IsReportedByEveryCallAndIsNotAClash)
+{
+    const auto [cell, value] = GetParam();
+    Cells puzzle = builtInCells();
+    puzzle[static_cast<std::size_t>(cell)] = value;
+    puzzle[80] = value; // a second bad cell later on: the first one is named
+    const sudoku::SolveResult solved = sudoku::solve(puzzle);
+    EXPECT_EQ(solved.status, Status::badCell);
+    EXPECT_EQ(solved.badCell, cell);
+    const sudoku::CountResult counted = sudoku::countSolutions(puzzle, 2);
+    EXPECT_EQ(counted.status, Status::badCell);
+    EXPECT_EQ(counted.badCell, cell);
+    EXPECT_EQ(counted.count, 0u);
+    EXPECT_FALSE(sudoku::findClash(puzzle)); // the same bad value twice is no clash
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, BadCell,
+                         testing::Values(std::pair{1, std::uint8_t{10}}, std::pair{44, std::uint8_t{200}},
+                                         std::pair{79, std::uint8_t{255}}));
+
 } // namespace
