@@ -1,16 +1,24 @@
 #include "batch_pipeline.h"
 
+#include <exception>
+
 namespace sudoku {
 
-BatchPipeline::BatchPipeline(unsigned threads, Step process, Step deliver)
-    : process_(std::move(process)), deliver_(std::move(deliver)), maxInFlight_(4 * std::size_t{threads})
+BatchPipeline::BatchPipeline(unsigned threads, Step process, Step deliver, const StartThread& start)
+    : process_(std::move(process)), deliver_(std::move(deliver))
 {
     // With one thread everything happens inline on the caller's thread.
     if (threads > 1) {
         for (unsigned i = 0; i < threads; ++i) {
-            workers_.emplace_back([this] { work(); });
+            try {
+                workers_.push_back(start([this] { work(); }));
+            } catch (const std::exception& e) {
+                startError_ = e.what();
+                break;
+            }
         }
     }
+    maxInFlight_ = 4 * workers_.size();
 }
 
 BatchPipeline::~BatchPipeline()
@@ -63,6 +71,9 @@ void BatchPipeline::deliverReady(std::size_t keepAtMost)
         const std::shared_ptr<Slot> slot = inOrder_.front();
         inOrder_.pop_front();
         lock.unlock();
+        if (slot->failed) {
+            process_(*slot->batch);
+        }
         deliver_(*slot->batch);
         lock.lock();
     }
@@ -81,10 +92,16 @@ void BatchPipeline::work()
             slot = todo_.front();
             todo_.pop_front();
         }
-        process_(*slot->batch);
+        bool failed = false;
+        try {
+            process_(*slot->batch);
+        } catch (...) {
+            failed = true; // done again on the delivering thread
+        }
         {
             std::lock_guard lock(mutex_);
             slot->done = true;
+            slot->failed = failed;
         }
         slotDone_.notify_all();
     }

@@ -3,6 +3,11 @@
 // Solves batches on worker threads and hands them back in the order they were
 // submitted, so that output does not depend on the number of threads. At most a few
 // batches per thread are in flight, which keeps memory flat for any input size.
+//
+// No batch is ever lost: if fewer threads can be started than asked for, the pipeline
+// works with those that did start, or on the calling thread alone; a batch whose
+// processing threw on a worker is processed again on the calling thread, and only an
+// exception there leaves submit() or finish().
 
 #include "solve_batch.h"
 
@@ -11,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -19,10 +25,16 @@ namespace sudoku {
 class BatchPipeline {
 public:
     using Step = std::function<void(Batch&)>;
+    // Starts a thread running the given function; throws (as std::thread does) when it
+    // cannot.
+    using StartThread = std::function<std::thread(std::function<void()>)>;
 
-    // `process` runs on the workers (or inline with one thread); `deliver` runs on
-    // the submitting thread, once per batch, in submission order.
-    BatchPipeline(unsigned threads, Step process, Step deliver);
+    static std::thread startThread(std::function<void()> run) { return std::thread(std::move(run)); }
+
+    // `process` runs on the workers (or inline with one thread) and must fill a batch
+    // afresh each time it runs; `deliver` runs on the submitting thread, once per batch,
+    // in submission order.
+    BatchPipeline(unsigned threads, Step process, Step deliver, const StartThread& start = startThread);
     ~BatchPipeline();
     BatchPipeline(const BatchPipeline&) = delete;
     BatchPipeline& operator=(const BatchPipeline&) = delete;
@@ -31,10 +43,16 @@ public:
     // Delivers everything still in flight.
     void finish();
 
+    // Worker threads running: 0 when everything happens on the calling thread.
+    unsigned workers() const { return static_cast<unsigned>(workers_.size()); }
+    // Why fewer threads than asked for were started; empty when all were.
+    const std::string& startError() const { return startError_; }
+
 private:
     struct Slot {
         std::unique_ptr<Batch> batch;
         bool done = false;
+        bool failed = false; // processing threw on a worker
     };
 
     void work();
@@ -42,7 +60,7 @@ private:
 
     Step process_;
     Step deliver_;
-    std::size_t maxInFlight_;
+    std::size_t maxInFlight_ = 0;
     std::mutex mutex_;
     std::condition_variable workReady_;
     std::condition_variable slotDone_;
@@ -50,6 +68,7 @@ private:
     std::deque<std::shared_ptr<Slot>> todo_;
     bool stopping_ = false;
     std::vector<std::thread> workers_;
+    std::string startError_;
 };
 
 } // namespace sudoku

@@ -70,6 +70,9 @@ std::string describeClash(const Clash& clash)
 
 void solveBatch(Batch& batch, const SolveOptions& options)
 {
+    batch.out.clear();
+    batch.err.clear();
+    batch.tally = {};
     const bool grid = options.output == SolveOptions::Output::grid;
     std::uint64_t index = batch.firstIndex;
     for (const Record& record : batch.records) {

@@ -37,7 +37,7 @@ struct Batch {
     Tally tally;
 };
 
-// Solves every record of the batch and fills its out, err and tally.
+// Solves every record of the batch and fills its out, err and tally afresh.
 void solveBatch(Batch& batch, const SolveOptions& options);
 
 // How a cell outside 0 to 9 reads in a message, e.g. "cell r1c5 holds 12, outside 0 to 9".
