@@ -4,12 +4,26 @@
 #include <cerrno>
 #include <cstring>
 
+#include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace sudoku {
 
+FileSource::FileSource(int fd, std::function<void()> beforeWait) : fd_(fd), beforeWait_(std::move(beforeWait))
+{
+    struct stat info {};
+    mayWait_ = !(::fstat(fd, &info) == 0 && S_ISREG(info.st_mode));
+}
+
 std::size_t FileSource::read(char* buffer, std::size_t size, std::string& error)
 {
+    if (beforeWait_ && mayWait_) {
+        pollfd ready{fd_, POLLIN, 0};
+        if (::poll(&ready, 1, 0) == 0) {
+            beforeWait_();
+        }
+    }
     for (;;) {
         const ssize_t got = ::read(fd_, buffer, size);
         if (got >= 0) {
@@ -81,13 +95,11 @@ bool PuzzleReader::readLine(Line& line)
     }
     line = Line{};
     line.number = ++lineNumber_;
-    std::size_t column = 0;
     for (;;) {
         if (pos_ == end_ && !fill()) {
             return readError_.empty(); // a last line without a newline still counts
         }
         const auto c = static_cast<unsigned char>(buffer_[pos_++]);
-        ++column;
         if (c == '\n') {
             return true;
         }
@@ -113,13 +125,26 @@ bool PuzzleReader::readLine(Line& line)
         } else if (c != '0' && c != '.' && !line.hasBadChar) {
             line.hasBadChar = true;
             line.badChar = c;
-            line.badColumn = column;
+            line.badCell = line.cells + 1;
         }
         if (line.cells < 81) {
             line.values[line.cells] = value;
         }
         ++line.cells;
     }
+}
+
+std::string PuzzleReader::rowFault(const Line& line)
+{
+    if (line.hasBadChar) {
+        return "invalid character " + describeByte(line.badChar) + " at line " + std::to_string(line.number) +
+               ", cell " + std::to_string(line.badCell) + cellHint;
+    }
+    if (line.cells != 9) {
+        return "line " + std::to_string(line.number) + " has " + std::to_string(line.cells) +
+               " cells; a puzzle is one line of 81 cells or nine lines of 9";
+    }
+    return {};
 }
 
 bool PuzzleReader::next(Record& record)
@@ -139,63 +164,51 @@ bool PuzzleReader::next(Record& record)
 
     record.line = line.number;
     record.error.clear();
-    if (line.cells == 81 && !line.hasBadChar) {
-        record.kind = Record::Kind::puzzle;
-        std::copy(line.values, line.values + 81, record.cells.begin());
-        return true;
-    }
-    record.kind = Record::Kind::invalid;
-    if (line.cells != 9) {
+    if (line.cells == 81) {
+        record.kind = line.hasBadChar ? Record::Kind::invalid : Record::Kind::puzzle;
         if (line.hasBadChar) {
-            record.error = "invalid character " + describeByte(line.badChar) + " at column " +
-                           std::to_string(line.badColumn) + cellHint;
+            record.error = rowFault(line);
         } else {
-            record.error = "line has " + std::to_string(line.cells) +
-                           " cells; a puzzle is one line of 81 cells or nine lines of 9";
+            std::copy(line.values, line.values + 81, record.cells.begin());
         }
         return true;
     }
 
-    // A block: this line and the eight after it, each of nine cells. A character that
-    // is not a cell is the most telling problem, so it is reported before a short block.
-    const auto badCharInBlock = [&line] {
-        return "invalid character " + describeByte(line.badChar) + " at line " + std::to_string(line.number) +
-               ", column " + std::to_string(line.badColumn) + cellHint;
-    };
+    // Any other line starts a block of nine rows. Every row line counts as one of the
+    // nine, whatever is wrong with it, so a damaged block is still one record; comment
+    // lines inside are skipped. A blank line, a one-line puzzle or the end of input
+    // ends the block early. The first fault found is the one reported.
+    std::string fault = rowFault(line);
     std::copy(line.values, line.values + 9, record.cells.begin());
-    for (int row = 1; row < 9; ++row) {
+    int rows = 1;
+    while (rows < 9) {
         Line next;
         const bool more = readLine(next);
-        if (!more || next.cells != 9 || next.comment) {
-            if (line.hasBadChar) {
-                record.error = badCharInBlock();
-            } else if (!more) {
-                record.error = "block of nine lines cut short: the input ends after " + std::to_string(row) +
-                               (row == 1 ? " line" : " lines");
-            } else {
-                record.error = "block of nine lines cut short: line " + std::to_string(next.number) +
-                               " is not a row of 9 cells (after " + std::to_string(row) +
-                               (row == 1 ? " row)" : " rows)");
+        if (more && next.comment) {
+            continue;
+        }
+        if (!more || next.cells == 0 || next.cells == 81) {
+            if (fault.empty()) {
+                const std::string after = std::to_string(rows) + (rows == 1 ? " row" : " rows");
+                fault = !more ? "block of nine rows cut short: the input ends after " + after
+                              : "block of nine rows cut short: line " + std::to_string(next.number) +
+                                    (next.cells == 0 ? " is blank" : " is a one-line puzzle") + " (after " +
+                                    after + ")";
             }
-            if (more) {
+            if (more && next.cells == 81) {
                 pending_ = next;
                 hasPending_ = true;
             }
-            return true;
+            break;
         }
-        if (next.hasBadChar && !line.hasBadChar) {
-            line.hasBadChar = true;
-            line.badChar = next.badChar;
-            line.badColumn = next.badColumn;
-            line.number = next.number;
+        if (fault.empty()) {
+            fault = rowFault(next);
         }
-        std::copy(next.values, next.values + 9, record.cells.begin() + 9 * row);
+        std::copy(next.values, next.values + 9, record.cells.begin() + 9 * rows);
+        ++rows;
     }
-    if (line.hasBadChar) {
-        record.error = badCharInBlock();
-        return true;
-    }
-    record.kind = Record::Kind::puzzle;
+    record.kind = fault.empty() ? Record::Kind::puzzle : Record::Kind::invalid;
+    record.error = std::move(fault);
     return true;
 }
 

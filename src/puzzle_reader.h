@@ -3,14 +3,20 @@
 // Reads puzzles from a stream of text, a chunk at a time, so memory stays flat
 // whatever the input holds (binary data, NUL bytes, a gigabyte without a newline).
 //
-// A puzzle is one line of 81 cells, or nine consecutive lines of nine cells. A cell is
+// A puzzle is one line of 81 cells, or a block of nine lines of nine cells. A cell is
 // '1' to '9' (a given) or '0' or '.' (empty); spaces and tabs around cells are ignored.
 // Blank lines and lines starting with '#' are skipped. CR LF line ends, a missing final
 // newline and a UTF-8 byte order mark at the start are accepted.
+//
+// Every record lines up with one piece of input, damaged or not: any line that is not
+// blank, not a comment and not 81 cells starts a block; the block takes the next row
+// lines (of any length, comments skipped) up to nine, and ends early at a blank line, a
+// line of 81 cells or the end of input. A damaged block is one invalid record.
 
 #include "engine.h"
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 namespace sudoku {
@@ -27,11 +33,16 @@ public:
 // there, so lines typed at a terminal are seen as they are entered.
 class FileSource : public ByteSource {
 public:
-    explicit FileSource(int fd) : fd_(fd) {}
+    // `beforeWait`, when given, runs before any read that would have to wait for input
+    // (a pipe or terminal with nothing to read yet), so that the caller can deliver
+    // what it has so far instead of holding it back.
+    explicit FileSource(int fd, std::function<void()> beforeWait = {});
     std::size_t read(char* buffer, std::size_t size, std::string& error) override;
 
 private:
     int fd_;
+    bool mayWait_; // false for a regular file, which never makes a read wait
+    std::function<void()> beforeWait_;
 };
 
 // Bytes already in memory.
@@ -64,9 +75,6 @@ public:
 
     const std::string& readError() const { return readError_; }
 
-    // True when the next record can be read without asking the source for more.
-    bool hasBufferedInput() const { return hasPending_ || pos_ < end_; }
-
 private:
     // One physical line, reduced to what matters: its cells (up to 81 kept), how many
     // non-blank characters it had, and the first character that is not a cell.
@@ -76,11 +84,14 @@ private:
         std::uint8_t values[81]{};
         bool hasBadChar = false;
         unsigned char badChar = 0;
-        std::size_t badColumn = 0;
+        std::size_t badCell = 0; // which of the line's non-blank characters, from 1
         bool comment = false;
     };
 
     bool readLine(Line& line);
+    // What is wrong with a line as a row of a block, or as a one-line puzzle when it
+    // has 81 cells; empty when nothing is.
+    static std::string rowFault(const Line& line);
     int nextByte();
     bool fill();
 
@@ -92,7 +103,7 @@ private:
     bool started_ = false;
     long lineNumber_ = 0;
     std::string readError_;
-    // A line read past the end of a block that was cut short, to be handled next.
+    // A one-line puzzle that ended a block early, to be handled next.
     Line pending_;
     bool hasPending_ = false;
 };

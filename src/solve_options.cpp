@@ -21,9 +21,12 @@ const char* usageText()
            "Solve the Sudoku puzzles in each FILE, or in standard input when there is no\n"
            "FILE or FILE is -.\n"
            "\n"
-           "A puzzle is one line of 81 cells, or nine lines of nine cells. A cell is 1 to 9,\n"
-           "or 0 or . for an empty cell; spaces and tabs between cells are ignored. Blank\n"
-           "lines and lines starting with # are skipped.\n"
+           "A puzzle is one line of 81 cells, or a block of nine lines of nine cells. A cell\n"
+           "is 1 to 9, or 0 or . for an empty cell; spaces and tabs between cells are\n"
+           "ignored. Blank lines and lines starting with # are skipped. Any other line that\n"
+           "is not 81 cells starts a block, which takes up to nine such lines and ends early\n"
+           "at a blank line, a line of 81 cells or the end of input; a damaged block is one\n"
+           "invalid record. Separate blocks by blank lines to keep records aligned.\n"
            "\n"
            "Output: one record per puzzle, in input order. By default the solution as one\n"
            "line of 81 digits, or \"no solution  exists \"; a puzzle that cannot be read or\n"
@@ -36,10 +39,13 @@ const char* usageText()
            "                 a count that reached the limit is followed by +\n"
            "  --limit N      the limit for --count (default 2)\n"
            "  --label        start each record with the FILE:LINE of its puzzle\n"
-           "  --threads N    solve on N threads (default: one per core)\n"
+           "  --threads N    solve on N threads (default: one per CPU this process may use)\n"
            "  --stats        print a summary on standard error at the end\n"
            "  -h, --help     print this help and exit\n"
-           "  --version      print the version and exit\n"
+           "  -V, --version  print the version and exit\n"
+           "\n"
+           "When standard error is a terminal and standard output is not, a run that takes\n"
+           "more than a second shows a progress line on standard error.\n"
            "\n"
            "Exit status: 0 when every input was read and valid, 1 when an input was invalid\n"
            "or unreadable or the output could not be written, 2 for a usage error.\n";
@@ -96,9 +102,11 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
         } else if (name == "--stats") {
             o.stats = true;
         } else if (name == "--help" || name == "-h") {
-            o.help = true;
-        } else if (name == "--version") {
+            o.help = true; // acted on at once, as GNU tools do: what follows is not read
+            return parsed;
+        } else if (name == "--version" || name == "-V") {
             o.version = true;
+            return parsed;
         } else if (name == "--threads") {
             if (!parseNumber(value, 1, 1024, number)) {
                 parsed.error = "invalid thread count '" + value + "' (a whole number from 1 to 1024)";
@@ -107,7 +115,8 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
             o.threads = static_cast<unsigned>(number);
         } else if (name == "--limit") {
             if (!parseNumber(value, 1, UINT64_MAX, number)) {
-                parsed.error = "invalid limit '" + value + "' (a whole number of at least 1)";
+                parsed.error = "invalid limit '" + value + "' (a whole number from 1 to " +
+                               std::to_string(UINT64_MAX) + ")";
                 return parsed;
             }
             o.limit = number;

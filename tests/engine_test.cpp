@@ -162,6 +162,7 @@ struct ClashCase {
     std::size_t secondCell;
     sudoku::Unit unit;
     int index;
+    friend void PrintTo(const ClashCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class FindClash : public testing::TestWithParam<ClashCase> {};
@@ -210,6 +211,10 @@ TEST_P(BadCell, IsReportedByEveryCallAndIsNotAClash)
 
 INSTANTIATE_TEST_SUITE_P(Values, BadCell,
                          testing::Values(std::pair{1, std::uint8_t{10}}, std::pair{44, std::uint8_t{200}},
-                                         std::pair{79, std::uint8_t{255}}));
+                                         std::pair{79, std::uint8_t{255}}),
+                         [](const testing::TestParamInfo<std::pair<int, std::uint8_t>>& param) {
+                             return "Cell" + std::to_string(param.param.first) + "Holds" +
+                                    std::to_string(param.param.second);
+                         });
 
 } // namespace

@@ -99,36 +99,49 @@ INSTANTIATE_TEST_SUITE_P(
                  {"L4 " + puzzleCells}},
         ReadCase{"BlocksAsSudokuPrintsThem", asBlock(solved) + "\n" + asBlock(puzzleCells),
                  {"L1 " + solved, "L11 " + puzzleCells}},
-        ReadCase{"BlockThenLine", asBlock(solved) + puzzle + "\n", {"L1 " + solved, "L10 " + puzzleCells}}),
+        ReadCase{"BlockThenLine", asBlock(solved) + puzzle + "\n", {"L1 " + solved, "L10 " + puzzleCells}},
+        ReadCase{"CommentInsideABlockIsSkipped",
+                 std::string(asBlock(solved)).insert(4 * 19, "# half way\n") + puzzle + "\n",
+                 {"L1 " + solved, "L11 " + puzzleCells}}),
     [](const testing::TestParamInfo<ReadCase>& param) { return std::string(param.param.name); });
+
+const std::string cellHint = " (a cell is 1 to 9, or 0 or . for an empty cell)";
 
 INSTANTIATE_TEST_SUITE_P(
     Bad, ReadsPuzzles,
     testing::Values(
         ReadCase{"WrongLength", solved.substr(1) + "\n" + solved + "\n",
-                 {"L1 ! line has 80 cells; a puzzle is one line of 81 cells or nine lines of 9", "L2 " + solved}},
-        ReadCase{"BadCharacter", solved.substr(0, 10) + "x" + solved.substr(11) + "\n" + puzzle,
-                 {"L1 ! invalid character 'x' at column 11 (a cell is 1 to 9, or 0 or . for an empty cell)",
-                  "L2 " + puzzleCells}},
+                 {"L1 ! line 1 has 80 cells; a puzzle is one line of 81 cells or nine lines of 9", "L2 " + solved}},
+        ReadCase{"BadCharacterCountsCellsNotBytes",
+                 solved.substr(0, 10) + " \t " + "x" + solved.substr(11) + "\n" + puzzle,
+                 {"L1 ! invalid character 'x' at line 1, cell 11" + cellHint, "L2 " + puzzleCells}},
         ReadCase{"NulByteAndLoneCarriageReturn", std::string("12\0", 3) + "\r4\n",
-                 {"L1 ! invalid character byte 0x00 at column 3 (a cell is 1 to 9, or 0 or . for an empty "
-                  "cell)"}},
+                 {"L1 ! invalid character byte 0x00 at line 1, cell 3" + cellHint}},
         ReadCase{"BlockCutShortByTheEnd", "123456789\n456789123\n",
-                 {"L1 ! block of nine lines cut short: the input ends after 2 lines"}},
+                 {"L1 ! block of nine rows cut short: the input ends after 2 rows"}},
         ReadCase{"BlockCutShortByABlankLine", "123456789\n\n" + solved + "\n",
-                 {"L1 ! block of nine lines cut short: line 2 is not a row of 9 cells (after 1 row)",
-                  "L3 " + solved}},
-        ReadCase{"BlockCutShortByALine", "123456789\n456789123\n" + solved + "\n",
-                 {"L1 ! block of nine lines cut short: line 3 is not a row of 9 cells (after 2 rows)",
-                  "L3 " + solved}},
+                 {"L1 ! block of nine rows cut short: line 2 is blank (after 1 row)", "L3 " + solved}},
+        ReadCase{"BlockCutShortByAOneLinePuzzle", "123456789\n456789123\n" + solved + "\n",
+                 {"L1 ! block of nine rows cut short: line 3 is a one-line puzzle (after 2 rows)", "L3 " + solved}},
         ReadCase{"BadCharacterTellsMoreThanAShortBlock", "12345678x\n" + solved,
-                 {"L1 ! invalid character 'x' at line 1, column 9 (a cell is 1 to 9, or 0 or . for an empty "
-                  "cell)",
-                  "L2 " + solved}},
+                 {"L1 ! invalid character 'x' at line 1, cell 9" + cellHint, "L2 " + solved}},
         ReadCase{"OneBadCharacterSpoilsOnlyItsBlock", asBlock(std::string(solved).replace(40, 1, "?")) + puzzle,
-                 {"L1 ! invalid character '?' at line 5, column 9 (a cell is 1 to 9, or 0 or . for an empty "
-                  "cell)",
-                  "L10 " + puzzleCells}}),
+                 {"L1 ! invalid character '?' at line 5, cell 5" + cellHint, "L10 " + puzzleCells}},
+        // A row that lost a cell is still one of its block's nine lines: one record for
+        // the damaged block, and the blocks after it keep theirs.
+        ReadCase{"ShortRowKeepsTheBlocksAligned",
+                 asBlock(solved) + "\n" + std::string(asBlock(puzzleCells)).erase(3 * 19 + 16, 2) + "\n" +
+                     asBlock(solved),
+                 {"L1 " + solved, "L11 ! line 14 has 8 cells; a puzzle is one line of 81 cells or nine lines of 9",
+                  "L21 " + solved}},
+        ReadCase{"DamagedFirstRowStillStartsABlock",
+                 "1234567\n" + asBlock(solved).substr(19) + puzzle + "\n",
+                 {"L1 ! line 1 has 7 cells; a puzzle is one line of 81 cells or nine lines of 9",
+                  "L10 " + puzzleCells}},
+        // The tenth row of a run of rows starts a block of its own, cut short.
+        ReadCase{"ExtraRowIsARecordOfItsOwn", asBlock(solved) + "123456789\n\n" + puzzle,
+                 {"L1 " + solved, "L10 ! block of nine rows cut short: line 11 is blank (after 1 row)",
+                  "L12 " + puzzleCells}}),
     [](const testing::TestParamInfo<ReadCase>& param) { return std::string(param.param.name); });
 
 // A line of any length is counted, not stored.
@@ -137,7 +150,7 @@ TEST(PuzzleReader, CountsAVeryLongLineWithoutKeepingIt)
     const std::string longLine(50'000'000, '1');
     const auto records = readAll(longLine + "\n" + solved);
     ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0], "L1 ! line has 50000000 cells; a puzzle is one line of 81 cells or nine lines of 9");
+    EXPECT_EQ(records[0], "L1 ! line 1 has 50000000 cells; a puzzle is one line of 81 cells or nine lines of 9");
     EXPECT_EQ(records[1], "L2 " + solved);
 }
 

@@ -66,11 +66,11 @@ TEST_F(SudokuSolve, SolvesGoodPuzzlesAroundBadOnesAndReportsEachProblem)
                            std::string(emptyGridSolution) + "\ninvalid puzzle\n" + solution +
                            "\ninvalid puzzle\n");
     EXPECT_EQ(run.err,
-              "sudoku-solve: mixed.txt:3: invalid character 'x' at column 31 (a cell is 1 to 9, or 0 or . for an "
-              "empty cell)\n"
+              "sudoku-solve: mixed.txt:3: invalid character 'x' at line 3, cell 31 (a cell is 1 to 9, or 0 or . for "
+              "an empty cell)\n"
               "sudoku-solve: mixed.txt:4: givens clash: 7 appears twice in row 1 (r1c3 and r1c8)\n"
-              "sudoku-solve: mixed.txt:7: line has 3 cells; a puzzle is one line of 81 cells or nine lines of 9\n"
-              "sudoku-solve: mixed.txt:18: block of nine lines cut short: the input ends after 1 line\n");
+              "sudoku-solve: mixed.txt:7: line 7 has 3 cells; a puzzle is one line of 81 cells or nine lines of 9\n"
+              "sudoku-solve: mixed.txt:18: block of nine rows cut short: the input ends after 1 row\n");
     EXPECT_EQ(run.status, 1);
 }
 
@@ -124,12 +124,19 @@ TEST_F(SudokuSolve, ThreadCountDoesNotChangeTheOutput)
     }
 }
 
-// A puzzle typed or piped in is answered before the next one arrives, not at the end.
+// A puzzle piped in is answered before the next one arrives, not at the end, whatever
+// follows it in the same write: a blank line, a comment or the start of the next line.
 TEST_F(SudokuSolve, AnswersEachPuzzleAsItArrivesThroughAPipe)
 {
-    const CommandResult run = runCommand("(echo " + puzzle + "; sleep 3; echo " + puzzle + ") | " + solveExe +
-                                         " --threads 2 | (read -t 2 first; echo \"first: $first\")");
-    EXPECT_EQ(run.out, "first: " + solution + "\n");
+    const std::string after[] = {"", "\\n", "\\n# next\\n", "\\n1234", "\\n" + asGrid(puzzle) + "\\n"};
+    std::string script;
+    for (std::size_t i = 0; i < std::size(after); ++i) {
+        script += "((printf \"%b\" \"" + (i + 1 == std::size(after) ? asGrid(puzzle) : puzzle + "\\n") + after[i] +
+                  "\"; sleep 3; echo " + puzzle + ") | " + solveExe +
+                  " --threads 2 | (read -t 2 first; echo \"$first\")) >out" + std::to_string(i) + " &\n";
+    }
+    const CommandResult run = runCommand("cd " + dir_.string() + " || exit 1\n" + script + "wait; cat out*");
+    EXPECT_EQ(run.out, solution + "\n" + solution + "\n" + solution + "\n" + solution + "\n" + solution + "\n");
 }
 
 TEST_F(SudokuSolve, UnreadableInputIsReportedAndTheRestStillSolved)
@@ -146,9 +153,42 @@ TEST_F(SudokuSolve, UnreadableInputIsReportedAndTheRestStillSolved)
 TEST_F(SudokuSolve, OutputThatCannotBeWrittenFailsTheRun)
 {
     file("good.txt", puzzle + "\n");
-    const CommandResult run = solve("good.txt >/dev/full");
-    EXPECT_EQ(run.err, "sudoku-solve: cannot write standard output: No space left on device\n");
+    const CommandResult run = solve("--stats good.txt >/dev/full");
+    EXPECT_TRUE(testing::internal::RE::FullMatch(
+        run.err, testing::internal::RE("sudoku-solve: cannot write standard output: No space left on device\n"
+                                       "sudoku-solve: 1 puzzle read: 1 solved, 0 without solution, 0 invalid, but "
+                                       "standard output could not be written; .*\n")))
+        << run.err;
     EXPECT_EQ(run.status, 1);
+}
+
+// --grid separates every record from the one before by a blank line, also across a
+// batch boundary (1024 puzzles) and from one file to the next.
+TEST_F(SudokuSolve, GridRecordsAreSeparatedAcrossBatchesAndFiles)
+{
+    std::string many;
+    std::string expected = asGrid(solution);
+    for (int i = 0; i < 1030; ++i) {
+        many += puzzle + "\n";
+        expected += '\n';
+        expected += asGrid(solution);
+    }
+    file("many.txt", many);
+    file("one.txt", puzzle + "\n");
+    for (const char* threads : {"1", "3"}) {
+        EXPECT_EQ(solve(std::string("--grid --threads ") + threads + " many.txt one.txt").out, expected) << threads;
+    }
+}
+
+// A file name cannot forge a message line or split a labelled record.
+TEST_F(SudokuSolve, NamesWithControlCharactersAreShownQuoted)
+{
+    file("e\nsudoku-solve: all good", puzzle + "\n1\n");
+    const CommandResult run = solve("--label e*");
+    EXPECT_EQ(run.out, "'e'$'\\n''sudoku-solve: all good':1: " + solution +
+                           "\n'e'$'\\n''sudoku-solve: all good':2: invalid puzzle\n");
+    EXPECT_EQ(run.err, "sudoku-solve: 'e'$'\\n''sudoku-solve: all good':2: line 2 has 1 cells; a puzzle is one "
+                       "line of 81 cells or nine lines of 9\n");
 }
 
 TEST_F(SudokuSolve, StatsSummariseTheRunOnStandardError)
@@ -162,8 +202,10 @@ TEST_F(SudokuSolve, StatsSummariseTheRunOnStandardError)
 }
 
 struct UsageCase {
+    const char* name;
     const char* arguments;
     const char* message;
+    friend void PrintTo(const UsageCase& c, std::ostream* out) { *out << c.arguments; }
 };
 
 class SudokuSolveUsage : public testing::TestWithParam<UsageCase> {};
@@ -179,22 +221,33 @@ TEST_P(SudokuSolveUsage, IsAnErrorWithStatusTwo)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SudokuSolveUsage,
-    testing::Values(UsageCase{"--fast", "unknown option '--fast'"},
-                    UsageCase{"--threads", "option '--threads' needs a value"},
-                    UsageCase{"--threads 0", "invalid thread count '0' (a whole number from 1 to 1024)"},
-                    UsageCase{"--count --limit x", "invalid limit 'x' (a whole number of at least 1)"},
-                    UsageCase{"--limit 3", "option '--limit' goes with '--count'"},
-                    UsageCase{"--grid --count", "options '--grid' and '--count' cannot be used together"},
-                    UsageCase{"--stats=yes", "option '--stats' takes no value"}));
+    testing::Values(UsageCase{"UnknownOption", "--fast", "unknown option '--fast'"},
+                    UsageCase{"MissingValue", "--threads", "option '--threads' needs a value"},
+                    UsageCase{"ZeroThreads", "--threads 0", "invalid thread count '0' (a whole number from 1 to 1024)"},
+                    UsageCase{"LimitNotANumber", "--count --limit x",
+                              "invalid limit 'x' (a whole number from 1 to 18446744073709551615)"},
+                    UsageCase{"LimitTooLarge", "--count --limit 18446744073709551616",
+                              "invalid limit '18446744073709551616' (a whole number from 1 to 18446744073709551615)"},
+                    UsageCase{"LimitWithoutCount", "--limit 3", "option '--limit' goes with '--count'"},
+                    UsageCase{"GridWithCount", "--grid --count", "options '--grid' and '--count' cannot be used together"},
+                    UsageCase{"ValueForAFlag", "--stats=yes", "option '--stats' takes no value"}),
+    [](const testing::TestParamInfo<UsageCase>& param) { return std::string(param.param.name); });
 
-TEST(SudokuSolveInfo, HelpAndVersionGoToStandardOutput)
+// Help and version go to standard output; the first of them wins, and what follows it
+// is not read.
+TEST(SudokuSolveInfo, HelpAndVersionActOnTheFirstOfThem)
 {
-    const CommandResult help = runCommand(solveExe + " --help");
-    EXPECT_EQ(help.out.rfind("Usage: sudoku-solve [OPTION]... [FILE]...\n", 0), 0u);
-    EXPECT_EQ(help.status, 0);
-    const CommandResult version = runCommand(solveExe + " --version");
-    EXPECT_TRUE(testing::internal::RE::FullMatch(version.out, testing::internal::RE("sudoku-solve [0-9.]+\n")));
-    EXPECT_EQ(version.status, 0);
+    for (const char* arguments : {"--help", "-h --version", "--help --bogus"}) {
+        const CommandResult help = runCommand(solveExe + " " + arguments);
+        EXPECT_EQ(help.out.rfind("Usage: sudoku-solve [OPTION]... [FILE]...\n", 0), 0u) << arguments;
+        EXPECT_EQ(help.status, 0) << arguments;
+    }
+    for (const char* arguments : {"--version", "-V", "--version --help"}) {
+        const CommandResult version = runCommand(solveExe + " " + arguments);
+        EXPECT_TRUE(testing::internal::RE::PartialMatch(version.out, testing::internal::RE("^sudoku-solve [0-9.]+\n")))
+            << arguments;
+        EXPECT_EQ(version.status, 0) << arguments;
+    }
 }
 
 } // namespace

@@ -1,0 +1,113 @@
+#include "console.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace sudoku {
+
+ProgressStyle progressStyleFor(bool stderrIsTerminal, bool stdoutIsTerminal, const char* term)
+{
+    if (!stderrIsTerminal || stdoutIsTerminal) {
+        return ProgressStyle::none;
+    }
+    const bool dumb = term == nullptr || *term == '\0' || std::strcmp(term, "dumb") == 0;
+    return dumb ? ProgressStyle::plain : ProgressStyle::ansi;
+}
+
+Console::Console(std::FILE* out, std::FILE* err, ProgressStyle style, std::chrono::milliseconds delay)
+    : out_(out), err_(err), style_(style), delay_(delay), start_(Clock::now())
+{
+}
+
+void Console::out(const std::string& text)
+{
+    if (outputFailed_ || text.empty()) {
+        return;
+    }
+    if (std::fwrite(text.data(), 1, text.size(), out_) != text.size()) {
+        noteOutputFailure();
+    }
+}
+
+void Console::err(const std::string& text)
+{
+    if (!text.empty()) {
+        clearProgress();
+        std::fputs(text.c_str(), err_);
+        std::fflush(err_);
+    }
+}
+
+void Console::progress(std::uint64_t done)
+{
+    if (style_ == ProgressStyle::none || readingTerminal_) {
+        return;
+    }
+    const auto now = Clock::now();
+    if (now - start_ < delay_ || (shownWidth_ > 0 && now - lastProgress_ < std::chrono::milliseconds(200))) {
+        return;
+    }
+    lastProgress_ = now;
+    const double seconds = std::chrono::duration<double>(now - start_).count();
+    char line[128];
+    const int width = std::snprintf(line, sizeof line, "sudoku-solve: %llu puzzles, %.0f per second",
+                                    static_cast<unsigned long long>(done),
+                                    seconds > 0 ? static_cast<double>(done) / seconds : 0.0);
+    const auto shown = static_cast<std::size_t>(width);
+    // Without erase-line, blanks cover what a longer line left behind.
+    const std::size_t pad = style_ == ProgressStyle::plain && shownWidth_ > shown ? shownWidth_ - shown : 0;
+    std::fprintf(err_, "\r%s%*s", line, static_cast<int>(pad), "");
+    std::fflush(err_);
+    shownWidth_ = shown + pad;
+}
+
+void Console::clearProgress()
+{
+    if (shownWidth_ == 0) {
+        return;
+    }
+    if (style_ == ProgressStyle::ansi) {
+        std::fputs("\r\033[K", err_);
+    } else {
+        std::fprintf(err_, "\r%*s\r", static_cast<int>(shownWidth_), "");
+    }
+    std::fflush(err_);
+    shownWidth_ = 0;
+}
+
+void Console::setReadingTerminal(bool reading)
+{
+    if (reading) {
+        clearProgress();
+    }
+    readingTerminal_ = reading;
+}
+
+bool Console::finishOutput()
+{
+    flush();
+    if (outputFailed_) {
+        err("sudoku-solve: cannot write standard output: " + outputError_ + "\n");
+    }
+    return !outputFailed_;
+}
+
+void Console::flush()
+{
+    if (!outputFailed_ && std::fflush(out_) != 0) {
+        noteOutputFailure();
+    }
+}
+
+double Console::elapsedSeconds() const
+{
+    return std::chrono::duration<double>(Clock::now() - start_).count();
+}
+
+void Console::noteOutputFailure()
+{
+    outputFailed_ = true;
+    outputError_ = std::strerror(errno);
+}
+
+} // namespace sudoku

@@ -1,0 +1,65 @@
+#pragma once
+
+// sudoku-solve's two output streams: records to standard output, messages and the
+// progress line to standard error. A failed write to standard output is remembered, and
+// the progress line is cleared before any message so the two never mix.
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace sudoku {
+
+// How progress is shown: not at all, on a line rewritten in place with carriage
+// returns and spaces only, or with the terminal's erase-line sequence.
+enum class ProgressStyle { none, plain, ansi };
+
+// Progress is for a person watching a terminal while the records go elsewhere: shown
+// only when standard error is a terminal and standard output is not, and without
+// escape sequences when TERM is unset or "dumb".
+ProgressStyle progressStyleFor(bool stderrIsTerminal, bool stdoutIsTerminal, const char* term);
+
+class Console {
+public:
+    // The progress line appears once the work has taken `delay` and is redrawn at most
+    // five times a second.
+    Console(std::FILE* out, std::FILE* err, ProgressStyle style,
+            std::chrono::milliseconds delay = std::chrono::seconds(1));
+
+    // Writes to standard output, unless an earlier write failed.
+    void out(const std::string& text);
+    // Writes a message to standard error, after clearing the progress line.
+    void err(const std::string& text);
+
+    // Shows how many puzzles are done, unless progress is off or the input being read
+    // is a terminal (someone typing must not see a line appear mid-typing).
+    void progress(std::uint64_t done);
+    void clearProgress();
+    void setReadingTerminal(bool reading);
+
+    // Flushes standard output; false, with a message, if anything failed to reach it.
+    bool finishOutput();
+    void flush();
+
+    bool outputFailed() const { return outputFailed_; }
+    double elapsedSeconds() const;
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    void noteOutputFailure();
+
+    std::FILE* out_;
+    std::FILE* err_;
+    ProgressStyle style_;
+    std::chrono::milliseconds delay_;
+    Clock::time_point start_;
+    Clock::time_point lastProgress_{};
+    std::size_t shownWidth_ = 0; // characters of the progress line on screen, 0 if none
+    bool readingTerminal_ = false;
+    bool outputFailed_ = false;
+    std::string outputError_;
+};
+
+} // namespace sudoku

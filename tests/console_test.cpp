@@ -1,0 +1,151 @@
+// sudoku-solve's console: when the progress line shows, and that it never mixes with
+// what else is written.
+
+#include "console.h"
+#include "display_name.h"
+#include "platform.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include <sched.h>
+
+namespace {
+
+using sudoku::ProgressStyle;
+
+struct StyleCase {
+    bool stderrTty;
+    bool stdoutTty;
+    const char* term;
+    ProgressStyle expected;
+    friend void PrintTo(const StyleCase& c, std::ostream* out)
+    {
+        *out << "stderr " << (c.stderrTty ? "tty" : "file") << ", stdout " << (c.stdoutTty ? "tty" : "file")
+             << ", TERM " << (c.term == nullptr ? "unset" : c.term);
+    }
+};
+
+class ProgressStyleFor : public testing::TestWithParam<StyleCase> {};
+
+TEST_P(ProgressStyleFor, ShowsOnlyBesideRedirectedOutput)
+{
+    const StyleCase c = GetParam();
+    EXPECT_EQ(sudoku::progressStyleFor(c.stderrTty, c.stdoutTty, c.term), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ProgressStyleFor,
+                         testing::Values(StyleCase{true, false, "xterm", ProgressStyle::ansi},
+                                         StyleCase{true, true, "xterm", ProgressStyle::none},
+                                         StyleCase{false, false, "xterm", ProgressStyle::none},
+                                         StyleCase{true, false, "dumb", ProgressStyle::plain},
+                                         StyleCase{true, false, nullptr, ProgressStyle::plain},
+                                         StyleCase{true, false, "", ProgressStyle::plain}),
+                         [](const testing::TestParamInfo<StyleCase>& param) {
+                             const StyleCase& c = param.param;
+                             return std::string(c.stderrTty ? "ErrTty" : "ErrFile") +
+                                    (c.stdoutTty ? "OutTty" : "OutFile") +
+                                    (c.term == nullptr ? "NoTerm" : *c.term == '\0' ? "EmptyTerm" : c.term);
+                         });
+
+// Standard error of a Console, captured in memory.
+class ConsoleErr : public testing::Test {
+protected:
+    void TearDown() override
+    {
+        if (err_ != nullptr) {
+            std::fclose(err_);
+        }
+        std::free(buffer_);
+    }
+    sudoku::Console make(ProgressStyle style)
+    {
+        err_ = ::open_memstream(&buffer_, &size_);
+        return sudoku::Console(stdout, err_, style, std::chrono::milliseconds(0));
+    }
+    std::string text()
+    {
+        std::fflush(err_);
+        return std::string(buffer_, size_);
+    }
+
+    std::FILE* err_ = nullptr;
+    char* buffer_ = nullptr;
+    std::size_t size_ = 0;
+};
+
+TEST_F(ConsoleErr, ClearsTheProgressLineBeforeAMessage)
+{
+    sudoku::Console ansi = make(ProgressStyle::ansi);
+    ansi.progress(12);
+    ansi.err("sudoku-solve: a.txt:3: bad\n");
+    EXPECT_TRUE(testing::internal::RE::FullMatch(
+        text(), testing::internal::RE("\rsudoku-solve: 12 puzzles, [0-9]+ per second\r\033\\[K"
+                                      "sudoku-solve: a.txt:3: bad\n")))
+        << text();
+}
+
+TEST_F(ConsoleErr, PlainStyleClearsWithBlanksAndSendsNoEscape)
+{
+    sudoku::Console plain = make(ProgressStyle::plain);
+    plain.progress(7);
+    const std::size_t shown = text().size() - 1; // without the leading carriage return
+    plain.clearProgress();
+    std::string blanks(shown + 2, ' ');
+    blanks.front() = '\r';
+    blanks.back() = '\r';
+    EXPECT_EQ(text().substr(shown + 1), blanks);
+    EXPECT_EQ(text().find('\033'), std::string::npos);
+}
+
+TEST_F(ConsoleErr, NoProgressWhileReadingATerminal)
+{
+    sudoku::Console ansi = make(ProgressStyle::ansi);
+    ansi.setReadingTerminal(true);
+    ansi.progress(3);
+    ansi.setReadingTerminal(false);
+    EXPECT_EQ(text(), "");
+}
+
+struct NameCase {
+    const char* name;
+    const char* shown;
+    friend void PrintTo(const NameCase& c, std::ostream* out) { *out << c.shown; }
+};
+
+class DisplayName : public testing::TestWithParam<NameCase> {};
+
+TEST_P(DisplayName, QuotesOnlyNamesWithControlCharacters)
+{
+    EXPECT_EQ(sudoku::displayName(GetParam().name), GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DisplayName,
+    testing::Values(NameCase{"puzzles.txt", "puzzles.txt"}, NameCase{"my puzzles's.txt", "my puzzles's.txt"},
+                    NameCase{"e\nsudoku-solve: all good", "'e'$'\\n''sudoku-solve: all good'"},
+                    NameCase{"\x1b[31mred", "''$'\\033''[31mred'"}, NameCase{"a'b\tc", "'a'\\''b'$'\\t''c'"},
+                    NameCase{"del\x7f", "'del'$'\\177'"}, NameCase{"two\r\n", "'two'$'\\r\\n'"}),
+    [](const testing::TestParamInfo<NameCase>& param) { return "Case" + std::to_string(param.index); });
+
+TEST(UsableCpus, FollowsTheAffinityMask)
+{
+    cpu_set_t saved;
+    ASSERT_EQ(::sched_getaffinity(0, sizeof saved, &saved), 0);
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+        if (CPU_ISSET(cpu, &saved)) {
+            CPU_SET(cpu, &one);
+            break;
+        }
+    }
+    ASSERT_EQ(::sched_setaffinity(0, sizeof one, &one), 0);
+    const unsigned cpus = sudoku::usableCpus();
+    ::sched_setaffinity(0, sizeof saved, &saved);
+    EXPECT_EQ(cpus, 1u);
+}
+
+} // namespace
