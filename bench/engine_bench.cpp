@@ -8,20 +8,18 @@
 // '1'-'9' given, '0' or '.' empty.
 
 #include "builtin_puzzle.h"
-#include "engine.h"
-#include "puzzle_reader.h"
-#include "reference_solver.h"
+#include "platform.h"
+
+#include <sudoku/engine.h>
+#include <sudoku/reader.h>
+#include <sudoku/reference.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -102,13 +100,12 @@ int main(int argc, char** argv)
     }
     const int runs = argc == 3 ? std::max(1, std::atoi(argv[2])) : 5;
 
-    const int fd = ::open(argv[1], O_RDONLY);
-    if (fd < 0) {
-        std::fprintf(stderr, "%s: cannot open %s: %s\n", argv[0], argv[1], std::strerror(errno));
+    sudoku::platform::InputFile input(argv[1]);
+    if (!input.isOpen()) {
+        std::fprintf(stderr, "%s: cannot open %s: %s\n", argv[0], argv[1], input.openError().c_str());
         return 1;
     }
-    sudoku::FileSource source(fd);
-    sudoku::PuzzleReader reader(source);
+    sudoku::PuzzleReader reader(input);
     std::vector<sudoku::Cells> puzzles;
     sudoku::Record record;
     while (reader.next(record)) {
@@ -118,7 +115,6 @@ int main(int argc, char** argv)
         }
         puzzles.push_back(record.cells);
     }
-    ::close(fd);
     if (!reader.readError().empty()) {
         std::fprintf(stderr, "%s: %s\n", argv[1], reader.readError().c_str());
         return 1;

@@ -1,6 +1,6 @@
 // The pipeline must deliver every batch, in order, whatever happens to its threads.
 
-#include "batch_pipeline.h"
+#include "pipeline.h"
 
 #include <gtest/gtest.h>
 

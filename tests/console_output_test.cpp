@@ -1,4 +1,4 @@
-#include "console_output.h"
+#include "print.h"
 #include "grid_literals.h"
 
 #include <gtest/gtest.h>

@@ -143,7 +143,7 @@ TEST(UsableCpus, FollowsTheAffinityMask)
         }
     }
     ASSERT_EQ(::sched_setaffinity(0, sizeof one, &one), 0);
-    const unsigned cpus = sudoku::usableCpus();
+    const unsigned cpus = sudoku::platform::usableCpus();
     ::sched_setaffinity(0, sizeof saved, &saved);
     EXPECT_EQ(cpus, 1u);
 }

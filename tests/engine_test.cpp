@@ -1,10 +1,10 @@
 // The engine must give exactly the reference search's answer. These tests compare the
 // two on puzzles made here from a fixed seed, and check counting and clash reports.
 
-#include "engine.h"
+#include <sudoku/engine.h>
 #include "grid_literals.h"
 #include "puzzle_generator.h"
-#include "reference_solver.h"
+#include <sudoku/reference.h>
 
 #include <gtest/gtest.h>
 

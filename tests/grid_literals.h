@@ -1,6 +1,6 @@
 #pragma once
 
-#include "grid.h"
+#include <sudoku/reference.h>
 
 #include <algorithm>
 #include <ostream>

@@ -3,7 +3,7 @@
 // Puzzles that tests make themselves, from a fixed seed: valid grids from the
 // symmetries of a known one, thinned to a chosen number of givens.
 
-#include "engine.h"
+#include <sudoku/cells.h>
 #include "grid_literals.h"
 
 #include <algorithm>

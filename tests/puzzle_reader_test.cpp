@@ -1,5 +1,6 @@
 #include "puzzle_generator.h"
-#include "puzzle_reader.h"
+#include <sudoku/reader.h>
+#include <sudoku/writer.h>
 
 #include <gtest/gtest.h>
 
@@ -152,6 +153,29 @@ TEST(PuzzleReader, CountsAVeryLongLineWithoutKeepingIt)
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[0], "L1 ! line 1 has 50000000 cells; a puzzle is one line of 81 cells or nine lines of 9");
     EXPECT_EQ(records[1], "L2 " + solved);
+}
+
+// What the writer writes reads back as the same cells, in both forms.
+TEST(Writer, LineAndGridReadBackAsTheSameCells)
+{
+    const sudoku::Cells cells = cellsFrom(puzzle);
+    std::string dots;
+    sudoku::appendLine(dots, cells, '.');
+    EXPECT_EQ(dots, puzzle + "\n");
+    std::string both;
+    sudoku::appendLine(both, cells);
+    sudoku::appendGrid(both, cells);
+    EXPECT_EQ(both.substr(0, 82), puzzleCells + "\n");
+    EXPECT_EQ(readAll(both), (std::vector<std::string>{"L1 " + puzzleCells, "L2 " + puzzleCells}));
+}
+
+TEST(Writer, MarksAValueThatIsNoCell)
+{
+    sudoku::Cells cells = cellsFrom(solved);
+    cells[3] = 12;
+    std::string line;
+    sudoku::appendLine(line, cells);
+    EXPECT_EQ(line, solved.substr(0, 3) + "?" + solved.substr(4) + "\n");
 }
 
 } // namespace

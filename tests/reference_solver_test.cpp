@@ -1,6 +1,6 @@
 #include "builtin_puzzle.h"
 #include "grid_literals.h"
-#include "reference_solver.h"
+#include <sudoku/reference.h>
 
 #include <gtest/gtest.h>
 

@@ -244,7 +244,8 @@ TEST(SudokuSolveInfo, HelpAndVersionActOnTheFirstOfThem)
     }
     for (const char* arguments : {"--version", "-V", "--version --help"}) {
         const CommandResult version = runCommand(solveExe + " " + arguments);
-        EXPECT_TRUE(testing::internal::RE::PartialMatch(version.out, testing::internal::RE("^sudoku-solve [0-9.]+\n")))
+        EXPECT_TRUE(testing::internal::RE::PartialMatch(
+            version.out, testing::internal::RE("^sudoku-solve \\(sudoku\\) [0-9]+\\.[0-9]+\\.[0-9]+\n.*License MIT")))
             << arguments;
         EXPECT_EQ(version.status, 0) << arguments;
     }

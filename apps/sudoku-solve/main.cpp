@@ -1,0 +1,160 @@
+// sudoku-solve: solves the puzzles in files or standard input with the fast engine,
+// one output record per puzzle, in input order.
+
+#include "console.h"
+#include "display_name.h"
+#include "options.h"
+#include "pipeline.h"
+#include "platform.h"
+#include "solve_batch.h"
+
+#include <sudoku/reader.h>
+#include <sudoku/version.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using sudoku::Batch;
+
+constexpr std::size_t batchSize = 1024;
+
+// Reads one input to its end, handing its records to the pipeline in batches.
+// Returns the read error, if any.
+std::string solveInput(const std::string& name, sudoku::platform::InputFile& input, sudoku::BatchPipeline& pipeline,
+                       sudoku::Console& console, std::uint64_t& submitted)
+{
+    auto batch = std::make_unique<Batch>();
+    const auto submit = [&] {
+        if (batch->records.empty()) {
+            return;
+        }
+        batch->source = name;
+        batch->firstIndex = submitted;
+        submitted += batch->records.size();
+        pipeline.submit(std::move(batch));
+        batch = std::make_unique<Batch>();
+        batch->records.reserve(batchSize);
+    };
+    batch->records.reserve(batchSize);
+    // Puzzles typed at a terminal or trickling through a pipe are answered as they
+    // come: before a read that would wait, every complete puzzle is solved and written.
+    input.setBeforeWait([&] {
+        submit();
+        pipeline.finish();
+        console.flush();
+    });
+    sudoku::PuzzleReader reader(input);
+    sudoku::Record record;
+    while (!console.outputFailed() && reader.next(record)) {
+        batch->records.push_back(std::move(record));
+        if (batch->records.size() == batchSize) {
+            submit();
+        }
+    }
+    submit();
+    return reader.readError();
+}
+
+int run(sudoku::SolveOptions& options)
+{
+    sudoku::Console console(stdout, stderr,
+                            sudoku::progressStyleFor(sudoku::platform::stderrIsTerminal(),
+                                                     sudoku::platform::stdoutIsTerminal(), std::getenv("TERM")));
+    if (options.help || options.version) {
+        console.out(options.help ? sudoku::usageText() : sudoku::versionText("sudoku-solve"));
+        return console.finishOutput() ? 0 : 1;
+    }
+    if (options.files.empty()) {
+        options.files.emplace_back("-");
+    }
+    if (options.threads == 0) {
+        options.threads = sudoku::platform::usableCpus();
+    }
+
+    bool inputOk = true;
+    sudoku::Tally total;
+    std::uint64_t submitted = 0;
+    sudoku::BatchPipeline pipeline(
+        options.threads, [&options](Batch& batch) { sudoku::solveBatch(batch, options.format); },
+        [&](Batch& batch) {
+            console.out(batch.out);
+            console.err(batch.err);
+            total += batch.tally;
+            console.progress(total.read);
+        });
+    if (!pipeline.startError().empty()) {
+        console.err("sudoku-solve: started " + std::to_string(pipeline.workers() > 0 ? pipeline.workers() : 1) +
+                    " of " + std::to_string(options.threads) + " threads (" + pipeline.startError() +
+                    "); going on with those\n");
+    }
+
+    for (const std::string& file : options.files) {
+        if (console.outputFailed()) {
+            break;
+        }
+        const std::string name = file == "-" ? "<stdin>" : sudoku::displayName(file);
+        sudoku::platform::InputFile input(file);
+        if (!input.isOpen()) {
+            pipeline.finish(); // keeps messages in input order
+            console.err("sudoku-solve: " + name + ": cannot open: " + input.openError() + "\n");
+            inputOk = false;
+            continue;
+        }
+        console.setReadingTerminal(input.isTerminal());
+        const std::string readError = solveInput(name, input, pipeline, console, submitted);
+        pipeline.finish();
+        console.setReadingTerminal(false);
+        if (!readError.empty()) {
+            console.err("sudoku-solve: " + name + ": read error: " + readError + "\n");
+            inputOk = false;
+        }
+    }
+    pipeline.finish();
+    console.clearProgress();
+
+    inputOk = inputOk && total.invalid == 0;
+    const bool outputOk = console.finishOutput();
+    if (options.stats) {
+        const double seconds = console.elapsedSeconds();
+        char line[320];
+        std::snprintf(line, sizeof line,
+                      "sudoku-solve: %llu %s read: %llu solved, %llu without solution, %llu invalid%s; "
+                      "%.3f s, %.0f puzzles per second\n",
+                      static_cast<unsigned long long>(total.read), total.read == 1 ? "puzzle" : "puzzles",
+                      static_cast<unsigned long long>(total.solved),
+                      static_cast<unsigned long long>(total.noSolution),
+                      static_cast<unsigned long long>(total.invalid),
+                      outputOk ? "" : ", but standard output could not be written", seconds,
+                      seconds > 0 ? static_cast<double>(total.read) / seconds : 0.0);
+        console.err(line);
+    }
+    return inputOk && outputOk ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    sudoku::platform::prepareStandardStreams();
+    const sudoku::ParsedOptions parsed = sudoku::parseOptions(sudoku::platform::arguments(argc, argv));
+    if (!parsed.error.empty()) {
+        std::fprintf(stderr, "sudoku-solve: %s\nTry 'sudoku-solve --help' for more information.\n",
+                     parsed.error.c_str());
+        return 2;
+    }
+    sudoku::SolveOptions options = parsed.options;
+    try {
+        return run(options);
+    } catch (const std::exception& e) {
+        // Nothing could go on: not even the calling thread could solve a batch.
+        std::fflush(stdout);
+        std::fprintf(stderr, "sudoku-solve: cannot go on: %s\n", e.what());
+        return 1;
+    }
+}

@@ -1,0 +1,34 @@
+# cmake --install: the programs, the public headers, the static libraries, the man
+# pages and the CMake package, so that another project can write
+#   find_package(sudoku 1.1 CONFIG REQUIRED)
+#   target_link_libraries(app PRIVATE sudoku::engine)
+include(CMakePackageConfigHelpers)
+
+set(SUDOKU_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/sudoku)
+
+install(TARGETS sudoku_reference sudoku_engine sudoku_io
+  EXPORT sudokuTargets
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development
+  INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(DIRECTORY include/sudoku ${SUDOKU_GENERATED_INCLUDE_DIR}/sudoku
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development
+  FILES_MATCHING PATTERN "*.h")
+install(EXPORT sudokuTargets
+  NAMESPACE sudoku::
+  DESTINATION ${SUDOKU_CMAKE_DIR} COMPONENT development)
+
+configure_package_config_file(cmake/sudokuConfig.cmake.in ${PROJECT_BINARY_DIR}/sudokuConfig.cmake
+  INSTALL_DESTINATION ${SUDOKU_CMAKE_DIR})
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/sudokuConfigVersion.cmake
+  COMPATIBILITY SameMajorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/sudokuConfig.cmake ${PROJECT_BINARY_DIR}/sudokuConfigVersion.cmake
+  DESTINATION ${SUDOKU_CMAKE_DIR} COMPONENT development)
+
+if(SUDOKU_BUILD_PROGRAMS)
+  install(TARGETS sudoku sudoku-solve RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT programs)
+  if(NOT WIN32)
+    install(FILES man/sudoku.1 man/sudoku-solve.1
+      DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT programs)
+  endif()
+endif()
+install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/sudoku COMPONENT programs)

@@ -1,0 +1,28 @@
+#pragma once
+
+// The puzzle types every part of the library shares.
+
+#include <array>
+#include <cstdint>
+
+namespace sudoku {
+
+// 81 cells in row-major order (cell r * 9 + c for row r and column c, both 0 to 8):
+// 0 for empty, 1 to 9 for a given digit. Any other value is not a cell value; the calls
+// that take Cells say what they make of it.
+using Cells = std::array<std::uint8_t, 81>;
+
+enum class Unit { row, column, box };
+
+// Two givens with the same digit in one row, column or box. Cells are row-major
+// indices with first < second; `index` is the row, column or box number (0 to 8, boxes
+// numbered row-major).
+struct Clash {
+    int digit;
+    Unit unit;
+    int index;
+    int first;
+    int second;
+};
+
+} // namespace sudoku

@@ -1,0 +1,55 @@
+#pragma once
+
+// The fast engine: gives exactly the reference search's answer (the smallest
+// completion in row-major order) in microseconds, and counts solutions.
+//
+// Everything here is a pure function of its arguments: no heap allocation per puzzle
+// and no mutable shared state, so separate threads may solve separate puzzles at once.
+
+#include <sudoku/cells.h>
+
+#include <cstdint>
+#include <optional>
+
+namespace sudoku {
+
+// The first clash in row-major order of the second cell, or none. Only cells holding
+// 1 to 9 take part: a value above 9 is not a digit and clashes with nothing.
+std::optional<Clash> findClash(const Cells& puzzle);
+
+// The first cell (row-major index) holding a value above 9, or none.
+std::optional<int> findBadCell(const Cells& puzzle);
+
+// invalid: two givens clash. badCell: a cell holds a value outside 0 to 9, so the
+// puzzle is not a puzzle at all; it is checked before clashes.
+enum class Status { solved, noSolution, invalid, badCell };
+
+struct SolveResult {
+    Status status = Status::noSolution;
+    // Solutions seen, counted up to 2: 1 means the solution is unique, 2 means two or more.
+    int solutionCount = 0;
+    // When solved: the completion that the reference search finds.
+    Cells solution{};
+    // When invalid: where the givens clash.
+    Clash clash{};
+    // When badCell: the first cell holding a value above 9.
+    int badCell = -1;
+};
+
+// Solves `puzzle` and checks whether its solution is unique. Defined for every input:
+// a cell outside 0 to 9 gives Status::badCell, clashing givens Status::invalid.
+SolveResult solve(const Cells& puzzle);
+
+struct CountResult {
+    Status status = Status::noSolution; // badCell, invalid, or solved/noSolution by the count
+    std::uint64_t count = 0;            // number of solutions, at most the limit
+    bool limitReached = false;          // true when the search stopped at the limit
+    Clash clash{};
+    int badCell = -1;
+};
+
+// Counts the solutions of `puzzle`, stopping once `limit` have been found (a limit
+// of 0 counts as 1). Bad cells and clashes are reported as by solve().
+CountResult countSolutions(const Cells& puzzle, std::uint64_t limit);
+
+} // namespace sudoku

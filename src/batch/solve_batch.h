@@ -1,0 +1,62 @@
+#pragma once
+
+// A batch of records from one input, solved and turned into the text that a program
+// writes: records for standard output, messages for standard error.
+
+#include <sudoku/reader.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sudoku {
+
+// What each record looks like.
+struct RecordFormat {
+    enum class Form {
+        line,  // the solution as one line of 81 digits
+        grid,  // the solution as nine lines, a blank line between records
+        count, // the number of solutions, up to `limit`, with + when the limit was reached
+    };
+    Form form = Form::line;
+    std::uint64_t limit = 2; // for Form::count
+    bool label = false;      // start each record with SOURCE:LINE
+};
+
+struct Tally {
+    std::uint64_t read = 0;
+    std::uint64_t solved = 0;
+    std::uint64_t noSolution = 0;
+    std::uint64_t invalid = 0;
+
+    Tally& operator+=(const Tally& other)
+    {
+        read += other.read;
+        solved += other.solved;
+        noSolution += other.noSolution;
+        invalid += other.invalid;
+        return *this;
+    }
+};
+
+struct Batch {
+    std::string source;           // the input's name, as messages and labels show it
+    std::uint64_t firstIndex = 0; // position of the first record in the whole output
+    std::vector<Record> records;
+    std::string out;
+    std::string err;
+    Tally tally;
+};
+
+// Solves every record of the batch and fills its out, err and tally afresh. Messages
+// start with `program` and a colon.
+void solveBatch(Batch& batch, const RecordFormat& format, const char* program = "sudoku-solve");
+
+// How a cell outside 0 to 9 reads in a message, e.g. "cell r1c5 holds 12, outside 0 to 9".
+std::string describeBadCell(const Cells& cells, int cell);
+
+// How a clash of givens reads in a message, e.g.
+// "givens clash: 7 appears twice in row 9 (r9c2 and r9c8)".
+std::string describeClash(const Clash& clash);
+
+} // namespace sudoku

@@ -1,0 +1,62 @@
+#pragma once
+
+// What the programs need from the operating system beyond standard C++, with one
+// implementation for POSIX systems and one for Windows. Names and arguments are UTF-8
+// on both.
+
+#include <sudoku/reader.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace sudoku::platform {
+
+// The program's arguments after its name, as UTF-8 (on Windows, from the wide-character
+// command line, so that any file name reaches the program whole).
+std::vector<std::string> arguments(int argc, char** argv);
+
+// Prepares the standard streams: on Windows, console output in UTF-8. Records are
+// written in text mode, so each newline ends in the platform's line end (CR LF on
+// Windows), like the `sudoku` program's lines.
+void prepareStandardStreams();
+
+bool stdoutIsTerminal();
+bool stderrIsTerminal();
+
+// The CPUs this process may run on (its affinity mask), at least 1.
+unsigned usableCpus();
+
+// A file or standard input, read as raw bytes (either line end is read by the reader).
+class InputFile : public ByteSource {
+public:
+    // Opens `name`, or takes standard input for "-". See isOpen() and openError().
+    explicit InputFile(const std::string& name);
+    ~InputFile() override;
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    bool isOpen() const { return fd_ >= 0; }
+    // Why the file could not be opened, as the system says it.
+    const std::string& openError() const { return openError_; }
+    // True for a terminal: someone may be typing.
+    bool isTerminal() const;
+
+    // `beforeWait`, when set, runs before any read that would have to wait for input (a
+    // pipe or terminal with nothing to read yet), so that the caller can deliver what it
+    // has so far instead of holding it back.
+    void setBeforeWait(std::function<void()> beforeWait) { beforeWait_ = std::move(beforeWait); }
+
+    std::size_t read(char* buffer, std::size_t size, std::string& error) override;
+
+private:
+    bool wouldWait() const;
+
+    int fd_ = -1;
+    bool ownsFd_ = false;
+    bool mayWait_ = true; // false for a regular file, which never makes a read wait
+    std::string openError_;
+    std::function<void()> beforeWait_;
+};
+
+} // namespace sudoku::platform

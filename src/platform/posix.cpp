@@ -1,0 +1,93 @@
+#include "platform.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <thread>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sched.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace sudoku::platform {
+
+std::vector<std::string> arguments(int argc, char** argv)
+{
+    return std::vector<std::string>(argv + std::min(argc, 1), argv + argc);
+}
+
+void prepareStandardStreams() {}
+
+bool stdoutIsTerminal()
+{
+    return ::isatty(STDOUT_FILENO) == 1;
+}
+
+bool stderrIsTerminal()
+{
+    return ::isatty(STDERR_FILENO) == 1;
+}
+
+unsigned usableCpus()
+{
+    cpu_set_t set;
+    if (::sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0) {
+        return static_cast<unsigned>(CPU_COUNT(&set));
+    }
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
+InputFile::InputFile(const std::string& name)
+{
+    if (name == "-") {
+        fd_ = STDIN_FILENO;
+    } else {
+        fd_ = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd_ < 0) {
+            openError_ = std::strerror(errno);
+            return;
+        }
+        ownsFd_ = true;
+    }
+    struct stat info {};
+    mayWait_ = !(::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode));
+}
+
+InputFile::~InputFile()
+{
+    if (ownsFd_) {
+        ::close(fd_);
+    }
+}
+
+bool InputFile::isTerminal() const
+{
+    return ::isatty(fd_) == 1;
+}
+
+bool InputFile::wouldWait() const
+{
+    pollfd ready{fd_, POLLIN, 0};
+    return ::poll(&ready, 1, 0) == 0;
+}
+
+std::size_t InputFile::read(char* buffer, std::size_t size, std::string& error)
+{
+    if (beforeWait_ && mayWait_ && wouldWait()) {
+        beforeWait_();
+    }
+    for (;;) {
+        const ssize_t got = ::read(fd_, buffer, size);
+        if (got >= 0) {
+            return static_cast<std::size_t>(got);
+        }
+        if (errno != EINTR) {
+            error = std::strerror(errno);
+            return 0;
+        }
+    }
+}
+
+} // namespace sudoku::platform

@@ -1,0 +1,149 @@
+#include "platform.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+
+#include <fcntl.h>
+#include <io.h>
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <shellapi.h>
+
+namespace sudoku::platform {
+
+namespace {
+
+std::string narrow(const wchar_t* text)
+{
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1) {
+        return {};
+    }
+    std::string out(static_cast<std::size_t>(size - 1), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+std::wstring widen(const std::string& text)
+{
+    const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
+    if (size <= 1) {
+        return {};
+    }
+    std::wstring out(static_cast<std::size_t>(size - 1), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, out.data(), size);
+    return out;
+}
+
+HANDLE handleOf(int fd)
+{
+    return reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
+}
+
+} // namespace
+
+std::vector<std::string> arguments(int argc, char** argv)
+{
+    int count = 0;
+    wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    if (wide == nullptr) {
+        return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+    }
+    std::vector<std::string> args;
+    for (int i = 1; i < count; ++i) {
+        args.push_back(narrow(wide[i]));
+    }
+    ::LocalFree(wide);
+    return args;
+}
+
+void prepareStandardStreams()
+{
+    ::SetConsoleOutputCP(CP_UTF8);
+    ::_setmode(::_fileno(stdin), _O_BINARY);
+}
+
+bool stdoutIsTerminal()
+{
+    return ::_isatty(::_fileno(stdout)) != 0;
+}
+
+bool stderrIsTerminal()
+{
+    return ::_isatty(::_fileno(stderr)) != 0;
+}
+
+unsigned usableCpus()
+{
+    DWORD_PTR process = 0;
+    DWORD_PTR system = 0;
+    if (::GetProcessAffinityMask(::GetCurrentProcess(), &process, &system) != 0 && process != 0) {
+        unsigned count = 0;
+        for (; process != 0; process &= process - 1) {
+            ++count;
+        }
+        return count;
+    }
+    SYSTEM_INFO info;
+    ::GetSystemInfo(&info);
+    return info.dwNumberOfProcessors > 0 ? static_cast<unsigned>(info.dwNumberOfProcessors) : 1u;
+}
+
+InputFile::InputFile(const std::string& name)
+{
+    if (name == "-") {
+        fd_ = ::_fileno(stdin);
+    } else {
+        fd_ = ::_wopen(widen(name).c_str(), _O_RDONLY | _O_BINARY);
+        if (fd_ < 0) {
+            openError_ = std::strerror(errno);
+            return;
+        }
+        ownsFd_ = true;
+    }
+    mayWait_ = ::GetFileType(handleOf(fd_)) != FILE_TYPE_DISK;
+}
+
+InputFile::~InputFile()
+{
+    if (ownsFd_) {
+        ::_close(fd_);
+    }
+}
+
+bool InputFile::isTerminal() const
+{
+    return ::_isatty(fd_) != 0;
+}
+
+bool InputFile::wouldWait() const
+{
+    const HANDLE handle = handleOf(fd_);
+    if (::GetFileType(handle) == FILE_TYPE_PIPE) {
+        DWORD available = 0;
+        return ::PeekNamedPipe(handle, nullptr, 0, nullptr, &available, nullptr) != 0 && available == 0;
+    }
+    return true; // a console: a read waits for a whole line to be typed
+}
+
+std::size_t InputFile::read(char* buffer, std::size_t size, std::string& error)
+{
+    if (beforeWait_ && mayWait_ && wouldWait()) {
+        beforeWait_();
+    }
+    const int got = ::_read(fd_, buffer, static_cast<unsigned>(size < INT_MAX ? size : INT_MAX));
+    if (got < 0) {
+        if (errno == EPIPE) {
+            return 0; // the writer of a pipe closed it: the end of the input
+        }
+        error = std::strerror(errno);
+        return 0;
+    }
+    return static_cast<std::size_t>(got);
+}
+
+} // namespace sudoku::platform

@@ -1,0 +1,42 @@
+// Reads a puzzle from its first argument, solves it with the engine and the reference
+// search, and prints the engine's answer, its uniqueness and the version.
+
+#include <sudoku/engine.h>
+#include <sudoku/reader.h>
+#include <sudoku/reference.h>
+#include <sudoku/version.h>
+#include <sudoku/writer.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        return 2;
+    }
+    sudoku::MemorySource source(argv[1], std::strlen(argv[1]));
+    sudoku::PuzzleReader reader(source);
+    sudoku::Record record;
+    if (!reader.next(record) || record.kind != sudoku::Record::Kind::puzzle) {
+        std::fputs("not a puzzle\n", stderr);
+        return 1;
+    }
+    const sudoku::SolveResult result = sudoku::solve(record.cells);
+    Grid grid;
+    for (int i = 0; i < 81; ++i) {
+        grid[i / 9][i % 9] = record.cells[static_cast<std::size_t>(i)];
+    }
+    const bool referenceSolved = solveSudoku(grid, 0, 0);
+    bool same = referenceSolved && result.status == sudoku::Status::solved;
+    for (int i = 0; i < 81 && same; ++i) {
+        same = grid[i / 9][i % 9] == result.solution[static_cast<std::size_t>(i)];
+    }
+    std::string out;
+    sudoku::appendLine(out, result.solution);
+    std::printf("%s%s, %s the reference, sudoku %s\n", out.c_str(),
+                result.solutionCount == 1 ? "unique" : "not unique", same ? "same as" : "differs from",
+                sudoku::versionString);
+    return same ? 0 : 1;
+}
