@@ -63,7 +63,7 @@ protected:
     sudoku::Console make(ProgressStyle style)
     {
         err_ = ::open_memstream(&buffer_, &size_);
-        return sudoku::Console(stdout, err_, style, std::chrono::milliseconds(0));
+        return sudoku::Console("sudoku-solve", stdout, err_, style, std::chrono::milliseconds(0));
     }
     std::string text()
     {

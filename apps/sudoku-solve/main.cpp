@@ -7,9 +7,9 @@
 #include "pipeline.h"
 #include "platform.h"
 #include "solve_batch.h"
+#include "version_text.h"
 
 #include <sudoku/reader.h>
-#include <sudoku/version.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -63,7 +63,7 @@ std::string solveInput(const std::string& name, sudoku::platform::InputFile& inp
 
 int run(sudoku::SolveOptions& options)
 {
-    sudoku::Console console(stdout, stderr,
+    sudoku::Console console("sudoku-solve", stdout, stderr,
                             sudoku::progressStyleFor(sudoku::platform::stderrIsTerminal(),
                                                      sudoku::platform::stdoutIsTerminal(), std::getenv("TERM")));
     if (options.help || options.version) {

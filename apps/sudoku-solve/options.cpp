@@ -1,7 +1,5 @@
 #include "options.h"
 
-#include <sudoku/version.h>
-
 #include <charconv>
 
 namespace sudoku {
@@ -51,16 +49,6 @@ const char* usageText()
            "\n"
            "Exit status: 0 when every input was read and valid, 1 when an input was invalid\n"
            "or unreadable or the output could not be written, 2 for a usage error.\n";
-}
-
-std::string versionText(const char* program)
-{
-    return std::string(program) + " (sudoku) " + versionString +
-           "\n"
-           "Copyright (C) 2026 the sudoku authors.\n"
-           "License MIT: <https://opensource.org/licenses/MIT>.\n"
-           "This is free software: you are free to change and redistribute it.\n"
-           "There is NO WARRANTY, to the extent permitted by law.\n";
 }
 
 ParsedOptions parseOptions(const std::vector<std::string>& args)

@@ -28,7 +28,4 @@ ParsedOptions parseOptions(const std::vector<std::string>& args);
 // The text of --help.
 const char* usageText();
 
-// The text of --version for `program`: its version, copyright and licence.
-std::string versionText(const char* program);
-
 } // namespace sudoku

@@ -14,8 +14,9 @@ ProgressStyle progressStyleFor(bool stderrIsTerminal, bool stdoutIsTerminal, con
     return dumb ? ProgressStyle::plain : ProgressStyle::ansi;
 }
 
-Console::Console(std::FILE* out, std::FILE* err, ProgressStyle style, std::chrono::milliseconds delay)
-    : out_(out), err_(err), style_(style), delay_(delay), start_(Clock::now())
+Console::Console(const char* program, std::FILE* out, std::FILE* err, ProgressStyle style,
+                 std::chrono::milliseconds delay)
+    : program_(program), out_(out), err_(err), style_(style), delay_(delay), start_(Clock::now())
 {
 }
 
@@ -50,7 +51,7 @@ void Console::progress(std::uint64_t done)
     lastProgress_ = now;
     const double seconds = std::chrono::duration<double>(now - start_).count();
     char line[128];
-    const int width = std::snprintf(line, sizeof line, "sudoku-solve: %llu puzzles, %.0f per second",
+    const int width = std::snprintf(line, sizeof line, "%s: %llu puzzles, %.0f per second", program_,
                                     static_cast<unsigned long long>(done),
                                     seconds > 0 ? static_cast<double>(done) / seconds : 0.0);
     const auto shown = static_cast<std::size_t>(width);
@@ -87,7 +88,7 @@ bool Console::finishOutput()
 {
     flush();
     if (outputFailed_) {
-        err("sudoku-solve: cannot write standard output: " + outputError_ + "\n");
+        err(std::string(program_) + ": cannot write standard output: " + outputError_ + "\n");
     }
     return !outputFailed_;
 }

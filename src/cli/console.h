@@ -1,6 +1,6 @@
 #pragma once
 
-// sudoku-solve's two output streams: records to standard output, messages and the
+// A program's two output streams: records to standard output, messages and the
 // progress line to standard error. A failed write to standard output is remembered, and
 // the progress line is cleared before any message so the two never mix.
 
@@ -24,7 +24,8 @@ class Console {
 public:
     // The progress line appears once the work has taken `delay` and is redrawn at most
     // five times a second.
-    Console(std::FILE* out, std::FILE* err, ProgressStyle style,
+    // `program` starts the progress line and the message about a failed write.
+    Console(const char* program, std::FILE* out, std::FILE* err, ProgressStyle style,
             std::chrono::milliseconds delay = std::chrono::seconds(1));
 
     // Writes to standard output, unless an earlier write failed.
@@ -50,6 +51,7 @@ private:
 
     void noteOutputFailure();
 
+    const char* program_;
     std::FILE* out_;
     std::FILE* err_;
     ProgressStyle style_;
