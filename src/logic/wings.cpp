@@ -241,8 +241,7 @@ bool findTwoStringKite(const Board& board, Step& step)
                         const int e2 = c[static_cast<std::size_t>(j)];
                         const int o1 = r[static_cast<std::size_t>(1 - i)];
                         const int o2 = c[static_cast<std::size_t>(1 - j)];
-                        if (e1 == e2 || o1 == o2 || e1 == o2 || e2 == o1 || boxOf(e1) != boxOf(e2) ||
-                            boxOf(o1) == boxOf(e1) || boxOf(o2) == boxOf(e2)) {
+                        if (e1 == e2 || o1 == o2 || e1 == o2 || e2 == o1 || boxOf(e1) != boxOf(e2)) {
                             continue;
                         }
                         begin(step, Technique::twoStringKite);
