@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <numeric>
 #include <sstream>
 #include <string>
@@ -135,6 +136,14 @@ const TechniqueCase techniqueCases[] = {
      "xy-chain: 1r1c1=2r1c1-2r1c5=3r1c5-3r5c5=4r5c5-4r5c9=1r5c9: r1c9<>1 r5c1<>1", "r5c5=35"},
     {Technique::aic, {"r1c1=12", "-2 c5", "+2 r1c5 r7c5", "-1 r7", "+1 r7c5 r7c9"},
      "aic: 1r1c1=2r1c1-2r1c5=2r7c5-1r7c5=1r7c9: r1c9<>1", "r1c1=123"},
+    {Technique::cellForcingChain, {"r1c1=12", "r1c9=15", "r9c1=25"},
+     "cell-forcing-chain: each candidate of r1c1 {12} removes 5r9c9: 1r1c1-1r1c9=5r1c9-5r9c9; "
+     "2r1c1-2r9c1=5r9c1-5r9c9: r9c9<>5",
+     "r9c1=256"},
+    {Technique::unitForcingChain, {"-4 r1", "+4 r1c1 r1c9", "r5c1=46", "r9c9=46"},
+     "unit-forcing-chain: each place of 4 in row 1 removes 6r5c9: 4r1c1-4r5c1=6r5c1-6r5c9; "
+     "4r1c9-4r9c9=6r9c9-6r5c9: r5c9<>6",
+     "+4 r1c5"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Logic, TechniqueTest, testing::ValuesIn(techniqueCases),
@@ -167,6 +176,33 @@ TEST(LogicTechniques, EasiestTechniqueComesFirstAndUniquenessOnlyWhenAllowed)
     ASSERT_TRUE(logic::findStep(rectangle, true, step));
     EXPECT_EQ(step.technique, Technique::uniqueRectangle);
     EXPECT_FALSE(logic::findStep(rectangle, false, step)) << logic::formatStep(step);
+}
+
+TEST(LogicTechniques, BivalueUniversalGraveNeedsEveryOtherCellToHoldTwo)
+{
+    // A minimal puzzle from this project's generator; its 35th step is the grave.
+    const sudoku::Cells puzzle =
+        cellsFrom("006700920000000000280003000000300060007020004004805000008004700500012030600000010");
+    logic::Explanation explanation;
+    logic::explain(puzzle, explanation);
+    ASSERT_GT(explanation.steps.size(), 34u);
+    auto board = *logic::Board::fromPuzzle(puzzle);
+    for (std::size_t i = 0; i < 34; ++i) {
+        ASSERT_TRUE(board.apply(explanation.steps[i]));
+    }
+    logic::Step step;
+    ASSERT_TRUE(logic::findStep(board, Technique::bivalueUniversalGrave, step));
+    EXPECT_EQ(logic::formatStep(step), "bivalue-universal-grave: every other empty cell holds two candidates, r3c9 "
+                                       "holds {157} and 5 has three places in its houses: r3c9=5");
+    EXPECT_FALSE(logic::findStep(board, false, step) && step.technique == Technique::bivalueUniversalGrave);
+    for (int cell = 0; cell < 81; ++cell) {
+        if (cell != 20 && board.candidates(cell) != 0) { // a second cell with three
+            board.eliminate(cell, std::countr_zero(board.candidates(cell)) + 1);
+            board.eliminate(cell, std::countr_zero(board.candidates(cell)) + 1);
+            break;
+        }
+    }
+    EXPECT_FALSE(logic::findStep(board, Technique::bivalueUniversalGrave, step));
 }
 
 // A puzzle with as few givens as keep its solution unique: emptying any one more
@@ -260,7 +296,7 @@ std::string padded(std::string start)
 
 // A puzzle from this project's generator that the techniques cannot finish.
 constexpr std::string_view trialPuzzle =
-    "000800090006720004080030600900000043003604002800100700040000060000007000530000009";
+    "060000700002001000000900065070008040600790000850010009000000907007800004310000080";
 
 TEST(LogicRating, EdgeCasesAndFormat)
 {

@@ -45,11 +45,14 @@ enum class Technique : std::uint8_t {
     nakedQuad,
     jellyfish,
     hiddenQuad,
+    bivalueUniversalGrave,
     xChain,
     xyChain,
     aic,
+    cellForcingChain,
+    unitForcingChain,
 };
-inline constexpr int techniqueCount = 23;
+inline constexpr int techniqueCount = 26;
 
 // The technique's one name, lowercase words joined by hyphens ("two-string-kite"), as
 // every output writes it. A value outside the enumeration gives "".
@@ -65,7 +68,8 @@ int baseWeight(Technique technique);
 // True for the techniques that are sound only when the puzzle has one solution.
 bool needsUniqueSolution(Technique technique);
 
-// Chains are searched up to this many strong links (so up to twice as many nodes).
+// Chains, and each branch of a forcing chain, are searched up to this many strong
+// links (so up to twice as many nodes).
 inline constexpr int maxChainLinks = 8;
 
 using Digits = std::uint16_t;
@@ -80,6 +84,8 @@ struct Step {
     static constexpr int maxHouses = 8;
     static constexpr int maxCells = 8;
     static constexpr int maxChain = 2 * maxChainLinks;
+    static constexpr int maxBranches = 9;
+    static constexpr int maxBranch = maxChain + 2;
     static constexpr int maxEliminations = 48;
 
     Technique technique = Technique::fullHouse;
@@ -97,6 +103,13 @@ struct Step {
     // so on; its ends chain[0] and chain[chainLength-1] cannot both be false.
     std::uint8_t chainLength = 0;
     std::array<Candidate, maxChain> chain{};
+    // A forcing chain's branches, one for each candidate of its cell or place of its
+    // digit in its house: branch[0] is that candidate, true; branch[0] - branch[1] is a
+    // weak link, then strong and weak links alternate up to the last node, which is
+    // then false.
+    std::uint8_t branchCount = 0;
+    std::array<std::uint8_t, maxBranches> branchLength{};
+    std::array<std::array<Candidate, maxBranch>, maxBranches> branches{};
     // The effect: one placement, or eliminations (sorted by cell, then digit).
     bool places = false;
     Candidate placement{};

@@ -29,21 +29,26 @@ constexpr int maxWords = (maxNodes + 63) / 64;
 constexpr int maxGroups = 27 * 9 + 81;
 using Word = std::uint64_t;
 
+// The arrays are left unset (build() writes each entry before it is read), so that a
+// search does not begin by clearing tens of kilobytes.
 struct Graph {
     int nodes = 0;
     int starts = 0; // the first `starts` nodes may start a chain
     int words = 0;  // words per set of starts
-    std::array<std::uint8_t, maxNodes> cell{};
-    std::array<std::uint8_t, maxNodes> digit{};
-    std::array<std::int16_t, 81 * 9> index{}; // node of (cell, digit - 1), or -1
-    std::array<std::array<std::int16_t, 4>, maxNodes> strong{};
-    std::array<std::uint8_t, maxNodes> strongCount{};
-    // Groups of nodes pairwise weakly linked: a digit in a house, the digits of a cell.
+    std::array<std::uint8_t, maxNodes> cell;
+    std::array<std::uint8_t, maxNodes> digit;
+    std::array<std::int16_t, 81 * 9> index; // node of (cell, digit - 1), or -1
+    std::array<std::array<std::int16_t, 4>, maxNodes> strong;
+    std::array<std::uint8_t, maxNodes> strongCount;
+    // Groups of nodes pairwise weakly linked: a digit in a house, then the digits of a
+    // cell (from firstCellGroup on).
     int groups = 0;
-    std::array<std::int16_t, maxGroups + 1> groupStart{};
-    std::array<std::int16_t, maxNodes * 4> members{};
-    std::array<std::array<std::int16_t, 4>, maxNodes> nodeGroups{};
-    std::array<std::uint8_t, maxNodes> nodeGroupCount{};
+    int firstCellGroup = 0;
+    std::array<std::uint8_t, maxGroups> groupHouse;
+    std::array<std::int16_t, maxGroups + 1> groupStart;
+    std::array<std::int16_t, maxNodes * 4> members;
+    std::array<std::array<std::int16_t, 4>, maxNodes> nodeGroups;
+    std::array<std::uint8_t, maxNodes> nodeGroupCount;
 };
 
 struct Sets {
@@ -123,7 +128,7 @@ void build(const Board& board, ChainKind kind, int onlyDigit, Graph& g)
     g.groupStart[0] = 0;
     int used = 0;
     for (int house = 0; house < 27; ++house) {
-        for (int digit = 1; digit <= 9; ++digit) {
+        for (int digit = onlyDigit == 0 ? 1 : onlyDigit; digit <= (onlyDigit == 0 ? 9 : onlyDigit); ++digit) {
             const int first = used;
             for (const int cell : cellsOf(house)) {
                 const int node = nodeOf(g, cell, digit);
@@ -131,11 +136,16 @@ void build(const Board& board, ChainKind kind, int onlyDigit, Graph& g)
                     g.members[static_cast<std::size_t>(used++)] = static_cast<std::int16_t>(node);
                 }
             }
+            const int before = g.groups;
             closeGroup(g, first, used - first, kind != ChainKind::xy);
+            if (g.groups > before) {
+                g.groupHouse[static_cast<std::size_t>(before)] = static_cast<std::uint8_t>(house);
+            }
             used = g.groupStart[static_cast<std::size_t>(g.groups)];
         }
     }
-    for (int cell = 0; cell < 81; ++cell) {
+    g.firstCellGroup = g.groups;
+    for (int cell = 0; cell < 81 && onlyDigit == 0; ++cell) {
         const int first = used;
         for (int digit = 1; digit <= 9; ++digit) {
             const int node = nodeOf(g, cell, digit);
@@ -262,17 +272,17 @@ bool search(const Graph& g, Sets& s, int& start, int& target)
     return false;
 }
 
-// The shortest chain from `start` (false) to `target` (false); its nodes into `chain`.
+// The shortest chain from state `start` (2n: node n false, 2n+1: node n true) to
+// `target` false: its nodes up to the one before the target into `chain`.
 int recover(const Graph& g, int start, int target, std::array<int, Step::maxChain + 1>& chain)
 {
-    // State 2n: node n false; 2n+1: node n true.
-    std::array<std::int16_t, 2 * maxNodes> parent{};
+    std::array<std::int16_t, 2 * maxNodes> parent;
     std::fill_n(parent.begin(), 2 * g.nodes, std::int16_t{-1});
-    std::array<std::int16_t, 2 * maxNodes> queue{};
+    std::array<std::int16_t, 2 * maxNodes> queue;
     int head = 0;
     int tail = 0;
-    queue[static_cast<std::size_t>(tail++)] = static_cast<std::int16_t>(2 * start);
-    parent[static_cast<std::size_t>(2 * start)] = static_cast<std::int16_t>(2 * start);
+    queue[static_cast<std::size_t>(tail++)] = static_cast<std::int16_t>(start);
+    parent[static_cast<std::size_t>(start)] = static_cast<std::int16_t>(start);
     while (head < tail && parent[static_cast<std::size_t>(2 * target)] < 0) {
         const int state = queue[static_cast<std::size_t>(head++)];
         const int node = state / 2;
@@ -298,11 +308,12 @@ int recover(const Graph& g, int start, int target, std::array<int, Step::maxChai
             }
         }
     }
-    // Walk back from the node before the target (Z, true) to the start.
+    // Walk back from the node before the target to the start.
     int length = 0;
-    for (int state = parent[static_cast<std::size_t>(2 * target)]; length <= Step::maxChain; state = parent[static_cast<std::size_t>(state)]) {
+    for (int state = parent[static_cast<std::size_t>(2 * target)]; state >= 0 && length <= Step::maxChain;
+         state = parent[static_cast<std::size_t>(state)]) {
         chain[static_cast<std::size_t>(length++)] = state / 2;
-        if (state == 2 * start) {
+        if (state == start) {
             break;
         }
     }
@@ -319,7 +330,7 @@ bool findIn(const Board& board, ChainKind kind, int onlyDigit, Graph& g, Sets& s
         return false;
     }
     std::array<int, Step::maxChain + 1> chain{};
-    const int length = recover(g, start, target, chain);
+    const int length = recover(g, 2 * start, target, chain);
     if (length < 2 || length > Step::maxChain || length % 2 != 0) {
         return false; // cannot happen: every round adds a strong and a weak link
     }
@@ -343,7 +354,96 @@ bool findIn(const Board& board, ChainKind kind, int onlyDigit, Graph& g, Sets& s
     return finish(step);
 }
 
+bool hasBit(const Word* set, int i)
+{
+    return (set[i / 64] >> (i % 64) & 1) != 0;
+}
+
+// One branch of a forcing chain: `source` true makes `target` false, directly or
+// through a chain from a node weakly linked to the source.
+void addBranch(const Graph& g, int source, int target, Step& step)
+{
+    auto& branch = step.branches[step.branchCount];
+    int length = 0;
+    const auto add = [&](int node) {
+        branch[static_cast<std::size_t>(length++)] = {g.cell[static_cast<std::size_t>(node)], g.digit[static_cast<std::size_t>(node)]};
+    };
+    std::array<int, Step::maxChain + 1> chain{};
+    const int n = std::min(recover(g, 2 * source + 1, target, chain), Step::maxChain + 1);
+    for (int i = 0; i < n; ++i) {
+        add(chain[static_cast<std::size_t>(i)]);
+    }
+    step.weight = static_cast<std::uint8_t>(std::max<int>(step.weight, baseWeight(step.technique) + std::clamp(n / 2 - 2, 0, 3)));
+    add(target);
+    step.branchLength[step.branchCount++] = static_cast<std::uint8_t>(length);
+}
+
 } // namespace
+
+bool findForcingChain(const Board& board, bool unit, Step& step)
+{
+    Graph g;
+    Sets sets;
+    build(board, ChainKind::alternating, 0, g);
+    int start = 0;
+    int target = 0;
+    if (g.starts == 0) {
+        return false;
+    }
+    // The sets after the rounds: F[c] holds the nodes whose falsehood makes c false.
+    // An alternating chain found on the way stops them early; what they hold is still
+    // true, only less.
+    search(g, sets, start, target);
+    const int words = g.words;
+    // trueFalse[c]: the nodes whose truth makes c false: those weakly linked to c, and
+    // those weakly linked to a node whose falsehood makes c false.
+    std::array<Word, maxNodes * maxWords>& trueFalse = sets.trueBy; // reused: no longer needed
+    for (int c = 0; c < g.nodes; ++c) {
+        Word* out = trueFalse.data() + static_cast<std::ptrdiff_t>(c) * words;
+        const Word* linked = sets.linkedTo.data() + static_cast<std::ptrdiff_t>(c) * words;
+        std::copy_n(linked, words, out);
+        const Word* falseBy = sets.falseBy.data() + static_cast<std::ptrdiff_t>(c) * words;
+        for (int w = 0; w < words; ++w) {
+            for (Word bits = falseBy[w]; bits != 0; bits &= bits - 1) {
+                const Word* more = sets.linkedTo.data() + static_cast<std::ptrdiff_t>(w * 64 + std::countr_zero(bits)) * words;
+                for (int k = 0; k < words; ++k) {
+                    out[k] |= more[k];
+                }
+            }
+        }
+    }
+    const int firstGroup = unit ? 0 : g.firstCellGroup;
+    const int lastGroup = unit ? g.firstCellGroup : g.groups;
+    for (int group = firstGroup; group < lastGroup; ++group) {
+        const int from = g.groupStart[static_cast<std::size_t>(group)];
+        const int to = g.groupStart[static_cast<std::size_t>(group + 1)];
+        for (int c = 0; c < g.nodes; ++c) {
+            const Word* forced = trueFalse.data() + static_cast<std::ptrdiff_t>(c) * words;
+            bool all = true;
+            for (int i = from; i < to && all; ++i) {
+                all = hasBit(forced, g.members[static_cast<std::size_t>(i)]);
+            }
+            if (!all) {
+                continue;
+            }
+            begin(step, unit ? Technique::unitForcingChain : Technique::cellForcingChain);
+            for (int i = from; i < to; ++i) {
+                addBranch(g, g.members[static_cast<std::size_t>(i)], c, step);
+            }
+            const int first = g.members[static_cast<std::size_t>(from)];
+            if (unit) {
+                addHouse(step, g.groupHouse[static_cast<std::size_t>(group)]);
+                step.digits = bit(g.digit[static_cast<std::size_t>(first)]);
+            } else {
+                addCell(step, board, g.cell[static_cast<std::size_t>(first)]);
+                step.digits = board.candidates(g.cell[static_cast<std::size_t>(first)]);
+            }
+            addElimination(step, g.cell[static_cast<std::size_t>(c)], g.digit[static_cast<std::size_t>(c)]);
+            return finish(step);
+        }
+    }
+    return false;
+}
 
 bool findChain(const Board& board, ChainKind kind, Step& step)
 {

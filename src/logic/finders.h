@@ -7,12 +7,19 @@
 
 namespace sudoku::logic::detail {
 
-// Starts a step of `technique` at its base weight.
+// Starts a step of `technique` at its base weight. Only the counts are reset: the
+// entries past them are never read.
 inline void begin(Step& step, Technique technique)
 {
-    step = Step{};
     step.technique = technique;
     step.weight = static_cast<std::uint8_t>(baseWeight(technique));
+    step.digits = 0;
+    step.houseCount = 0;
+    step.cellCount = 0;
+    step.chainLength = 0;
+    step.branchCount = 0;
+    step.places = false;
+    step.eliminationCount = 0;
 }
 
 inline void addHouse(Step& step, int house)
@@ -63,8 +70,12 @@ bool findUniqueRectangle(const Board& board, Step& step);
 bool findSkyscraper(const Board& board, Step& step);
 bool findTwoStringKite(const Board& board, Step& step);
 bool findWWing(const Board& board, Step& step);
+bool findBivalueUniversalGrave(const Board& board, Step& step);
 
 enum class ChainKind { x, xy, alternating };
 bool findChain(const Board& board, ChainKind kind, Step& step);
+// Cell forcing chains: every candidate of a cell makes the same candidate false; unit
+// forcing chains (`unit`): every place of a digit in a house does.
+bool findForcingChain(const Board& board, bool unit, Step& step);
 
 } // namespace sudoku::logic::detail

@@ -127,6 +127,18 @@ bool wellFormed(const Step& step)
     case Technique::twoStringKite: return ok && step.houseCount >= 3 && step.cellCount >= 4;
     case Technique::uniqueRectangle: return ok && step.cellCount >= 4;
     case Technique::wWing: return ok && step.houseCount >= 1 && step.cellCount >= 4 && step.chainLength >= 2;
+    case Technique::bivalueUniversalGrave: return ok && step.cellCount >= 1;
+    case Technique::cellForcingChain:
+    case Technique::unitForcingChain:
+        for (int b = 0; b < step.branchCount; ++b) {
+            ok = ok && step.branchLength[static_cast<std::size_t>(b)] >= 2 &&
+                 step.branchLength[static_cast<std::size_t>(b)] <= Step::maxBranch;
+            for (int i = 0; i < step.branchLength[static_cast<std::size_t>(b)] && ok; ++i) {
+                ok = good(step.branches[static_cast<std::size_t>(b)][static_cast<std::size_t>(i)]);
+            }
+        }
+        return ok && step.branchCount >= 1 && step.branchCount <= Step::maxBranches &&
+               (step.technique == Technique::unitForcingChain ? step.houseCount >= 1 : step.cellCount >= 1);
     default: return ok;
     }
 }
@@ -172,9 +184,30 @@ std::string pattern(const Step& step)
         return cell(0) + " and " + cell(3) + " hold " + digitSet(step.digits) + ", " +
                std::string(1, static_cast<char>('0' + step.chain[1].digit)) + " in " + house(0) + " only in " +
                cell(1) + " and " + cell(2);
+    case Technique::bivalueUniversalGrave:
+        return "every other empty cell holds two candidates, " + cell(0) + " holds " + digitSet(step.cellDigits[0]) +
+               " and " + digit + " has three places in its houses";
     case Technique::xChain:
     case Technique::xyChain:
     case Technique::aic: return chainText(step);
+    case Technique::cellForcingChain:
+    case Technique::unitForcingChain: {
+        const Candidate& target = step.branches[0][step.branchLength[0] - 1u];
+        std::string text = step.technique == Technique::cellForcingChain
+                               ? "each candidate of " + cell(0) + " " + digitSet(step.digits)
+                               : "each place of " + digit + " in " + house(0);
+        text += " removes " + candidateName(target);
+        for (int b = 0; b < step.branchCount; ++b) {
+            text += b == 0 ? ": " : "; ";
+            for (int i = 0; i < step.branchLength[static_cast<std::size_t>(b)]; ++i) {
+                if (i > 0) {
+                    text += i % 2 == 1 ? '-' : '=';
+                }
+                text += candidateName(step.branches[static_cast<std::size_t>(b)][static_cast<std::size_t>(i)]);
+            }
+        }
+        return text;
+    }
     }
     return {};
 }

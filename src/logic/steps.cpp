@@ -37,9 +37,12 @@ constexpr std::array<Info, techniqueCount> info{{
     {"naked-quad", 50},
     {"jellyfish", 52},
     {"hidden-quad", 54},
+    {"bivalue-universal-grave", 56},
     {"x-chain", 65},
     {"xy-chain", 66},
     {"aic", 70},
+    {"cell-forcing-chain", 82},
+    {"unit-forcing-chain", 84},
 }};
 
 bool valid(Technique technique)
@@ -71,7 +74,7 @@ int baseWeight(Technique technique)
 
 bool needsUniqueSolution(Technique technique)
 {
-    return technique == Technique::uniqueRectangle;
+    return technique == Technique::uniqueRectangle || technique == Technique::bivalueUniversalGrave;
 }
 
 bool findStep(const Board& board, Technique technique, Step& step)
@@ -99,7 +102,10 @@ bool findStep(const Board& board, Technique technique, Step& step)
     case Technique::hiddenQuad: return findHiddenSubset(board, 4, step);
     case Technique::xChain: return findChain(board, ChainKind::x, step);
     case Technique::xyChain: return findChain(board, ChainKind::xy, step);
+    case Technique::bivalueUniversalGrave: return findBivalueUniversalGrave(board, step);
     case Technique::aic: return findChain(board, ChainKind::alternating, step);
+    case Technique::cellForcingChain: return findForcingChain(board, false, step);
+    case Technique::unitForcingChain: return findForcingChain(board, true, step);
     }
     return false;
 }

@@ -313,4 +313,55 @@ bool findWWing(const Board& board, Step& step)
     return false;
 }
 
+// All empty cells but one hold two candidates and that one three; each digit has two
+// places in every house but one digit, with three in that cell's houses. Without that
+// digit there, the grid would be a pattern where every digit can swap along its pairs:
+// no solution or several. So in a puzzle with one solution, the cell holds it.
+bool findBivalueUniversalGrave(const Board& board, Step& step)
+{
+    int extra = -1;
+    for (int cell = 0; cell < 81; ++cell) {
+        const int n = countOf(board.candidates(cell));
+        if (n == 3 && extra < 0) {
+            extra = cell;
+        } else if (n != 0 && n != 2) {
+            return false;
+        }
+    }
+    if (extra < 0) {
+        return false;
+    }
+    const auto places = [&](int house, int digit) {
+        int n = 0;
+        for (const int cell : cellsOf(house)) {
+            n += (board.candidates(cell) & bit(digit)) != 0 ? 1 : 0;
+        }
+        return n;
+    };
+    int digit = 0;
+    for (unsigned rest = board.candidates(extra); rest != 0; rest &= rest - 1) {
+        if (places(rowOf(extra), lowestDigit(rest)) == 3) {
+            digit = lowestDigit(rest);
+        }
+    }
+    for (int house = 0; house < 27 && digit != 0; ++house) {
+        const auto& own = tables.cellHouses[static_cast<std::size_t>(extra)];
+        const bool ownHouse = std::find(own.begin(), own.end(), house) != own.end();
+        for (int d = 1; d <= 9; ++d) {
+            const int n = places(house, d);
+            if (n != 0 && n != (ownHouse && d == digit ? 3 : 2)) {
+                return false;
+            }
+        }
+    }
+    if (digit == 0) {
+        return false;
+    }
+    begin(step, Technique::bivalueUniversalGrave);
+    addCell(step, board, extra);
+    setPlacement(step, extra, digit);
+    step.digits = bit(digit);
+    return true;
+}
+
 } // namespace sudoku::logic::detail
