@@ -10,9 +10,12 @@
 
 #include <algorithm>
 #include <bit>
+#include <functional>
 #include <numeric>
+#include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -65,6 +68,7 @@ struct TechniqueCase {
     std::vector<std::string> position;
     std::string step;     // the step it must find, as formatted
     std::string nearMiss; // one more instruction that leaves nothing for it to find
+    int weight = 0;       // the step's weight when not the technique's base weight
 };
 
 void PrintTo(const TechniqueCase& c, std::ostream* out)
@@ -81,6 +85,7 @@ TEST_P(TechniqueTest, FindsItsPatternAndNotTheNearMiss)
     ASSERT_TRUE(logic::findStep(marksBoard(c.position), c.technique, step));
     EXPECT_EQ(logic::formatStep(step), c.step);
     EXPECT_EQ(step.technique, c.technique);
+    EXPECT_EQ(step.weight, c.weight != 0 ? c.weight : logic::baseWeight(c.technique));
 
     auto nearMiss = c.position;
     nearMiss.push_back(c.nearMiss);
@@ -89,9 +94,12 @@ TEST_P(TechniqueTest, FindsItsPatternAndNotTheNearMiss)
 
 const TechniqueCase techniqueCases[] = {
     {Technique::hiddenSingle, {"-5 b1", "+5 r2c2"}, "hidden-single: only place for 5 in box 1: r2c2=5", "+5 r3c3"},
+    {Technique::hiddenSingle, {"-5 r4", "+5 r4c7"}, "hidden-single: only place for 5 in row 4: r4c7=5", "+5 r4c1", 15},
     {Technique::nakedSingle, {"r5c5=7"}, "naked-single: only 7 left in r5c5: r5c5=7", "r5c5=78"},
     {Technique::pointing, {"-5 b1", "+5 r1c1 r1c2 r1c3"},
      "pointing: 5 in box 1 lies in row 1: r1c4<>5 r1c5<>5 r1c6<>5 r1c7<>5 r1c8<>5 r1c9<>5", "+5 r2c2"},
+    {Technique::pointing, {"-5 b1", "+5 r1c2 r3c2"},
+     "pointing: 5 in box 1 lies in column 2: r4c2<>5 r5c2<>5 r6c2<>5 r7c2<>5 r8c2<>5 r9c2<>5", "+5 r2c3"},
     {Technique::claiming, {"-5 r1", "+5 r1c1 r1c2 r1c3"},
      "claiming: 5 in row 1 lies in box 1: r2c1<>5 r2c2<>5 r2c3<>5 r3c1<>5 r3c2<>5 r3c3<>5", "+5 r1c5"},
     {Technique::nakedPair, {"-3 r1", "-7 r1", "r1c1=37", "r1c5=37", "+3 r1c9"},
@@ -109,6 +117,8 @@ const TechniqueCase techniqueCases[] = {
      "hidden-quad: 1, 2, 3 and 4 in row 1 only in r1c1, r1c3, r1c5 and r1c7: r1c7<>9", "+2 r1c9"},
     {Technique::xWing, {"-5 r2 r7 c3 c8", "+5 r2c3 r2c8 r7c3 r7c8 r4c3 r9c8"},
      "x-wing: 5 in rows 2 and 7, columns 3 and 8: r4c3<>5 r9c8<>5", "+5 r2c5"},
+    {Technique::xWing, {"-5 c2 c7 r3 r8", "+5 r3c2 r8c2 r3c7 r8c7 r3c5"},
+     "x-wing: 5 in columns 2 and 7, rows 3 and 8: r3c5<>5", "+5 r5c2"},
     {Technique::swordfish, {"-5 r1 r4 r7 c2 c5 c8", "+5 r1c2 r1c5 r4c5 r4c8 r7c2 r7c8 r9c5"},
      "swordfish: 5 in rows 1, 4 and 7, columns 2, 5 and 8: r9c5<>5", "+5 r4c3"},
     {Technique::jellyfish, {"-5 r1 r3 r5 r7 c1 c3 c5 c7", "+5 r1c1 r1c3 r3c3 r3c5 r5c5 r5c7 r7c7 r7c1 r9c1"},
@@ -122,9 +132,12 @@ const TechniqueCase techniqueCases[] = {
      "unique-rectangle: 1 and 2 in r1c1, r1c2, r4c1 and r4c2 would make two solutions: r4c2<>1 r4c2<>2",
      "r4c1=13"},
     {Technique::uniqueRectangle, {"-3 r4 b4", "r1c1=12", "r1c2=12", "r4c1=123", "r4c2=123", "+3 r4c9"},
-     "unique-rectangle: 1 and 2 in r1c1, r1c2, r4c1 and r4c2 would make two solutions: r4c9<>3", "r4c2=124"},
+     "unique-rectangle: 1 and 2 in r1c1, r1c2, r4c1 and r4c2 would make two solutions: r4c9<>3", "r4c2=124", 46},
     {Technique::skyscraper, {"-5 r1 r7", "+5 r1c3 r1c5 r7c3 r7c6"},
      "skyscraper: 5 in row 1 (r1c3, r1c5) and row 7 (r7c3, r7c6): r2c6<>5 r3c6<>5 r8c5<>5 r9c5<>5", "+5 r1c8"},
+    {Technique::skyscraper, {"-5 c1 c5", "+5 r2c1 r7c1 r2c5 r9c5"},
+     "skyscraper: 5 in column 1 (r2c1, r7c1) and column 5 (r2c5, r9c5): r7c4<>5 r7c6<>5 r9c2<>5 r9c3<>5",
+     "+5 r5c5"},
     {Technique::twoStringKite, {"-5 r1 c3", "+5 r1c2 r1c7 r2c3 r8c3"},
      "two-string-kite: 5 in row 1 (r1c7, r1c2) and column 3 (r2c3, r8c3), joined in box 1: r8c7<>5",
      "+5 r5c3"},
@@ -152,6 +165,22 @@ INSTANTIATE_TEST_SUITE_P(Logic, TechniqueTest, testing::ValuesIn(techniqueCases)
                              std::erase(name, '-');
                              return name + std::to_string(param.index);
                          });
+
+TEST(LogicTechniques, NamesAreUniqueAndTheOrderOfTryingIsTheOrderOfWeight)
+{
+    std::set<std::string_view> names;
+    for (int t = 0; t < logic::techniqueCount; ++t) {
+        const auto technique = static_cast<Technique>(t);
+        const std::string_view name = logic::techniqueName(technique);
+        EXPECT_TRUE(names.insert(name).second) << name;
+        EXPECT_EQ(name.find_first_not_of("abcdefghijklmnopqrstuvwxyz-"), std::string_view::npos) << name;
+        EXPECT_EQ(logic::techniqueFromName(name), technique);
+        if (t > 0) {
+            EXPECT_LT(logic::baseWeight(static_cast<Technique>(t - 1)), logic::baseWeight(technique)) << name;
+        }
+    }
+    EXPECT_LT(logic::baseWeight(Technique::unitForcingChain) + 3 + 3, logic::trialScore);
+}
 
 TEST(LogicTechniques, FullHouseIsTheLastEmptyCellOfAHouse)
 {
@@ -294,6 +323,45 @@ std::string padded(std::string start)
     return start;
 }
 
+TEST(LogicRating, AgreesWithTheExplanationAndIsTheSameOnAnyThread)
+{
+    std::mt19937 rng(11);
+    std::vector<sudoku::Cells> puzzles;
+    for (int n = 0; n < 60; ++n) {
+        puzzles.push_back(minimalPuzzle(randomValidGrid(rng), rng));
+    }
+    std::vector<std::string> alone;
+    logic::Explanation explanation;
+    for (const auto& puzzle : puzzles) {
+        const logic::Rating rating = logic::rate(puzzle);
+        logic::explain(puzzle, explanation);
+        std::array<std::uint16_t, logic::techniqueCount> uses{};
+        for (const auto& step : explanation.steps) {
+            ++uses[static_cast<std::size_t>(step.technique)];
+        }
+        EXPECT_EQ(rating.steps, static_cast<int>(explanation.steps.size()));
+        EXPECT_EQ(rating.uses, uses);
+        EXPECT_EQ(rating.finished, explanation.finished);
+        alone.push_back(logic::formatRating(rating));
+    }
+    std::vector<std::string> first(puzzles.size());
+    std::vector<std::string> second(puzzles.size());
+    {
+        std::jthread a([&] {
+            for (std::size_t i = 0; i < puzzles.size(); ++i) {
+                first[i] = logic::formatRating(logic::rate(puzzles[i]));
+            }
+        });
+        std::jthread b([&] {
+            for (std::size_t i = puzzles.size(); i-- > 0;) {
+                second[i] = logic::formatRating(logic::rate(puzzles[i]));
+            }
+        });
+    }
+    EXPECT_EQ(first, alone);
+    EXPECT_EQ(second, alone);
+}
+
 // A puzzle from this project's generator that the techniques cannot finish.
 constexpr std::string_view trialPuzzle =
     "060000700002001000000900065070008040600790000850010009000000907007800004310000080";
@@ -416,8 +484,31 @@ TEST(LogicMisuse, BadPositionsAndStepsAreRejected)
     EXPECT_FALSE(board.apply(step));
     EXPECT_EQ(board.value(0), 0);
     EXPECT_EQ(logic::techniqueName(static_cast<Technique>(logic::techniqueCount)), "");
-    for (int t = 0; t < logic::techniqueCount; ++t) {
-        EXPECT_EQ(logic::techniqueFromName(logic::techniqueName(static_cast<Technique>(t))), static_cast<Technique>(t));
+    EXPECT_EQ(logic::baseWeight(static_cast<Technique>(logic::techniqueCount)), 0);
+}
+
+TEST(LogicMisuse, MalformedStepsFormatAsNothing)
+{
+    logic::Step good;
+    ASSERT_TRUE(logic::findStep(marksBoard({"-5 r2 r7 c3 c8", "+5 r2c3 r2c8 r7c3 r7c8 r4c3 r9c8"}), Technique::xWing, good));
+    ASSERT_FALSE(logic::formatStep(good).empty());
+    const std::function<void(logic::Step&)> breaks[] = {
+        [](logic::Step& s) { s.technique = static_cast<Technique>(logic::techniqueCount); },
+        [](logic::Step& s) { s.houseCount = 9; },
+        [](logic::Step& s) { s.houseCount = 3; }, // fish need as many cover lines as base lines
+        [](logic::Step& s) { s.houses[0] = 27; },
+        [](logic::Step& s) { s.eliminations[1].digit = 0; },
+        [](logic::Step& s) { s.eliminations[0].cell = 81; },
+        [](logic::Step& s) { s.eliminationCount = logic::Step::maxEliminations + 1; },
+        [](logic::Step& s) { s.eliminationCount = 0; },
+        [](logic::Step& s) { s.digits = 0x200; },
+        [](logic::Step& s) { s.technique = Technique::aic; }, // a chain without nodes
+        [](logic::Step& s) { s.technique = Technique::cellForcingChain; }, // without branches
+    };
+    for (std::size_t i = 0; i < std::size(breaks); ++i) {
+        logic::Step step = good;
+        breaks[i](step);
+        EXPECT_EQ(logic::formatStep(step), "") << "change " << i;
     }
 }
 

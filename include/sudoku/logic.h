@@ -6,7 +6,8 @@
 // Every call is a pure function of its arguments or works only on the objects it is
 // given: there is no shared mutable state, so threads may work on different puzzles at
 // once. Finding and applying a step allocates nothing; only the calls that return text
-// (format...) or grow a caller's step list do.
+// (format...) or grow a caller's step list do. The chain searches keep their work on
+// the stack, about 250 KB: a thread that rates puzzles needs a stack above that.
 //
 // Cells are numbered 0 to 80 in row-major order; in text they are r1c1 to r9c9. Houses
 // (rows, columns, boxes) are numbered 0 to 26: rows 0-8, columns 9-17, boxes 18-26.

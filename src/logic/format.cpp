@@ -128,6 +128,9 @@ bool wellFormed(const Step& step)
     case Technique::uniqueRectangle: return ok && step.cellCount >= 4;
     case Technique::wWing: return ok && step.houseCount >= 1 && step.cellCount >= 4 && step.chainLength >= 2;
     case Technique::bivalueUniversalGrave: return ok && step.cellCount >= 1;
+    case Technique::xChain:
+    case Technique::xyChain:
+    case Technique::aic: return ok && step.chainLength >= 2;
     case Technique::cellForcingChain:
     case Technique::unitForcingChain:
         for (int b = 0; b < step.branchCount; ++b) {
