@@ -12,6 +12,7 @@
 #include <bit>
 #include <functional>
 #include <numeric>
+#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -102,12 +103,20 @@ const TechniqueCase techniqueCases[] = {
      "pointing: 5 in box 1 lies in column 2: r4c2<>5 r5c2<>5 r6c2<>5 r7c2<>5 r8c2<>5 r9c2<>5", "+5 r2c3"},
     {Technique::claiming, {"-5 r1", "+5 r1c1 r1c2 r1c3"},
      "claiming: 5 in row 1 lies in box 1: r2c1<>5 r2c2<>5 r2c3<>5 r3c1<>5 r3c2<>5 r3c3<>5", "+5 r1c5"},
+    {Technique::claiming, {"-5 c1", "+5 r1c1 r3c1"},
+     "claiming: 5 in column 1 lies in box 1: r1c2<>5 r1c3<>5 r2c2<>5 r2c3<>5 r3c2<>5 r3c3<>5", "+5 r5c1"},
     {Technique::nakedPair, {"-3 r1", "-7 r1", "r1c1=37", "r1c5=37", "+3 r1c9"},
      "naked-pair: r1c1 and r1c5 hold only 3 and 7 in row 1: r1c9<>3", "r1c5=378"},
+    {Technique::nakedPair, {"-3 c4", "-7 c4", "r2c4=37", "r8c4=37", "+7 r5c4"},
+     "naked-pair: r2c4 and r8c4 hold only 3 and 7 in column 4: r5c4<>7", "r8c4=378"},
+    {Technique::hiddenPair, {"-3 b5", "-7 b5", "r4c4=137", "r6c6=37"},
+     "hidden-pair: 3 and 7 in box 5 only in r4c4 and r6c6: r4c4<>1", "+3 r5c5"},
     {Technique::hiddenPair, {"-3 r1", "-7 r1", "r1c2=379", "r1c6=37"},
      "hidden-pair: 3 and 7 in row 1 only in r1c2 and r1c6: r1c2<>9", "+7 r1c9"},
     {Technique::nakedTriple, {"-1 r1", "-2 r1", "-3 r1", "r1c1=12", "r1c2=23", "r1c3=13", "+1 r1c9"},
      "naked-triple: r1c1, r1c2 and r1c3 hold only 1, 2 and 3 in row 1: r1c9<>1", "r1c3=14"},
+    {Technique::nakedTriple, {"-1 b9", "-2 b9", "-3 b9", "r7c7=12", "r8c8=23", "r9c9=13", "+2 r7c9"},
+     "naked-triple: r7c7, r8c8 and r9c9 hold only 1, 2 and 3 in box 9: r7c9<>2", "r9c9=134"},
     {Technique::hiddenTriple, {"-1 r1", "-2 r1", "-3 r1", "r1c1=12", "r1c5=23", "r1c9=139"},
      "hidden-triple: 1, 2 and 3 in row 1 only in r1c1, r1c5 and r1c9: r1c9<>9", "+1 r1c3"},
     {Technique::nakedQuad,
@@ -121,6 +130,8 @@ const TechniqueCase techniqueCases[] = {
      "x-wing: 5 in columns 2 and 7, rows 3 and 8: r3c5<>5", "+5 r5c2"},
     {Technique::swordfish, {"-5 r1 r4 r7 c2 c5 c8", "+5 r1c2 r1c5 r4c5 r4c8 r7c2 r7c8 r9c5"},
      "swordfish: 5 in rows 1, 4 and 7, columns 2, 5 and 8: r9c5<>5", "+5 r4c3"},
+    {Technique::swordfish, {"-5 c1 c4 c7 r2 r5 r8", "+5 r2c1 r5c1 r5c4 r8c4 r2c7 r8c7 r2c9"},
+     "swordfish: 5 in columns 1, 4 and 7, rows 2, 5 and 8: r2c9<>5", "+5 r4c4"},
     {Technique::jellyfish, {"-5 r1 r3 r5 r7 c1 c3 c5 c7", "+5 r1c1 r1c3 r3c3 r3c5 r5c5 r5c7 r7c7 r7c1 r9c1"},
      "jellyfish: 5 in rows 1, 3, 5 and 7, columns 1, 3, 5 and 7: r9c1<>5", "+5 r1c9"},
     {Technique::xyWing, {"r1c1=12", "r1c5=13", "r3c2=23"},
@@ -180,6 +191,32 @@ TEST(LogicTechniques, NamesAreUniqueAndTheOrderOfTryingIsTheOrderOfWeight)
         }
     }
     EXPECT_LT(logic::baseWeight(Technique::unitForcingChain) + 3 + 3, logic::trialScore);
+}
+
+TEST(LogicBoard, PlacingRemovesTheDigitFromPeersAndCountsEmptyCells)
+{
+    logic::Board board;
+    ASSERT_TRUE(board.place(40, 5)); // r5c5
+    EXPECT_EQ(board.value(40), 5);
+    EXPECT_EQ(board.candidates(40), 0);
+    EXPECT_EQ(board.emptyCells(), 80);
+    for (const int house : {4, 13, 22}) { // row 5, column 5, box 5
+        EXPECT_EQ(board.emptyIn(house), 8);
+    }
+    EXPECT_EQ(board.emptyIn(0), 9);
+    for (const int peer : {36, 44, 4, 76, 30, 50}) {
+        EXPECT_EQ(board.candidates(peer), 0x1EF) << peer;
+    }
+    EXPECT_EQ(board.candidates(0), 0x1FF);
+    EXPECT_FALSE(board.place(41, 5)); // no longer a candidate
+    EXPECT_FALSE(board.place(40, 6)); // already placed
+    EXPECT_FALSE(board.eliminate(41, 5));
+    EXPECT_TRUE(board.eliminate(41, 6));
+    EXPECT_FALSE(board.place(81, 1));
+    EXPECT_FALSE(board.place(0, 10));
+    EXPECT_EQ(board.value(-1), 0);
+    EXPECT_EQ(board.candidates(81), 0);
+    EXPECT_EQ(board.emptyIn(27), 0);
 }
 
 TEST(LogicTechniques, FullHouseIsTheLastEmptyCellOfAHouse)
@@ -439,12 +476,59 @@ TEST(LogicText, ExplanationEndsWithTheTrialLineAndTheEnginesAnswer)
     EXPECT_EQ(std::count(grid.begin(), grid.end(), '\n'), static_cast<long>(explanation.steps.size()) + 9);
 }
 
+TEST(LogicText, EachStepLineHasItsNamePatternAndEffects)
+{
+    const std::regex form("([a-z-]+): (.+): (r[1-9]c[1-9]=[1-9]|r[1-9]c[1-9]<>[1-9]( r[1-9]c[1-9]<>[1-9])*)");
+    std::mt19937 rng(3);
+    logic::Explanation explanation;
+    for (int n = 0; n < 40; ++n) {
+        logic::explain(minimalPuzzle(randomValidGrid(rng), rng), explanation);
+        for (const auto& step : explanation.steps) {
+            const std::string line = logic::formatStep(step);
+            std::smatch parts;
+            ASSERT_TRUE(std::regex_match(line, parts, form)) << line;
+            EXPECT_EQ(parts[1].str(), logic::techniqueName(step.technique));
+            std::string effects;
+            const auto add = [&](const logic::Candidate& c, const char* relation) {
+                effects += effects.empty() ? "" : " ";
+                effects += {'r', static_cast<char>('1' + c.cell / 9), 'c', static_cast<char>('1' + c.cell % 9)};
+                effects += relation;
+                effects += static_cast<char>('0' + c.digit);
+            };
+            if (step.places) {
+                add(step.placement, "=");
+            }
+            for (int i = 0; i < step.eliminationCount; ++i) {
+                add(step.eliminations[static_cast<std::size_t>(i)], "<>");
+            }
+            EXPECT_EQ(parts[3].str(), effects);
+        }
+    }
+}
+
 TEST(LogicText, HintIsTheFirstStepOrSaysWhyThereIsNone)
 {
     std::string almostFull(emptyGridSolution);
     almostFull[80] = '.';
     EXPECT_EQ(logic::formatHint(logic::hint(cellsFrom(almostFull))), "full-house: last empty cell of row 9: r9c9=2");
     EXPECT_EQ(logic::formatHint(logic::hint(cellsFrom(emptyGridSolution))), "none: the grid is full");
+
+    // A player's grid: the puzzle with part of its solution filled in.
+    std::string played(builtInPuzzleLine);
+    for (std::size_t i = 0; i < 40; ++i) {
+        played[i] = builtInSolution[i];
+    }
+    const logic::Hint partly = logic::hint(cellsFrom(played));
+    ASSERT_TRUE(partly.found);
+    EXPECT_GE(partly.step.placement.cell, 40);
+    EXPECT_EQ(builtInSolution[partly.step.placement.cell], '0' + partly.step.placement.digit);
+    for (char digit = '1'; digit <= '9'; ++digit) { // a wrong digit in r9c8 that clashes with none
+        played[79] = digit;
+        if (digit != builtInSolution[79] && !sudoku::findClash(cellsFrom(played))) {
+            break;
+        }
+    }
+    EXPECT_EQ(logic::hint(cellsFrom(played)).status, sudoku::Status::noSolution);
     EXPECT_EQ(logic::formatHint(logic::hint(cellsFrom(std::string(81, '.')))), logic::multipleSolutionsLine());
 }
 
