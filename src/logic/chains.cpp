@@ -321,14 +321,9 @@ int recover(const Graph& g, int start, int target, std::array<int, Step::maxChai
     return length;
 }
 
-bool findIn(const Board& board, ChainKind kind, int onlyDigit, Graph& g, Sets& sets, Step& step)
+// The step of the chain from `start` that eliminates `target`.
+bool chainStep(const Graph& g, ChainKind kind, int start, int target, Step& step)
 {
-    build(board, kind, onlyDigit, g);
-    int start = 0;
-    int target = 0;
-    if (g.starts == 0 || !search(g, sets, start, target)) {
-        return false;
-    }
     std::array<int, Step::maxChain + 1> chain{};
     const int length = recover(g, 2 * start, target, chain);
     if (length < 2 || length > Step::maxChain || length % 2 != 0) {
@@ -354,14 +349,9 @@ bool findIn(const Board& board, ChainKind kind, int onlyDigit, Graph& g, Sets& s
     return finish(step);
 }
 
-bool hasBit(const Word* set, int i)
-{
-    return (set[i / 64] >> (i % 64) & 1) != 0;
-}
-
 // One branch of a forcing chain: `source` true makes `target` false, directly or
 // through a chain from a node weakly linked to the source.
-void addBranch(const Graph& g, int source, int target, Step& step)
+bool addBranch(const Graph& g, int source, int target, Step& step)
 {
     auto& branch = step.branches[step.branchCount];
     int length = 0;
@@ -369,31 +359,24 @@ void addBranch(const Graph& g, int source, int target, Step& step)
         branch[static_cast<std::size_t>(length++)] = {g.cell[static_cast<std::size_t>(node)], g.digit[static_cast<std::size_t>(node)]};
     };
     std::array<int, Step::maxChain + 1> chain{};
-    const int n = std::min(recover(g, 2 * source + 1, target, chain), Step::maxChain + 1);
+    const int n = recover(g, 2 * source + 1, target, chain);
+    if (n < 1 || n > Step::maxChain + 1 || n % 2 == 0) {
+        return false; // cannot happen: the sets hold only what a chain shows
+    }
     for (int i = 0; i < n; ++i) {
         add(chain[static_cast<std::size_t>(i)]);
     }
     step.weight = static_cast<std::uint8_t>(std::max<int>(step.weight, baseWeight(step.technique) + std::clamp(n / 2 - 2, 0, 3)));
     add(target);
     step.branchLength[step.branchCount++] = static_cast<std::uint8_t>(length);
+    return true;
 }
 
-} // namespace
-
-bool findForcingChain(const Board& board, bool unit, Step& step)
+// Looks for a forcing chain in the sets the rounds left: F[c] holds the nodes whose
+// falsehood makes c false. Rounds stopped early by an alternating chain leave less in
+// them, but what they hold is still true. Overwrites the T sets.
+bool forcingStep(const Board& board, const Graph& g, Sets& sets, bool cells, bool units, Step& step)
 {
-    Graph g;
-    Sets sets;
-    build(board, ChainKind::alternating, 0, g);
-    int start = 0;
-    int target = 0;
-    if (g.starts == 0) {
-        return false;
-    }
-    // The sets after the rounds: F[c] holds the nodes whose falsehood makes c false.
-    // An alternating chain found on the way stops them early; what they hold is still
-    // true, only less.
-    search(g, sets, start, target);
     const int words = g.words;
     // trueFalse[c]: the nodes whose truth makes c false: those weakly linked to c, and
     // those weakly linked to a node whose falsehood makes c false.
@@ -412,23 +395,38 @@ bool findForcingChain(const Board& board, bool unit, Step& step)
             }
         }
     }
-    const int firstGroup = unit ? 0 : g.firstCellGroup;
-    const int lastGroup = unit ? g.firstCellGroup : g.groups;
-    for (int group = firstGroup; group < lastGroup; ++group) {
+    // "A true makes c false" is "c true makes A false": so trueFalse[A], read as a set
+    // of targets, holds the nodes that A's truth makes false. A node that every
+    // member of a group makes false is false.
+    // Cell groups first: a cell forcing chain is the easier of the two.
+    for (int k = 0; k < g.groups; ++k) {
+        const int group = (k + g.firstCellGroup) % g.groups;
+        const bool unit = group < g.firstCellGroup;
+        if (!(unit ? units : cells)) {
+            continue;
+        }
         const int from = g.groupStart[static_cast<std::size_t>(group)];
         const int to = g.groupStart[static_cast<std::size_t>(group + 1)];
-        for (int c = 0; c < g.nodes; ++c) {
-            const Word* forced = trueFalse.data() + static_cast<std::ptrdiff_t>(c) * words;
-            bool all = true;
-            for (int i = from; i < to && all; ++i) {
-                all = hasBit(forced, g.members[static_cast<std::size_t>(i)]);
+        std::array<Word, maxWords> all{};
+        std::fill_n(all.begin(), words, ~Word{0});
+        for (int i = from; i < to; ++i) {
+            const Word* forced = trueFalse.data() + static_cast<std::ptrdiff_t>(g.members[static_cast<std::size_t>(i)]) * words;
+            for (int w = 0; w < words; ++w) {
+                all[static_cast<std::size_t>(w)] &= forced[w];
             }
-            if (!all) {
+        }
+        for (int w = 0; w < words; ++w) {
+            if (all[static_cast<std::size_t>(w)] == 0) {
                 continue;
             }
+            const int c = w * 64 + std::countr_zero(all[static_cast<std::size_t>(w)]);
             begin(step, unit ? Technique::unitForcingChain : Technique::cellForcingChain);
-            for (int i = from; i < to; ++i) {
-                addBranch(g, g.members[static_cast<std::size_t>(i)], c, step);
+            bool shown = true;
+            for (int i = from; i < to && shown; ++i) {
+                shown = addBranch(g, g.members[static_cast<std::size_t>(i)], c, step);
+            }
+            if (!shown) {
+                continue;
             }
             const int first = g.members[static_cast<std::size_t>(from)];
             if (unit) {
@@ -445,19 +443,51 @@ bool findForcingChain(const Board& board, bool unit, Step& step)
     return false;
 }
 
+} // namespace
+
 bool findChain(const Board& board, ChainKind kind, Step& step)
 {
-    Graph graph;
+    Graph g;
     Sets sets; // left unset: search() clears the part it uses
-    if (kind != ChainKind::x) {
-        return findIn(board, kind, 0, graph, sets, step);
-    }
-    for (int digit = 1; digit <= 9; ++digit) {
-        if (findIn(board, kind, digit, graph, sets, step)) {
-            return true;
+    for (int digit = kind == ChainKind::x ? 1 : 0; digit <= (kind == ChainKind::x ? 9 : 0); ++digit) {
+        build(board, kind, digit, g);
+        int start = 0;
+        int target = 0;
+        if (g.starts > 0 && search(g, sets, start, target)) {
+            return chainStep(g, kind, start, target, step);
         }
     }
     return false;
+}
+
+bool findForcingChain(const Board& board, bool unit, Step& step)
+{
+    Graph g;
+    Sets sets;
+    build(board, ChainKind::alternating, 0, g);
+    int start = 0;
+    int target = 0;
+    if (g.starts == 0) {
+        return false;
+    }
+    search(g, sets, start, target);
+    return forcingStep(board, g, sets, !unit, unit, step);
+}
+
+bool findAlternatingOrForcingChain(const Board& board, Step& step)
+{
+    Graph g;
+    Sets sets;
+    build(board, ChainKind::alternating, 0, g);
+    int start = 0;
+    int target = 0;
+    if (g.starts == 0) {
+        return false;
+    }
+    if (search(g, sets, start, target)) {
+        return chainStep(g, ChainKind::alternating, start, target, step);
+    }
+    return forcingStep(board, g, sets, true, true, step);
 }
 
 } // namespace sudoku::logic::detail

@@ -77,5 +77,8 @@ bool findChain(const Board& board, ChainKind kind, Step& step);
 // Cell forcing chains: every candidate of a cell makes the same candidate false; unit
 // forcing chains (`unit`): every place of a digit in a house does.
 bool findForcingChain(const Board& board, bool unit, Step& step);
+// The first of an alternating chain, a cell forcing chain and a unit forcing chain,
+// from one search of the implication graph: the last techniques, tried together.
+bool findAlternatingOrForcingChain(const Board& board, Step& step);
 
 } // namespace sudoku::logic::detail

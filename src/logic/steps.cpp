@@ -115,13 +115,14 @@ bool findStep(const Board& board, bool uniqueSolution, Step& step)
     if (board.emptyCells() == 0) {
         return false;
     }
-    for (int i = 0; i < techniqueCount; ++i) {
+    for (int i = 0; i < static_cast<int>(Technique::aic); ++i) {
         const auto technique = static_cast<Technique>(i);
         if ((uniqueSolution || !needsUniqueSolution(technique)) && findStep(board, technique, step)) {
             return true;
         }
     }
-    return false;
+    static_assert(static_cast<int>(Technique::aic) == techniqueCount - 3);
+    return findAlternatingOrForcingChain(board, step);
 }
 
 } // namespace sudoku::logic
