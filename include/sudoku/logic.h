@@ -24,7 +24,8 @@
 
 namespace sudoku::logic {
 
-// The techniques, in the order the solver tries them (rising weight).
+// The techniques, in the order the solver tries them (rising weight). The grave and
+// the forcing chains go past alternating chains, for puzzles those cannot finish.
 enum class Technique : std::uint8_t {
     fullHouse,
     hiddenSingle,
@@ -93,7 +94,8 @@ struct Step {
     std::uint8_t weight = 0; // tenths: the step's difficulty on the rating scale
     Digits digits = 0;       // the digits that make the pattern
     // Houses of the pattern: the single's house, box then line for locked candidates,
-    // the subset's house, base lines then cover lines for fish, the strong link's house.
+    // the subset's house, base lines then cover lines for fish, the strong link's
+    // house, the unit forcing chain's house.
     std::uint8_t houseCount = 0;
     std::array<std::uint8_t, maxHouses> houses{};
     // Cells of the pattern: subset cells, pivot then pincers, rectangle corners, ...
@@ -204,7 +206,7 @@ struct Rating {
     // after the first, at most 0.3; trialScore when unfinished; 0 for a full grid.
     int score = 0;
     Grade grade = Grade::easy;
-    std::optional<Technique> hardest; // none for a full grid
+    std::optional<Technique> hardest; // of the steps taken; none when there was none
     int steps = 0;
     std::array<std::uint16_t, techniqueCount> uses{}; // steps of each technique
 };
