@@ -1,0 +1,145 @@
+// Solving with the techniques: the rating, the explanation and the hint of a puzzle.
+
+#include "finders.h"
+
+#include <algorithm>
+
+namespace sudoku::logic {
+
+namespace {
+
+// Applies steps, easiest first, until the grid is full (true) or no technique applies
+// (false); hands each step to `seen`.
+template <class Seen>
+bool solveWith(Board& board, bool uniqueSolution, Seen&& seen)
+{
+    Step step;
+    while (board.emptyCells() > 0) {
+        if (!findStep(board, uniqueSolution, step) || !board.apply(step)) {
+            return false;
+        }
+        seen(step);
+    }
+    return true;
+}
+
+// Steps beyond singles weigh at least this much.
+constexpr int firstHardWeight = 26;
+
+} // namespace
+
+std::string_view gradeName(Grade grade)
+{
+    static constexpr std::array<std::string_view, gradeCount> names{"easy", "medium", "hard", "expert", "extreme"};
+    const auto i = static_cast<std::size_t>(grade);
+    return i < names.size() ? names[i] : std::string_view{};
+}
+
+Grade gradeOf(int score)
+{
+    if (score < 25) {
+        return Grade::easy;
+    }
+    if (score < 40) {
+        return Grade::medium;
+    }
+    if (score < 60) {
+        return Grade::hard;
+    }
+    return score < 75 ? Grade::expert : Grade::extreme;
+}
+
+Rating rate(const Cells& puzzle)
+{
+    Rating rating;
+    const SolveResult solved = solve(puzzle);
+    rating.status = solved.status;
+    if (solved.status != Status::solved) {
+        return rating;
+    }
+    if (solved.solutionCount > 1) {
+        rating.multipleSolutions = true;
+        return rating;
+    }
+    Board board = *Board::fromPuzzle(puzzle); // a solved status means it loads
+    int hardest = 0;
+    int hardSteps = 0;
+    rating.finished = solveWith(board, true, [&](const Step& step) {
+        ++rating.steps;
+        ++rating.uses[static_cast<std::size_t>(step.technique)];
+        if (step.weight > hardest) {
+            hardest = step.weight;
+            rating.hardest = step.technique;
+        }
+        hardSteps += step.weight >= firstHardWeight ? 1 : 0;
+    });
+    rating.score = rating.finished ? hardest + std::clamp(hardSteps - 1, 0, 3) : trialScore;
+    rating.grade = gradeOf(rating.score);
+    return rating;
+}
+
+std::string formatRating(const Rating& rating)
+{
+    if (rating.status != Status::solved) {
+        return {};
+    }
+    if (rating.multipleSolutions) {
+        return "multiple solutions";
+    }
+    std::string text = std::to_string(rating.score / 10) + "." + std::to_string(rating.score % 10) + " ";
+    text += gradeName(rating.grade);
+    text += ' ';
+    if (!rating.finished) {
+        text += "trial";
+    } else if (rating.hardest) {
+        text += techniqueName(*rating.hardest);
+    } else {
+        text += "none";
+    }
+    return text;
+}
+
+void GradeCounts::add(const Rating& rating)
+{
+    if (rating.status != Status::solved) {
+        ++unsolvable;
+    } else if (rating.multipleSolutions) {
+        ++multipleSolutions;
+    } else {
+        ++grades[static_cast<std::size_t>(rating.grade)];
+        unfinished += rating.finished ? 0 : 1;
+    }
+}
+
+void explain(const Cells& puzzle, Explanation& out)
+{
+    out.steps.clear();
+    out.multipleSolutions = false;
+    out.finished = false;
+    const SolveResult solved = solve(puzzle);
+    out.status = solved.status;
+    out.solution = solved.solution;
+    if (solved.status != Status::solved) {
+        return;
+    }
+    out.multipleSolutions = solved.solutionCount > 1;
+    Board board = *Board::fromPuzzle(puzzle);
+    out.finished = solveWith(board, !out.multipleSolutions, [&](const Step& step) { out.steps.push_back(step); });
+}
+
+Hint hint(const Cells& puzzle)
+{
+    Hint result;
+    const SolveResult solved = solve(puzzle);
+    result.status = solved.status;
+    if (solved.status != Status::solved) {
+        return result;
+    }
+    result.multipleSolutions = solved.solutionCount > 1;
+    const Board board = *Board::fromPuzzle(puzzle);
+    result.full = board.emptyCells() == 0;
+    result.found = findStep(board, !result.multipleSolutions, result.step);
+    return result;
+}
+
+} // namespace sudoku::logic

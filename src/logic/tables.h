@@ -1,0 +1,102 @@
+#pragma once
+
+// Fixed tables of the grid's geometry, built at compile time, and a set of cells.
+
+#include <array>
+#include <bit>
+#include <cstdint>
+
+namespace sudoku::logic::detail {
+
+// A set of the 81 cells as two words.
+struct CellSet {
+    std::uint64_t lo = 0; // cells 0 to 63
+    std::uint64_t hi = 0; // cells 64 to 80
+
+    constexpr void add(int cell)
+    {
+        if (cell < 64) {
+            lo |= std::uint64_t{1} << cell;
+        } else {
+            hi |= std::uint64_t{1} << (cell - 64);
+        }
+    }
+    constexpr bool has(int cell) const
+    {
+        return cell < 64 ? (lo >> cell & 1) != 0 : (hi >> (cell - 64) & 1) != 0;
+    }
+    constexpr bool empty() const { return (lo | hi) == 0; }
+    constexpr int count() const { return std::popcount(lo) + std::popcount(hi); }
+    friend constexpr CellSet operator&(CellSet a, CellSet b) { return {a.lo & b.lo, a.hi & b.hi}; }
+    friend constexpr CellSet operator|(CellSet a, CellSet b) { return {a.lo | b.lo, a.hi | b.hi}; }
+    constexpr CellSet without(CellSet b) const { return {lo & ~b.lo, hi & ~b.hi}; }
+
+    template <class F>
+    void forEach(F f) const
+    {
+        for (std::uint64_t w = lo; w != 0; w &= w - 1) {
+            f(std::countr_zero(w));
+        }
+        for (std::uint64_t w = hi; w != 0; w &= w - 1) {
+            f(64 + std::countr_zero(w));
+        }
+    }
+};
+
+struct Tables {
+    std::array<std::array<std::uint8_t, 9>, 27> houseCells{}; // rows, columns, boxes
+    std::array<std::array<std::uint8_t, 3>, 81> cellHouses{}; // row, 9 + column, 18 + box
+    std::array<CellSet, 81> peers{};                          // the 20 cells a cell sees
+    std::array<CellSet, 27> houseSet{};
+};
+
+constexpr Tables makeTables()
+{
+    Tables t;
+    for (int i = 0; i < 9; ++i) {
+        for (int k = 0; k < 9; ++k) {
+            t.houseCells[i][k] = static_cast<std::uint8_t>(i * 9 + k);
+            t.houseCells[9 + i][k] = static_cast<std::uint8_t>(k * 9 + i);
+            t.houseCells[18 + i][k] = static_cast<std::uint8_t>((i / 3 * 3 + k / 3) * 9 + i % 3 * 3 + k % 3);
+        }
+    }
+    for (int h = 0; h < 27; ++h) {
+        for (const int cell : t.houseCells[h]) {
+            t.houseSet[h].add(cell);
+            t.cellHouses[cell][h / 9] = static_cast<std::uint8_t>(h);
+        }
+    }
+    for (int cell = 0; cell < 81; ++cell) {
+        for (const int h : t.cellHouses[cell]) {
+            t.peers[cell] = t.peers[cell] | t.houseSet[h];
+        }
+        CellSet self;
+        self.add(cell);
+        t.peers[cell] = t.peers[cell].without(self);
+    }
+    return t;
+}
+
+inline constexpr Tables tables = makeTables();
+
+constexpr int rowOf(int cell) { return cell / 9; }
+constexpr int colOf(int cell) { return cell % 9; }
+constexpr int boxOf(int cell) { return cell / 27 * 3 + cell % 9 / 3; }
+constexpr bool sees(int a, int b) { return tables.peers[static_cast<std::size_t>(a)].has(b); }
+constexpr std::uint16_t bit(int digit) { return static_cast<std::uint16_t>(1u << (digit - 1)); }
+constexpr int lowestDigit(unsigned mask) { return std::countr_zero(mask) + 1; }
+// Candidates in a set of digits, by table: faster than a popcount call on processors
+// the build does not assume to have the instruction.
+inline constexpr std::array<std::uint8_t, 512> digitCount = [] {
+    std::array<std::uint8_t, 512> counts{};
+    for (unsigned m = 0; m < 512; ++m) {
+        counts[m] = static_cast<std::uint8_t>(std::popcount(m));
+    }
+    return counts;
+}();
+constexpr int countOf(unsigned mask) { return digitCount[mask & 0x1FF]; }
+
+inline const CellSet& peersOf(int cell) { return tables.peers[static_cast<std::size_t>(cell)]; }
+inline const std::array<std::uint8_t, 9>& cellsOf(int house) { return tables.houseCells[static_cast<std::size_t>(house)]; }
+
+} // namespace sudoku::logic::detail

@@ -1,0 +1,600 @@
+// The logical solver: each technique on a position built for it and on a near miss,
+// soundness of every step on generated puzzles, and the rating and text outputs.
+
+#include <sudoku/logic.h>
+
+#include "grid_literals.h"
+#include "puzzle_generator.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <functional>
+#include <numeric>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+namespace logic = sudoku::logic;
+using logic::Technique;
+
+// Builds pencil marks from every candidate in every cell, by instructions:
+//   "r1c5=13"           r1c5 holds just 1 and 3
+//   "-5 r2 c3 b1 r4c4"  removes 5 from row 2, column 3, box 1 and cell r4c4
+//   "+5 r2c3 r2c8"      puts 5 back in those cells
+logic::Board marksBoard(const std::vector<std::string>& instructions)
+{
+    std::array<logic::Digits, 81> marks{};
+    marks.fill(0x1FF);
+    for (const std::string& instruction : instructions) {
+        std::istringstream in(instruction);
+        std::string first;
+        in >> first;
+        if (first[0] == 'r' && first.find('=') != std::string::npos) {
+            const int cell = (first[1] - '1') * 9 + first[3] - '1';
+            marks[static_cast<std::size_t>(cell)] = 0;
+            for (std::size_t i = 5; i < first.size(); ++i) {
+                marks[static_cast<std::size_t>(cell)] |= static_cast<logic::Digits>(1u << (first[i] - '1'));
+            }
+            continue;
+        }
+        const auto digit = static_cast<logic::Digits>(1u << (first[1] - '1'));
+        for (std::string where; in >> where;) {
+            for (int cell = 0; cell < 81; ++cell) {
+                const int row = cell / 9;
+                const int col = cell % 9;
+                const int n = where[1] - '1';
+                const bool in_house = where.size() == 4 ? (row == n && col == where[3] - '1')
+                                      : where[0] == 'r' ? row == n
+                                      : where[0] == 'c' ? col == n
+                                                        : row / 3 * 3 + col / 3 == n;
+                if (in_house) {
+                    auto& m = marks[static_cast<std::size_t>(cell)];
+                    m = static_cast<logic::Digits>(first[0] == '-' ? m & ~digit : m | digit);
+                }
+            }
+        }
+    }
+    return *logic::Board::fromMarks(sudoku::Cells{}, marks);
+}
+
+struct TechniqueCase {
+    Technique technique;
+    std::vector<std::string> position;
+    std::string step;     // the step it must find, as formatted
+    std::string nearMiss; // one more instruction that leaves nothing for it to find
+    int weight = 0;       // the step's weight when not the technique's base weight
+};
+
+void PrintTo(const TechniqueCase& c, std::ostream* out)
+{
+    *out << c.step;
+}
+
+class TechniqueTest : public testing::TestWithParam<TechniqueCase> {};
+
+TEST_P(TechniqueTest, FindsItsPatternAndNotTheNearMiss)
+{
+    const TechniqueCase& c = GetParam();
+    logic::Step step;
+    ASSERT_TRUE(logic::findStep(marksBoard(c.position), c.technique, step));
+    EXPECT_EQ(logic::formatStep(step), c.step);
+    EXPECT_EQ(step.technique, c.technique);
+    EXPECT_EQ(step.weight, c.weight != 0 ? c.weight : logic::baseWeight(c.technique));
+
+    auto nearMiss = c.position;
+    nearMiss.push_back(c.nearMiss);
+    EXPECT_FALSE(logic::findStep(marksBoard(nearMiss), c.technique, step)) << logic::formatStep(step);
+}
+
+const TechniqueCase techniqueCases[] = {
+    {Technique::hiddenSingle, {"-5 b1", "+5 r2c2"}, "hidden-single: only place for 5 in box 1: r2c2=5", "+5 r3c3"},
+    {Technique::hiddenSingle, {"-5 r4", "+5 r4c7"}, "hidden-single: only place for 5 in row 4: r4c7=5", "+5 r4c1", 15},
+    {Technique::nakedSingle, {"r5c5=7"}, "naked-single: only 7 left in r5c5: r5c5=7", "r5c5=78"},
+    {Technique::pointing, {"-5 b1", "+5 r1c1 r1c2 r1c3"},
+     "pointing: 5 in box 1 lies in row 1: r1c4<>5 r1c5<>5 r1c6<>5 r1c7<>5 r1c8<>5 r1c9<>5", "+5 r2c2"},
+    {Technique::pointing, {"-5 b1", "+5 r1c2 r3c2"},
+     "pointing: 5 in box 1 lies in column 2: r4c2<>5 r5c2<>5 r6c2<>5 r7c2<>5 r8c2<>5 r9c2<>5", "+5 r2c3"},
+    {Technique::claiming, {"-5 r1", "+5 r1c1 r1c2 r1c3"},
+     "claiming: 5 in row 1 lies in box 1: r2c1<>5 r2c2<>5 r2c3<>5 r3c1<>5 r3c2<>5 r3c3<>5", "+5 r1c5"},
+    {Technique::claiming, {"-5 c1", "+5 r1c1 r3c1"},
+     "claiming: 5 in column 1 lies in box 1: r1c2<>5 r1c3<>5 r2c2<>5 r2c3<>5 r3c2<>5 r3c3<>5", "+5 r5c1"},
+    {Technique::nakedPair, {"-3 r1", "-7 r1", "r1c1=37", "r1c5=37", "+3 r1c9"},
+     "naked-pair: r1c1 and r1c5 hold only 3 and 7 in row 1: r1c9<>3", "r1c5=378"},
+    {Technique::nakedPair, {"-3 c4", "-7 c4", "r2c4=37", "r8c4=37", "+7 r5c4"},
+     "naked-pair: r2c4 and r8c4 hold only 3 and 7 in column 4: r5c4<>7", "r8c4=378"},
+    {Technique::hiddenPair, {"-3 b5", "-7 b5", "r4c4=137", "r6c6=37"},
+     "hidden-pair: 3 and 7 in box 5 only in r4c4 and r6c6: r4c4<>1", "+3 r5c5"},
+    {Technique::hiddenPair, {"-3 r1", "-7 r1", "r1c2=379", "r1c6=37"},
+     "hidden-pair: 3 and 7 in row 1 only in r1c2 and r1c6: r1c2<>9", "+7 r1c9"},
+    {Technique::nakedTriple, {"-1 r1", "-2 r1", "-3 r1", "r1c1=12", "r1c2=23", "r1c3=13", "+1 r1c9"},
+     "naked-triple: r1c1, r1c2 and r1c3 hold only 1, 2 and 3 in row 1: r1c9<>1", "r1c3=14"},
+    {Technique::nakedTriple, {"-1 b9", "-2 b9", "-3 b9", "r7c7=12", "r8c8=23", "r9c9=13", "+2 r7c9"},
+     "naked-triple: r7c7, r8c8 and r9c9 hold only 1, 2 and 3 in box 9: r7c9<>2", "r9c9=134"},
+    {Technique::hiddenTriple, {"-1 r1", "-2 r1", "-3 r1", "r1c1=12", "r1c5=23", "r1c9=139"},
+     "hidden-triple: 1, 2 and 3 in row 1 only in r1c1, r1c5 and r1c9: r1c9<>9", "+1 r1c3"},
+    {Technique::nakedQuad,
+     {"-1 r1", "-2 r1", "-3 r1", "-4 r1", "r1c1=12", "r1c2=23", "r1c3=34", "r1c4=14", "+4 r1c9"},
+     "naked-quad: r1c1, r1c2, r1c3 and r1c4 hold only 1, 2, 3 and 4 in row 1: r1c9<>4", "r1c4=15"},
+    {Technique::hiddenQuad, {"-1 r1", "-2 r1", "-3 r1", "-4 r1", "r1c1=12", "r1c3=23", "r1c5=34", "r1c7=149"},
+     "hidden-quad: 1, 2, 3 and 4 in row 1 only in r1c1, r1c3, r1c5 and r1c7: r1c7<>9", "+2 r1c9"},
+    {Technique::xWing, {"-5 r2 r7 c3 c8", "+5 r2c3 r2c8 r7c3 r7c8 r4c3 r9c8"},
+     "x-wing: 5 in rows 2 and 7, columns 3 and 8: r4c3<>5 r9c8<>5", "+5 r2c5"},
+    {Technique::xWing, {"-5 c2 c7 r3 r8", "+5 r3c2 r8c2 r3c7 r8c7 r3c5"},
+     "x-wing: 5 in columns 2 and 7, rows 3 and 8: r3c5<>5", "+5 r5c2"},
+    {Technique::swordfish, {"-5 r1 r4 r7 c2 c5 c8", "+5 r1c2 r1c5 r4c5 r4c8 r7c2 r7c8 r9c5"},
+     "swordfish: 5 in rows 1, 4 and 7, columns 2, 5 and 8: r9c5<>5", "+5 r4c3"},
+    {Technique::swordfish, {"-5 c1 c4 c7 r2 r5 r8", "+5 r2c1 r5c1 r5c4 r8c4 r2c7 r8c7 r2c9"},
+     "swordfish: 5 in columns 1, 4 and 7, rows 2, 5 and 8: r2c9<>5", "+5 r4c4"},
+    {Technique::jellyfish, {"-5 r1 r3 r5 r7 c1 c3 c5 c7", "+5 r1c1 r1c3 r3c3 r3c5 r5c5 r5c7 r7c7 r7c1 r9c1"},
+     "jellyfish: 5 in rows 1, 3, 5 and 7, columns 1, 3, 5 and 7: r9c1<>5", "+5 r1c9"},
+    {Technique::xyWing, {"r1c1=12", "r1c5=13", "r3c2=23"},
+     "xy-wing: pivot r1c1 {12}, pincers r1c5 {13} and r3c2 {23}: r1c2<>3 r1c3<>3 r3c4<>3 r3c5<>3 r3c6<>3",
+     "r3c2=24"},
+    {Technique::xyzWing, {"r1c1=123", "r1c5=13", "r2c2=23"},
+     "xyz-wing: pivot r1c1 {123}, pincers r1c5 {13} and r2c2 {23}: r1c2<>3 r1c3<>3", "r2c2=24"},
+    {Technique::uniqueRectangle, {"r1c1=12", "r1c2=12", "r4c1=12"},
+     "unique-rectangle: 1 and 2 in r1c1, r1c2, r4c1 and r4c2 would make two solutions: r4c2<>1 r4c2<>2",
+     "r4c1=13"},
+    {Technique::uniqueRectangle, {"-3 r4 b4", "r1c1=12", "r1c2=12", "r4c1=123", "r4c2=123", "+3 r4c9"},
+     "unique-rectangle: 1 and 2 in r1c1, r1c2, r4c1 and r4c2 would make two solutions: r4c9<>3", "r4c2=124", 46},
+    {Technique::skyscraper, {"-5 r1 r7", "+5 r1c3 r1c5 r7c3 r7c6"},
+     "skyscraper: 5 in row 1 (r1c3, r1c5) and row 7 (r7c3, r7c6): r2c6<>5 r3c6<>5 r8c5<>5 r9c5<>5", "+5 r1c8"},
+    {Technique::skyscraper, {"-5 c1 c5", "+5 r2c1 r7c1 r2c5 r9c5"},
+     "skyscraper: 5 in column 1 (r2c1, r7c1) and column 5 (r2c5, r9c5): r7c4<>5 r7c6<>5 r9c2<>5 r9c3<>5",
+     "+5 r5c5"},
+    {Technique::twoStringKite, {"-5 r1 c3", "+5 r1c2 r1c7 r2c3 r8c3"},
+     "two-string-kite: 5 in row 1 (r1c7, r1c2) and column 3 (r2c3, r8c3), joined in box 1: r8c7<>5",
+     "+5 r5c3"},
+    {Technique::wWing, {"r1c1=12", "r5c6=12", "-1 r3", "+1 r3c1 r3c6"},
+     "w-wing: r1c1 and r5c6 hold {12}, 1 in row 3 only in r3c1 and r3c6: r1c6<>2 r5c1<>2", "+1 r3c9"},
+    {Technique::xChain, {"-5 r1 r6 r9", "+5 r1c1 r1c5 r6c5 r6c8 r9c8 r9c2"},
+     "x-chain: 5r1c1=5r1c5-5r6c5=5r6c8-5r9c8=5r9c2: r2c2<>5 r3c2<>5 r7c1<>5 r8c1<>5", "+5 r6c1"},
+    {Technique::xyChain, {"r1c1=12", "r1c5=23", "r5c5=34", "r5c9=14"},
+     "xy-chain: 1r1c1=2r1c1-2r1c5=3r1c5-3r5c5=4r5c5-4r5c9=1r5c9: r1c9<>1 r5c1<>1", "r5c5=35"},
+    {Technique::aic, {"r1c1=12", "-2 c5", "+2 r1c5 r7c5", "-1 r7", "+1 r7c5 r7c9"},
+     "aic: 1r1c1=2r1c1-2r1c5=2r7c5-1r7c5=1r7c9: r1c9<>1", "r1c1=123"},
+    {Technique::cellForcingChain, {"r1c1=12", "r1c9=15", "r9c1=25"},
+     "cell-forcing-chain: each candidate of r1c1 {12} removes 5r9c9: 1r1c1-1r1c9=5r1c9-5r9c9; "
+     "2r1c1-2r9c1=5r9c1-5r9c9: r9c9<>5",
+     "r9c1=256"},
+    {Technique::unitForcingChain, {"-4 r1", "+4 r1c1 r1c9", "r5c1=46", "r9c9=46"},
+     "unit-forcing-chain: each place of 4 in row 1 removes 6r5c9: 4r1c1-4r5c1=6r5c1-6r5c9; "
+     "4r1c9-4r9c9=6r9c9-6r5c9: r5c9<>6",
+     "+4 r1c5"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Logic, TechniqueTest, testing::ValuesIn(techniqueCases),
+                         [](const testing::TestParamInfo<TechniqueCase>& param) {
+                             std::string name(logic::techniqueName(param.param.technique));
+                             std::erase(name, '-');
+                             return name + std::to_string(param.index);
+                         });
+
+TEST(LogicTechniques, NamesAreUniqueAndTheOrderOfTryingIsTheOrderOfWeight)
+{
+    std::set<std::string_view> names;
+    for (int t = 0; t < logic::techniqueCount; ++t) {
+        const auto technique = static_cast<Technique>(t);
+        const std::string_view name = logic::techniqueName(technique);
+        EXPECT_TRUE(names.insert(name).second) << name;
+        EXPECT_EQ(name.find_first_not_of("abcdefghijklmnopqrstuvwxyz-"), std::string_view::npos) << name;
+        EXPECT_EQ(logic::techniqueFromName(name), technique);
+        if (t > 0) {
+            EXPECT_LT(logic::baseWeight(static_cast<Technique>(t - 1)), logic::baseWeight(technique)) << name;
+        }
+    }
+    EXPECT_LT(logic::baseWeight(Technique::unitForcingChain) + 3 + 3, logic::trialScore);
+}
+
+TEST(LogicBoard, PlacingRemovesTheDigitFromPeersAndCountsEmptyCells)
+{
+    logic::Board board;
+    ASSERT_TRUE(board.place(40, 5)); // r5c5
+    EXPECT_EQ(board.value(40), 5);
+    EXPECT_EQ(board.candidates(40), 0);
+    EXPECT_EQ(board.emptyCells(), 80);
+    for (const int house : {4, 13, 22}) { // row 5, column 5, box 5
+        EXPECT_EQ(board.emptyIn(house), 8);
+    }
+    EXPECT_EQ(board.emptyIn(0), 9);
+    for (const int peer : {36, 44, 4, 76, 30, 50}) {
+        EXPECT_EQ(board.candidates(peer), 0x1EF) << peer;
+    }
+    EXPECT_EQ(board.candidates(0), 0x1FF);
+    EXPECT_FALSE(board.place(41, 5)); // no longer a candidate
+    EXPECT_FALSE(board.place(40, 6)); // already placed
+    EXPECT_FALSE(board.eliminate(41, 5));
+    EXPECT_TRUE(board.eliminate(41, 6));
+    EXPECT_FALSE(board.place(81, 1));
+    EXPECT_FALSE(board.place(0, 10));
+    EXPECT_EQ(board.value(-1), 0);
+    EXPECT_EQ(board.candidates(81), 0);
+    EXPECT_EQ(board.emptyIn(27), 0);
+}
+
+TEST(LogicTechniques, FullHouseIsTheLastEmptyCellOfAHouse)
+{
+    std::string grid(emptyGridSolution);
+    grid[0] = '.';
+    logic::Step step;
+    ASSERT_TRUE(logic::findStep(*logic::Board::fromPuzzle(cellsFrom(grid)), Technique::fullHouse, step));
+    EXPECT_EQ(logic::formatStep(step), "full-house: last empty cell of row 1: r1c1=1");
+
+    grid[1] = grid[9] = grid[10] = '.'; // two empty cells in each house
+    EXPECT_FALSE(logic::findStep(*logic::Board::fromPuzzle(cellsFrom(grid)), Technique::fullHouse, step));
+}
+
+TEST(LogicTechniques, EasiestTechniqueComesFirstAndUniquenessOnlyWhenAllowed)
+{
+    logic::Step step;
+    ASSERT_TRUE(logic::findStep(marksBoard({"-5 r2 r7 c3 c8", "+5 r2c3 r2c8 r7c3 r7c8 r4c3", "r5c5=7"}), true, step));
+    EXPECT_EQ(step.technique, Technique::nakedSingle);
+    // Only a unique rectangle applies here: 1 and 2 are nowhere else in row 1,
+    // column 1 or box 1.
+    const auto rectangle = marksBoard({"-1 r1 c1 b1", "-2 r1 c1 b1", "r1c1=12", "r1c2=12", "r4c1=12"});
+    ASSERT_TRUE(logic::findStep(rectangle, true, step));
+    EXPECT_EQ(step.technique, Technique::uniqueRectangle);
+    EXPECT_FALSE(logic::findStep(rectangle, false, step)) << logic::formatStep(step);
+}
+
+TEST(LogicTechniques, BivalueUniversalGraveNeedsEveryOtherCellToHoldTwo)
+{
+    // A minimal puzzle from this project's generator; its 35th step is the grave.
+    const sudoku::Cells puzzle =
+        cellsFrom("006700920000000000280003000000300060007020004004805000008004700500012030600000010");
+    logic::Explanation explanation;
+    logic::explain(puzzle, explanation);
+    ASSERT_GT(explanation.steps.size(), 34u);
+    auto board = *logic::Board::fromPuzzle(puzzle);
+    for (std::size_t i = 0; i < 34; ++i) {
+        ASSERT_TRUE(board.apply(explanation.steps[i]));
+    }
+    logic::Step step;
+    ASSERT_TRUE(logic::findStep(board, Technique::bivalueUniversalGrave, step));
+    EXPECT_EQ(logic::formatStep(step), "bivalue-universal-grave: every other empty cell holds two candidates, r3c9 "
+                                       "holds {157} and 5 has three places in its houses: r3c9=5");
+    EXPECT_FALSE(logic::findStep(board, false, step) && step.technique == Technique::bivalueUniversalGrave);
+    for (int cell = 0; cell < 81; ++cell) {
+        if (cell != 20 && board.candidates(cell) != 0) { // a second cell with three
+            board.eliminate(cell, std::countr_zero(board.candidates(cell)) + 1);
+            board.eliminate(cell, std::countr_zero(board.candidates(cell)) + 1);
+            break;
+        }
+    }
+    EXPECT_FALSE(logic::findStep(board, Technique::bivalueUniversalGrave, step));
+}
+
+// A puzzle with as few givens as keep its solution unique: emptying any one more
+// cell would give it a second solution.
+sudoku::Cells minimalPuzzle(const sudoku::Cells& grid, std::mt19937& rng)
+{
+    std::array<int, 81> order{};
+    std::iota(order.begin(), order.end(), 0);
+    std::shuffle(order.begin(), order.end(), rng);
+    sudoku::Cells puzzle = grid;
+    for (const int cell : order) {
+        const auto given = puzzle[static_cast<std::size_t>(cell)];
+        puzzle[static_cast<std::size_t>(cell)] = 0;
+        if (sudoku::countSolutions(puzzle, 2).count != 1) {
+            puzzle[static_cast<std::size_t>(cell)] = given;
+        }
+    }
+    return puzzle;
+}
+
+// Replays each step, checking that it holds for every solution: `possible(cell,
+// digit)` says whether some solution has the digit there.
+template <class Possible>
+int unsoundSteps(const sudoku::Cells& puzzle, const logic::Explanation& explanation, Possible&& possible)
+{
+    auto board = *logic::Board::fromPuzzle(puzzle);
+    int wrong = 0;
+    for (const logic::Step& step : explanation.steps) {
+        for (int digit = 1; digit <= 9 && step.places; ++digit) {
+            wrong += possible(step.placement.cell, digit) != (digit == step.placement.digit) ? 1 : 0;
+        }
+        for (int i = 0; i < step.eliminationCount; ++i) {
+            wrong += possible(step.eliminations[static_cast<std::size_t>(i)].cell,
+                              step.eliminations[static_cast<std::size_t>(i)].digit) ? 1 : 0;
+        }
+        wrong += board.apply(step) && !logic::formatStep(step).empty() ? 0 : 1;
+    }
+    return wrong;
+}
+
+TEST(LogicSoundness, EveryStepOfMinimalPuzzlesHoldsForTheSolution)
+{
+    std::mt19937 rng(2024);
+    logic::Explanation explanation;
+    std::array<int, logic::techniqueCount> used{};
+    for (int n = 0; n < 150; ++n) {
+        const sudoku::Cells grid = randomValidGrid(rng);
+        const sudoku::Cells puzzle = minimalPuzzle(grid, rng);
+        logic::explain(puzzle, explanation);
+        SCOPED_TRACE(textOf(puzzle));
+        ASSERT_FALSE(explanation.multipleSolutions);
+        ASSERT_EQ(unsoundSteps(puzzle, explanation, [&](int cell, int digit) { return grid[static_cast<std::size_t>(cell)] == digit; }), 0);
+        for (const auto& step : explanation.steps) {
+            ++used[static_cast<std::size_t>(step.technique)];
+        }
+    }
+    // The run must reach well past singles, or it proves little.
+    EXPECT_GT(std::count_if(used.begin(), used.end(), [](int n) { return n > 0; }), 12);
+}
+
+TEST(LogicSoundness, StepsOfPuzzlesWithSeveralSolutionsHoldForEach)
+{
+    std::mt19937 rng(7);
+    logic::Explanation explanation;
+    int steps = 0;
+    for (int n = 0; n < 30; ++n) {
+        sudoku::Cells puzzle = minimalPuzzle(randomValidGrid(rng), rng);
+        puzzle[static_cast<std::size_t>(std::find_if(puzzle.begin(), puzzle.end(), [](auto v) { return v != 0; }) - puzzle.begin())] = 0;
+        logic::explain(puzzle, explanation);
+        SCOPED_TRACE(textOf(puzzle));
+        ASSERT_TRUE(explanation.multipleSolutions);
+        steps += static_cast<int>(explanation.steps.size());
+        const auto possible = [&](int cell, int digit) {
+            sudoku::Cells with = puzzle;
+            with[static_cast<std::size_t>(cell)] = static_cast<std::uint8_t>(digit);
+            return sudoku::countSolutions(with, 1).count > 0;
+        };
+        ASSERT_EQ(unsoundSteps(puzzle, explanation, possible), 0);
+        EXPECT_TRUE(logic::formatExplanation(explanation, false)
+                        .ends_with(std::string(logic::multipleSolutionsLine()) + "\n" + textOf(explanation.solution) + "\n"));
+    }
+    EXPECT_GT(steps, 100);
+}
+
+// The start of a puzzle line, the rest of its 81 cells empty.
+std::string padded(std::string start)
+{
+    start.resize(81, '.');
+    return start;
+}
+
+TEST(LogicRating, AgreesWithTheExplanationAndIsTheSameOnAnyThread)
+{
+    std::mt19937 rng(11);
+    std::vector<sudoku::Cells> puzzles;
+    for (int n = 0; n < 60; ++n) {
+        puzzles.push_back(minimalPuzzle(randomValidGrid(rng), rng));
+    }
+    std::vector<std::string> alone;
+    logic::Explanation explanation;
+    for (const auto& puzzle : puzzles) {
+        const logic::Rating rating = logic::rate(puzzle);
+        logic::explain(puzzle, explanation);
+        std::array<std::uint16_t, logic::techniqueCount> uses{};
+        for (const auto& step : explanation.steps) {
+            ++uses[static_cast<std::size_t>(step.technique)];
+        }
+        EXPECT_EQ(rating.steps, static_cast<int>(explanation.steps.size()));
+        EXPECT_EQ(rating.uses, uses);
+        EXPECT_EQ(rating.finished, explanation.finished);
+        alone.push_back(logic::formatRating(rating));
+    }
+    std::vector<std::string> first(puzzles.size());
+    std::vector<std::string> second(puzzles.size());
+    {
+        std::jthread a([&] {
+            for (std::size_t i = 0; i < puzzles.size(); ++i) {
+                first[i] = logic::formatRating(logic::rate(puzzles[i]));
+            }
+        });
+        std::jthread b([&] {
+            for (std::size_t i = puzzles.size(); i-- > 0;) {
+                second[i] = logic::formatRating(logic::rate(puzzles[i]));
+            }
+        });
+    }
+    EXPECT_EQ(first, alone);
+    EXPECT_EQ(second, alone);
+}
+
+// A puzzle from this project's generator that the techniques cannot finish.
+constexpr std::string_view trialPuzzle =
+    "060000700002001000000900065070008040600790000850010009000000907007800004310000080";
+
+TEST(LogicRating, EdgeCasesAndFormat)
+{
+    const struct {
+        std::string puzzle;
+        sudoku::Status status;
+        std::string line;
+    } cases[] = {
+        {std::string(emptyGridSolution), sudoku::Status::solved, "0.0 easy none"},
+        // Minimal puzzles from this project's generator: singles only; two steps
+        // beyond singles (2.6 + 0.1); six of them (3.2 + at most 0.3).
+        {"020000000000009706005300000000200060200000037080103009900050003607000005001600020",
+         sudoku::Status::solved, "2.3 easy naked-single"},
+        {"030080000057023000001700024000000605000030000908506400000000009403001070000008240",
+         sudoku::Status::solved, "2.7 medium pointing"},
+        {"000000904300086070000390000000050018120009060050000000000000000940002701560001090",
+         sudoku::Status::solved, "3.5 medium x-wing"},
+        {std::string(twoSolutionLine), sudoku::Status::solved, "multiple solutions"},
+        {std::string(trialPuzzle), sudoku::Status::solved, "10.0 extreme trial"},
+        {std::string(unsolvableLine), sudoku::Status::noSolution, ""},
+        {padded("11"), sudoku::Status::invalid, ""},
+        {padded(":"), sudoku::Status::badCell, ""}, // ':' reads as a cell of 10
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.puzzle);
+        const logic::Rating rating = logic::rate(cellsFrom(c.puzzle));
+        EXPECT_EQ(rating.status, c.status);
+        EXPECT_EQ(logic::formatRating(rating), c.line);
+        logic::Explanation explanation;
+        logic::explain(cellsFrom(c.puzzle), explanation);
+        EXPECT_EQ(explanation.status, c.status);
+        EXPECT_EQ(logic::hint(cellsFrom(c.puzzle)).status, c.status);
+    }
+}
+
+TEST(LogicRating, GradeBoundaries)
+{
+    const std::pair<int, logic::Grade> cases[] = {
+        {0, logic::Grade::easy},    {24, logic::Grade::easy},    {25, logic::Grade::medium},
+        {39, logic::Grade::medium}, {40, logic::Grade::hard},    {59, logic::Grade::hard},
+        {60, logic::Grade::expert}, {74, logic::Grade::expert},  {75, logic::Grade::extreme},
+        {logic::trialScore, logic::Grade::extreme},
+    };
+    for (const auto& [score, grade] : cases) {
+        EXPECT_EQ(logic::gradeOf(score), grade) << score;
+    }
+    logic::GradeCounts counts;
+    for (const auto& line : {std::string(builtInPuzzleLine), std::string(trialPuzzle), std::string(twoSolutionLine),
+                             std::string(unsolvableLine)}) {
+        counts.add(logic::rate(cellsFrom(line)));
+    }
+    EXPECT_EQ(counts.grades[static_cast<std::size_t>(logic::Grade::extreme)], 1u);
+    EXPECT_EQ(counts.unfinished, 1u);
+    EXPECT_EQ(counts.multipleSolutions, 1u);
+    EXPECT_EQ(counts.unsolvable, 1u);
+}
+
+TEST(LogicText, ExplanationEndsWithTheTrialLineAndTheEnginesAnswer)
+{
+    logic::Explanation explanation;
+    logic::explain(cellsFrom(trialPuzzle), explanation);
+    ASSERT_FALSE(explanation.finished);
+    const sudoku::SolveResult solved = sudoku::solve(cellsFrom(trialPuzzle));
+    const std::string text = logic::formatExplanation(explanation, false);
+    EXPECT_TRUE(text.ends_with(std::string(logic::trialLine()) + "\n" + textOf(solved.solution) + "\n")) << text;
+
+    logic::explain(cellsFrom(builtInPuzzleLine), explanation);
+    const std::string grid = logic::formatExplanation(explanation, true);
+    EXPECT_TRUE(grid.ends_with("\n2 3 8 5 9 7 4 1 6 \n6 9 4 2 3 1 8 5 7 \n5 1 7 8 6 4 2 3 9 \n1 7 3 4 2 9 6 8 5 \n"
+                               "8 6 2 3 1 5 9 7 4 \n9 4 5 6 7 8 3 2 1 \n4 5 9 1 8 2 7 6 3 \n7 8 6 9 5 3 1 4 2 \n"
+                               "3 2 1 7 4 6 5 9 8 \n"));
+    EXPECT_EQ(std::count(grid.begin(), grid.end(), '\n'), static_cast<long>(explanation.steps.size()) + 9);
+}
+
+TEST(LogicText, EachStepLineHasItsNamePatternAndEffects)
+{
+    std::mt19937 rng(3);
+    logic::Explanation explanation;
+    for (int n = 0; n < 40; ++n) {
+        logic::explain(minimalPuzzle(randomValidGrid(rng), rng), explanation);
+        for (const auto& step : explanation.steps) {
+            // NAME: PATTERN: EFFECTS, the pattern holding no line break.
+            const std::string line = logic::formatStep(step);
+            const std::size_t name = line.find(": ");
+            const std::size_t effectsAt = line.rfind(": ");
+            ASSERT_LT(name, effectsAt) << line;
+            EXPECT_EQ(line.find('\n'), std::string::npos);
+            EXPECT_EQ(line.substr(0, name), logic::techniqueName(step.technique));
+            std::string effects;
+            const auto add = [&](const logic::Candidate& c, const char* relation) {
+                effects += effects.empty() ? "" : " ";
+                effects += {'r', static_cast<char>('1' + c.cell / 9), 'c', static_cast<char>('1' + c.cell % 9)};
+                effects += relation;
+                effects += static_cast<char>('0' + c.digit);
+            };
+            if (step.places) {
+                add(step.placement, "=");
+            }
+            for (int i = 0; i < step.eliminationCount; ++i) {
+                add(step.eliminations[static_cast<std::size_t>(i)], "<>");
+            }
+            EXPECT_EQ(line.substr(effectsAt + 2), effects) << line;
+        }
+    }
+}
+
+TEST(LogicText, HintIsTheFirstStepOrSaysWhyThereIsNone)
+{
+    std::string almostFull(emptyGridSolution);
+    almostFull[80] = '.';
+    EXPECT_EQ(logic::formatHint(logic::hint(cellsFrom(almostFull))), "full-house: last empty cell of row 9: r9c9=2");
+    EXPECT_EQ(logic::formatHint(logic::hint(cellsFrom(emptyGridSolution))), "none: the grid is full");
+
+    // A player's grid: the puzzle with part of its solution filled in.
+    std::string played(builtInPuzzleLine);
+    for (std::size_t i = 0; i < 40; ++i) {
+        played[i] = builtInSolution[i];
+    }
+    const logic::Hint partly = logic::hint(cellsFrom(played));
+    ASSERT_TRUE(partly.found);
+    EXPECT_GE(partly.step.placement.cell, 40);
+    EXPECT_EQ(builtInSolution[partly.step.placement.cell], '0' + partly.step.placement.digit);
+    for (char digit = '1'; digit <= '9'; ++digit) { // a wrong digit in r9c8 that clashes with none
+        played[79] = digit;
+        if (digit != builtInSolution[79] && !sudoku::findClash(cellsFrom(played))) {
+            break;
+        }
+    }
+    EXPECT_EQ(logic::hint(cellsFrom(played)).status, sudoku::Status::noSolution);
+    EXPECT_EQ(logic::formatHint(logic::hint(cellsFrom(std::string(81, '.')))), logic::multipleSolutionsLine());
+}
+
+TEST(LogicMisuse, BadPositionsAndStepsAreRejected)
+{
+    std::array<logic::Digits, 81> marks{};
+    marks.fill(0x1FF);
+    sudoku::Cells values{};
+    EXPECT_TRUE(logic::Board::fromMarks(values, marks));
+    const auto rejects = [&](auto change) {
+        auto v = values;
+        auto m = marks;
+        change(v, m);
+        return !logic::Board::fromMarks(v, m);
+    };
+    EXPECT_TRUE(rejects([](auto&, auto& m) { m[3] = 0x200; }));                     // a tenth digit
+    EXPECT_TRUE(rejects([](auto& v, auto& m) { v[3] = 10; m[3] = 0; }));            // not a digit
+    EXPECT_TRUE(rejects([](auto& v, auto&) { v[3] = 4; }));                         // placed, with marks
+    EXPECT_TRUE(rejects([](auto& v, auto& m) { v[3] = 4; v[5] = 4; m[3] = m[5] = 0; })); // a clash
+    EXPECT_TRUE(rejects([](auto& v, auto& m) { v[3] = 4; m[3] = 0; }));             // r1c1 may not hold 4
+    EXPECT_FALSE(logic::Board::fromPuzzle(cellsFrom(padded("11"))));
+
+    logic::Board board;
+    logic::Step step;
+    step.eliminationCount = 2;
+    step.eliminations[0] = {0, 5};
+    step.eliminations[1] = {81, 5}; // off the grid: nothing is applied
+    EXPECT_FALSE(board.apply(step));
+    EXPECT_EQ(board.candidates(0), 0x1FF);
+    EXPECT_EQ(logic::formatStep(step), "");
+    step.eliminations[1] = {1, 5};
+    EXPECT_TRUE(board.apply(step));
+    EXPECT_EQ(board.candidates(0), 0x1EF);
+    EXPECT_EQ(logic::formatStep(step), ""); // a full house without its house
+    step.places = true;
+    step.placement = {0, 5}; // 5 is no longer a candidate there
+    EXPECT_FALSE(board.apply(step));
+    EXPECT_EQ(board.value(0), 0);
+    EXPECT_EQ(logic::techniqueName(static_cast<Technique>(logic::techniqueCount)), "");
+    EXPECT_EQ(logic::baseWeight(static_cast<Technique>(logic::techniqueCount)), 0);
+}
+
+TEST(LogicMisuse, MalformedStepsFormatAsNothing)
+{
+    logic::Step good;
+    ASSERT_TRUE(logic::findStep(marksBoard({"-5 r2 r7 c3 c8", "+5 r2c3 r2c8 r7c3 r7c8 r4c3 r9c8"}), Technique::xWing, good));
+    ASSERT_FALSE(logic::formatStep(good).empty());
+    const std::function<void(logic::Step&)> breaks[] = {
+        [](logic::Step& s) { s.technique = static_cast<Technique>(logic::techniqueCount); },
+        [](logic::Step& s) { s.houseCount = 9; },
+        [](logic::Step& s) { s.houseCount = 3; }, // fish need as many cover lines as base lines
+        [](logic::Step& s) { s.houses[0] = 27; },
+        [](logic::Step& s) { s.eliminations[1].digit = 0; },
+        [](logic::Step& s) { s.eliminations[0].cell = 81; },
+        [](logic::Step& s) { s.eliminationCount = logic::Step::maxEliminations + 1; },
+        [](logic::Step& s) { s.eliminationCount = 0; },
+        [](logic::Step& s) { s.digits = 0x200; },
+        [](logic::Step& s) { s.technique = Technique::aic; }, // a chain without nodes
+        [](logic::Step& s) { s.technique = Technique::cellForcingChain; }, // without branches
+    };
+    for (std::size_t i = 0; i < std::size(breaks); ++i) {
+        logic::Step step = good;
+        breaks[i](step);
+        EXPECT_EQ(logic::formatStep(step), "") << "change " << i;
+    }
+}
+
+} // namespace
