@@ -201,6 +201,56 @@ TEST_F(SudokuSolve, StatsSummariseTheRunOnStandardError)
         << run.err;
 }
 
+// The logical modes on one file: a rating per puzzle, an explanation that ends with the
+// plain answer, a hint that is the explanation's first step; the same records as plain
+// solving for puzzles without a solution or with clashing givens.
+TEST_F(SudokuSolve, RatesExplainsAndHintsEachPuzzle)
+{
+    file("mixed.txt", puzzle + "\n" + twoSolutions + "\n" + solution + "\n" + unsolvable + "\n" + clashing + "\n");
+    const std::string clashMessage = "sudoku-solve: mixed.txt:5: givens clash: 7 appears twice in row 1 (r1c3 and r1c8)\n";
+
+    const CommandResult rate = solve("--rate --stats mixed.txt");
+    EXPECT_TRUE(testing::internal::RE::FullMatch(
+        rate.out, testing::internal::RE("[0-9]+\\.[0-9] (easy|medium|hard|expert|extreme) [a-z-]+\n"
+                                        "multiple solutions\n0\\.0 easy none\nno solution  exists \ninvalid puzzle\n")))
+        << rate.out;
+    EXPECT_EQ(rate.err.substr(0, clashMessage.size()), clashMessage);
+    EXPECT_NE(rate.err.find("; grades: easy 1, "), std::string::npos) << rate.err;
+    EXPECT_NE(rate.err.find("1 with multiple solutions"), std::string::npos) << rate.err;
+    EXPECT_EQ(rate.status, 1);
+
+    const CommandResult explain = solve("--explain --label mixed.txt");
+    const CommandResult plain = solve("mixed.txt");
+    const std::string firstRecord = explain.out.substr(0, explain.out.find("\n\n") + 1);
+    EXPECT_EQ(firstRecord.rfind("mixed.txt:1: ", 0), 0u) << firstRecord;
+    EXPECT_EQ(firstRecord.substr(firstRecord.size() - 82), plain.out.substr(0, 82));
+    const std::string lastRecords = "\nmixed.txt:4: no solution  exists \n\nmixed.txt:5: invalid puzzle\n";
+    EXPECT_EQ(explain.out.substr(explain.out.size() - lastRecords.size()), lastRecords);
+    EXPECT_EQ(explain.err, clashMessage);
+
+    const CommandResult hint = solve("--hint mixed.txt");
+    const std::string firstStep = firstRecord.substr(13, firstRecord.find('\n') - 12);
+    EXPECT_EQ(hint.out.substr(0, hint.out.find('\n') + 1), firstStep);
+    EXPECT_EQ(hint.out.substr(firstStep.size() + hint.out.substr(firstStep.size()).find('\n') + 1),
+              "none: the grid is full\nno solution  exists \ninvalid puzzle\n");
+
+    // With --grid the solution that ends an explanation is written as nine lines.
+    const CommandResult grid = solve("--explain --grid mixed.txt");
+    EXPECT_NE(grid.out.find("\n" + asGrid(std::string(emptyGridSolution)) + "\n"), std::string::npos);
+}
+
+TEST_F(SudokuSolve, RatingsDoNotDependOnTheThreadCount)
+{
+    std::mt19937 rng(5);
+    std::string input;
+    for (int n = 0; n < 1500; ++n) {
+        input += textOf(keepGivens(randomValidGrid(rng), 26 + n % 20, rng)) + "\n";
+    }
+    file("many.txt", input);
+    const CommandResult one = solve("--rate --threads 1 many.txt");
+    EXPECT_EQ(solve("--rate --threads 3 many.txt").out, one.out);
+}
+
 struct UsageCase {
     const char* name;
     const char* arguments;
@@ -230,7 +280,11 @@ INSTANTIATE_TEST_SUITE_P(
                               "invalid limit '18446744073709551616' (a whole number from 1 to 18446744073709551615)"},
                     UsageCase{"LimitWithoutCount", "--limit 3", "option '--limit' goes with '--count'"},
                     UsageCase{"GridWithCount", "--grid --count", "options '--grid' and '--count' cannot be used together"},
-                    UsageCase{"ValueForAFlag", "--stats=yes", "option '--stats' takes no value"}),
+                    UsageCase{"ValueForAFlag", "--stats=yes", "option '--stats' takes no value"},
+                    UsageCase{"RateWithCount", "--count --rate", "options '--count' and '--rate' cannot be used together"},
+                    UsageCase{"ExplainWithHint", "--explain --hint",
+                              "options '--explain' and '--hint' cannot be used together"},
+                    UsageCase{"GridWithRate", "--rate --grid", "options '--grid' and '--rate' cannot be used together"}),
     [](const testing::TestParamInfo<UsageCase>& param) { return std::string(param.param.name); });
 
 // Help and version go to standard output; the first of them wins, and what follows it

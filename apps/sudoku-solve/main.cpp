@@ -61,6 +61,33 @@ std::string solveInput(const std::string& name, sudoku::platform::InputFile& inp
     return reader.readError();
 }
 
+// The --stats summary: what was read and how it went, how long it took, and with --rate
+// how many puzzles each grade got.
+std::string statsLine(const sudoku::Tally& total, bool rated, bool outputOk, double seconds)
+{
+    const auto n = [](std::uint64_t value) { return std::to_string(value); };
+    std::string line = "sudoku-solve: " + n(total.read) + (total.read == 1 ? " puzzle" : " puzzles") +
+                       " read: " + n(total.solved) + " solved, " + n(total.noSolution) + " without solution, " +
+                       n(total.invalid) + " invalid";
+    if (!outputOk) {
+        line += ", but standard output could not be written";
+    }
+    if (rated) {
+        const sudoku::logic::GradeCounts& g = total.grades;
+        line += "; grades:";
+        for (int grade = 0; grade < sudoku::logic::gradeCount; ++grade) {
+            line += std::string(grade == 0 ? " " : ", ") +
+                    std::string(sudoku::logic::gradeName(static_cast<sudoku::logic::Grade>(grade))) + " " +
+                    n(g.grades[static_cast<std::size_t>(grade)]);
+        }
+        line += " (" + n(g.unfinished) + " needing trial), " + n(g.multipleSolutions) + " with multiple solutions";
+    }
+    char rate[96];
+    std::snprintf(rate, sizeof rate, "; %.3f s, %.0f puzzles per second\n", seconds,
+                  seconds > 0 ? static_cast<double>(total.read) / seconds : 0.0);
+    return line + rate;
+}
+
 int run(sudoku::SolveOptions& options)
 {
     sudoku::Console console("sudoku-solve", stdout, stderr,
@@ -121,18 +148,8 @@ int run(sudoku::SolveOptions& options)
     inputOk = inputOk && total.invalid == 0;
     const bool outputOk = console.finishOutput();
     if (options.stats) {
-        const double seconds = console.elapsedSeconds();
-        char line[320];
-        std::snprintf(line, sizeof line,
-                      "sudoku-solve: %llu %s read: %llu solved, %llu without solution, %llu invalid%s; "
-                      "%.3f s, %.0f puzzles per second\n",
-                      static_cast<unsigned long long>(total.read), total.read == 1 ? "puzzle" : "puzzles",
-                      static_cast<unsigned long long>(total.solved),
-                      static_cast<unsigned long long>(total.noSolution),
-                      static_cast<unsigned long long>(total.invalid),
-                      outputOk ? "" : ", but standard output could not be written", seconds,
-                      seconds > 0 ? static_cast<double>(total.read) / seconds : 0.0);
-        console.err(line);
+        console.err(statsLine(total, options.format.form == sudoku::RecordFormat::Form::rate, outputOk,
+                              console.elapsedSeconds()));
     }
     return inputOk && outputOk ? 0 : 1;
 }

@@ -33,16 +33,32 @@ const char* usageText()
            "whose givens clash gets the record \"invalid puzzle\" and an error on standard\n"
            "error. Of several solutions, the first in row-major order is printed.\n"
            "\n"
+           "Solving like a person: --rate, --explain and --hint solve with named techniques\n"
+           "on pencil marks (full-house, hidden-single, ..., x-wing, ..., aic), easiest\n"
+           "first. A rating is SCORE GRADE TECHNIQUE, e.g. \"4.2 hard xy-wing\": the weight\n"
+           "of the hardest technique needed plus a little for how often hard steps are\n"
+           "needed; grades easy (to 2.4), medium (to 3.9), hard (to 5.9), expert (to 7.4),\n"
+           "extreme (7.5 and above). A puzzle the techniques cannot finish rates\n"
+           "\"10.0 extreme trial\"; one with several solutions gets \"multiple solutions\".\n"
+           "A step reads \"x-wing: 5 in rows 2 and 7, columns 3 and 8: r4c3<>5 r9c8<>5\":\n"
+           "r4c3=7 places a digit, r4c3<>5 removes a candidate.\n"
+           "\n"
            "Options:\n"
            "  --grid         print each solution as nine lines, blank line between puzzles\n"
            "  --count        print the number of solutions instead, counted up to the limit;\n"
            "                 a count that reached the limit is followed by +\n"
            "  --limit N      the limit for --count (default 2)\n"
+           "  --rate         print each puzzle's difficulty: SCORE GRADE TECHNIQUE\n"
+           "  --explain      print each logical step, then the solution (nine lines with\n"
+           "                 --grid); a blank line between puzzles\n"
+           "  --hint         print only the first step for the puzzle (or grid) as given\n"
            "  --label        start each record with the FILE:LINE of its puzzle\n"
            "  --threads N    solve on N threads (default: one per CPU this process may use)\n"
-           "  --stats        print a summary on standard error at the end\n"
+           "  --stats        print a summary on standard error at the end (with --rate,\n"
+           "                 how many puzzles each grade got)\n"
            "  -h, --help     print this help and exit\n"
            "  -V, --version  print the version and exit\n"
+           "--count, --rate, --explain and --hint exclude each other.\n"
            "\n"
            "When standard error is a terminal and standard output is not, a run that takes\n"
            "more than a second shows a progress line on standard error.\n"
@@ -56,8 +72,19 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
     ParsedOptions parsed;
     SolveOptions& o = parsed.options;
     bool limitGiven = false;
-    bool gridGiven = false;
     bool optionsEnded = false;
+    // The option that chose what a record holds, and --grid, for the messages about
+    // options that cannot go together.
+    std::string formOption;
+    const auto chooseForm = [&](const std::string& option, RecordFormat::Form form) {
+        if (!formOption.empty() && formOption != option) {
+            parsed.error = "options '" + formOption + "' and '" + option + "' cannot be used together";
+            return false;
+        }
+        formOption = option;
+        o.format.form = form;
+        return true;
+    };
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
@@ -91,12 +118,15 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
 
         std::uint64_t number = 0;
         if (name == "--grid") {
-            gridGiven = true;
-            if (o.format.form == RecordFormat::Form::line) {
-                o.format.form = RecordFormat::Form::grid;
+            o.format.grid = true;
+        } else if (name == "--count" || name == "--rate" || name == "--explain" || name == "--hint") {
+            const RecordFormat::Form form = name == "--count"  ? RecordFormat::Form::count
+                                            : name == "--rate" ? RecordFormat::Form::rate
+                                            : name == "--hint" ? RecordFormat::Form::hint
+                                                               : RecordFormat::Form::explain;
+            if (!chooseForm(name, form)) {
+                return parsed;
             }
-        } else if (name == "--count") {
-            o.format.form = RecordFormat::Form::count;
         } else if (name == "--label") {
             o.format.label = true;
         } else if (name == "--stats") {
@@ -129,8 +159,9 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
     if (limitGiven && o.format.form != RecordFormat::Form::count) {
         parsed.error = "option '--limit' goes with '--count'";
     }
-    if (gridGiven && o.format.form == RecordFormat::Form::count) {
-        parsed.error = "options '--grid' and '--count' cannot be used together";
+    // A grid is the layout of a solution: --count, --rate and --hint write none.
+    if (o.format.grid && !formOption.empty() && formOption != "--explain") {
+        parsed.error = "options '--grid' and '" + formOption + "' cannot be used together";
     }
     return parsed;
 }

@@ -46,56 +46,137 @@ std::string describeClash(const Clash& clash)
     return text;
 }
 
+namespace {
+
+const char* const noSolutionLine = "no solution  exists \n";
+
+// The problem that makes a puzzle invalid for the engine, or "" when there is none.
+std::string problemOf(Status status, const Cells& cells, int badCell, const Clash& clash)
+{
+    if (status == Status::badCell) {
+        return describeBadCell(cells, badCell);
+    }
+    return status == Status::invalid ? describeClash(clash) : std::string();
+}
+
+// The same for the logical solver, which reports only that a puzzle is not valid.
+std::string problemOf(const Cells& cells)
+{
+    if (const auto bad = findBadCell(cells)) {
+        return describeBadCell(cells, *bad);
+    }
+    const auto clash = findClash(cells);
+    return clash ? describeClash(*clash) : std::string();
+}
+
+// One record's text for a valid puzzle, appended to `body`; counts it in `tally`.
+// Returns true when the text starts with a row of a grid.
+bool appendRecord(std::string& body, const Cells& cells, const RecordFormat& format, logic::Explanation& explanation,
+                  Tally& tally, std::string& problem)
+{
+    using Form = RecordFormat::Form;
+    if (format.form == Form::solve || format.form == Form::count) {
+        if (format.form == Form::count) {
+            const CountResult result = countSolutions(cells, format.limit);
+            problem = problemOf(result.status, cells, result.badCell, result.clash);
+            if (problem.empty()) {
+                appendCount(body, result);
+                ++(result.count > 0 ? tally.solved : tally.noSolution);
+            }
+            return false;
+        }
+        const SolveResult result = solve(cells);
+        problem = problemOf(result.status, cells, result.badCell, result.clash);
+        if (!problem.empty()) {
+            return false;
+        }
+        if (result.status == Status::noSolution) {
+            body += noSolutionLine;
+            ++tally.noSolution;
+            return false;
+        }
+        if (format.grid) {
+            appendGrid(body, result.solution);
+        } else {
+            appendLine(body, result.solution);
+        }
+        ++tally.solved;
+        return format.grid;
+    }
+
+    problem = problemOf(cells);
+    if (!problem.empty()) {
+        return false;
+    }
+    bool startsWithGrid = false;
+    Status status = Status::noSolution;
+    if (format.form == Form::rate) {
+        const logic::Rating rating = logic::rate(cells);
+        status = rating.status;
+        if (status == Status::solved) {
+            body += logic::formatRating(rating);
+            body += '\n';
+            tally.grades.add(rating);
+        }
+    } else if (format.form == Form::explain) {
+        logic::explain(cells, explanation);
+        status = explanation.status;
+        if (status == Status::solved) {
+            body += logic::formatExplanation(explanation, format.grid);
+            startsWithGrid = format.grid && explanation.steps.empty() && explanation.finished &&
+                             !explanation.multipleSolutions;
+        }
+    } else {
+        const logic::Hint hint = logic::hint(cells);
+        status = hint.status;
+        if (status == Status::solved) {
+            body += logic::formatHint(hint);
+            body += '\n';
+        }
+    }
+    if (status == Status::solved) {
+        ++tally.solved;
+    } else {
+        body += noSolutionLine;
+        ++tally.noSolution;
+    }
+    return startsWithGrid;
+}
+
+} // namespace
+
 void solveBatch(Batch& batch, const RecordFormat& format, const char* program)
 {
     batch.out.clear();
     batch.err.clear();
     batch.tally = {};
-    const bool grid = format.form == RecordFormat::Form::grid;
+    // Records of several lines are set apart by a blank line.
+    const bool separated = format.grid || format.form == RecordFormat::Form::explain;
+    logic::Explanation explanation; // reused, so its storage for steps grows only once
+    std::string body;
     std::uint64_t index = batch.firstIndex;
     for (const Record& record : batch.records) {
-        const auto where = [&] { return batch.source + ":" + std::to_string(record.line); };
-        if (grid && index > 0) {
+        if (separated && index > 0) {
             batch.out += '\n';
         }
         ++index;
-        if (format.label) {
-            batch.out += where() + (grid ? ":\n" : ": ");
-        }
         ++batch.tally.read;
 
+        body.clear();
         std::string problem = record.error;
+        bool startsWithGrid = format.grid && format.form == RecordFormat::Form::solve;
         if (record.kind == Record::Kind::puzzle) {
-            if (format.form == RecordFormat::Form::count) {
-                const CountResult result = countSolutions(record.cells, format.limit);
-                if (result.status == Status::badCell) {
-                    problem = describeBadCell(record.cells, result.badCell);
-                } else if (result.status == Status::invalid) {
-                    problem = describeClash(result.clash);
-                } else {
-                    appendCount(batch.out, result);
-                    ++(result.count > 0 ? batch.tally.solved : batch.tally.noSolution);
-                }
-            } else {
-                const SolveResult result = solve(record.cells);
-                if (result.status == Status::badCell) {
-                    problem = describeBadCell(record.cells, result.badCell);
-                } else if (result.status == Status::invalid) {
-                    problem = describeClash(result.clash);
-                } else if (result.status == Status::noSolution) {
-                    batch.out += "no solution  exists \n";
-                    ++batch.tally.noSolution;
-                } else {
-                    if (grid) {
-                        appendGrid(batch.out, result.solution);
-                    } else {
-                        appendLine(batch.out, result.solution);
-                    }
-                    ++batch.tally.solved;
-                }
-            }
+            startsWithGrid = appendRecord(body, record.cells, format, explanation, batch.tally, problem) ||
+                             (format.grid && format.form == RecordFormat::Form::solve);
         }
-        if (!problem.empty()) {
+        const auto where = [&] { return batch.source + ":" + std::to_string(record.line); };
+        if (format.label) {
+            // A label goes before the first line, or on a line of its own above a grid.
+            batch.out += where() + (startsWithGrid ? ":\n" : ": ");
+        }
+        if (problem.empty()) {
+            batch.out += body;
+        } else {
             batch.out += "invalid puzzle\n";
             batch.err += std::string(program) + ": " + where() + ": " + problem + "\n";
             ++batch.tally.invalid;

@@ -3,6 +3,7 @@
 // A batch of records from one input, solved and turned into the text that a program
 // writes: records for standard output, messages for standard error.
 
+#include <sudoku/logic.h>
 #include <sudoku/reader.h>
 
 #include <cstdint>
@@ -11,14 +12,17 @@
 
 namespace sudoku {
 
-// What each record looks like.
+// What each record holds and how it looks.
 struct RecordFormat {
     enum class Form {
-        line,  // the solution as one line of 81 digits
-        grid,  // the solution as nine lines, a blank line between records
-        count, // the number of solutions, up to `limit`, with + when the limit was reached
+        solve,   // the solution
+        count,   // the number of solutions, up to `limit`, with + when the limit was reached
+        rate,    // SCORE GRADE TECHNIQUE, or "multiple solutions"
+        explain, // a line per logical step, then the solution; records apart by a blank line
+        hint,    // the first logical step
     };
-    Form form = Form::line;
+    Form form = Form::solve;
+    bool grid = false;       // a solution as nine lines, a blank line between records
     std::uint64_t limit = 2; // for Form::count
     bool label = false;      // start each record with SOURCE:LINE
 };
@@ -28,6 +32,7 @@ struct Tally {
     std::uint64_t solved = 0;
     std::uint64_t noSolution = 0;
     std::uint64_t invalid = 0;
+    logic::GradeCounts grades; // of the puzzles rated
 
     Tally& operator+=(const Tally& other)
     {
@@ -35,6 +40,12 @@ struct Tally {
         solved += other.solved;
         noSolution += other.noSolution;
         invalid += other.invalid;
+        for (std::size_t g = 0; g < grades.grades.size(); ++g) {
+            grades.grades[g] += other.grades.grades[g];
+        }
+        grades.multipleSolutions += other.grades.multipleSolutions;
+        grades.unfinished += other.grades.unfinished;
+        grades.unsolvable += other.grades.unsolvable;
         return *this;
     }
 };
