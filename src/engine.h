@@ -66,4 +66,10 @@ struct CountResult {
 // of 0 counts as 1). Bad cells and clashes are reported as by solve().
 CountResult countSolutions(const Cells& puzzle, std::uint64_t limit);
 
+#ifdef SUDOKU_ENGINE_COUNT_GUESSES
+// Only in a build that defines SUDOKU_ENGINE_COUNT_GUESSES (the benchmark's): the
+// alternatives this thread has tried after the first at a branch, all calls together.
+std::uint64_t engineGuesses();
+#endif
+
 } // namespace sudoku
