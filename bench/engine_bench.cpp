@@ -10,6 +10,8 @@
 //                                              solution of each puzzle, one a line
 //   sudoku_bench --make-multi PUZZLE_FILE      writes the first 10,000 puzzles with 3 givens
 //                                              removed (fixed seed) to standard output
+//   sudoku_bench --make-dense PUZZLE_FILE      writes the solutions of the first 10,000
+//                                              puzzles with 30 to 36 givens kept (fixed seed)
 //
 // Files hold puzzles as sudoku-solve reads them, e.g. one a line: 81 cells, '1'-'9'
 // given, '0' or '.' empty. Runs of each timed mode alternate, and the median is shown.
@@ -263,31 +265,48 @@ bool benchMulti(const Puzzles& puzzles, const Puzzles& answers, int runs)
     return wrong == 0;
 }
 
-// The first 10,000 puzzles, each with 3 of its givens (chosen with a fixed seed) removed.
-void makeMulti(const Puzzles& puzzles)
+void writePuzzle(const sudoku::Cells& puzzle)
+{
+    char line[83];
+    for (std::size_t cell = 0; cell < 81; ++cell) {
+        line[cell] = static_cast<char>('0' + puzzle[cell]);
+    }
+    line[81] = '\n';
+    line[82] = '\0';
+    std::fputs(line, stdout);
+}
+
+// Empties `count` of the cells that hold a digit, chosen at random.
+void removeGivens(sudoku::Cells& puzzle, int count, std::mt19937& rng)
+{
+    std::vector<std::size_t> givens;
+    for (std::size_t cell = 0; cell < 81; ++cell) {
+        if (puzzle[cell] != 0) {
+            givens.push_back(cell);
+        }
+    }
+    for (int removed = 0; removed < count && !givens.empty(); ++removed) {
+        const std::size_t pick = rng() % givens.size();
+        puzzle[givens[pick]] = 0;
+        givens.erase(givens.begin() + static_cast<std::ptrdiff_t>(pick));
+    }
+}
+
+// The first 10,000 puzzles, each with 3 of its givens removed (several solutions), or
+// (dense) each one's solution with 30 to 36 givens kept.
+void makePuzzles(const Puzzles& puzzles, bool dense)
 {
     std::mt19937 rng(20240611u);
     const std::size_t count = std::min<std::size_t>(puzzles.size(), 10000);
     for (std::size_t i = 0; i < count; ++i) {
         sudoku::Cells puzzle = puzzles[i];
-        std::vector<std::size_t> givens;
-        for (std::size_t cell = 0; cell < 81; ++cell) {
-            if (puzzle[cell] != 0) {
-                givens.push_back(cell);
-            }
+        if (dense) {
+            puzzle = sudoku::solve(puzzles[i]).solution;
+            removeGivens(puzzle, 81 - 30 - static_cast<int>(rng() % 7), rng);
+        } else {
+            removeGivens(puzzle, 3, rng);
         }
-        for (int removed = 0; removed < 3 && !givens.empty(); ++removed) {
-            const std::size_t pick = rng() % givens.size();
-            puzzle[givens[pick]] = 0;
-            givens.erase(givens.begin() + static_cast<std::ptrdiff_t>(pick));
-        }
-        char line[83];
-        for (std::size_t cell = 0; cell < 81; ++cell) {
-            line[cell] = static_cast<char>('0' + puzzle[cell]);
-        }
-        line[81] = '\n';
-        line[82] = '\0';
-        std::fputs(line, stdout);
+        writePuzzle(puzzle);
     }
 }
 
@@ -302,12 +321,13 @@ int main(int argc, char** argv)
         args.erase(args.begin());
     }
     const std::size_t files = mode == "multi" ? 2 : 1;
-    const bool known = mode == "solve" || mode == "first" || mode == "multi" || mode == "make-multi";
-    if (!known || args.size() < files || args.size() > files + (mode == "make-multi" ? 0 : 1)) {
+    const bool make = mode == "make-multi" || mode == "make-dense";
+    const bool known = mode == "solve" || mode == "first" || mode == "multi" || make;
+    if (!known || args.size() < files || args.size() > files + (make ? 0 : 1)) {
         std::fprintf(stderr,
                      "usage: %s [--first] PUZZLE_FILE [RUNS]\n"
                      "       %s --multi PUZZLE_FILE ANSWER_FILE [RUNS]\n"
-                     "       %s --make-multi PUZZLE_FILE\n",
+                     "       %s --make-multi|--make-dense PUZZLE_FILE\n",
                      argv[0], argv[0], argv[0]);
         return 2;
     }
@@ -322,8 +342,8 @@ int main(int argc, char** argv)
         return 1;
     }
     bool ok = true;
-    if (mode == "make-multi") {
-        makeMulti(puzzles);
+    if (make) {
+        makePuzzles(puzzles, mode == "make-dense");
         return 0;
     }
     if (mode == "multi") {
