@@ -9,7 +9,7 @@
 //
 // The file holds puzzles as sudoku-solve reads them.
 
-#include "platform.h"
+#include "puzzle_file.h"
 
 #include <sudoku/engine.h>
 #include <sudoku/logic.h>
@@ -28,28 +28,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 namespace logic = sudoku::logic;
 
-bool readPuzzles(const char* program, const char* path, std::vector<sudoku::Cells>& puzzles)
-{
-    sudoku::platform::InputFile input(path);
-    if (!input.isOpen()) {
-        std::fprintf(stderr, "%s: cannot open %s: %s\n", program, path, input.openError().c_str());
-        return false;
-    }
-    sudoku::PuzzleReader reader(input);
-    sudoku::Record record;
-    while (reader.next(record)) {
-        if (record.kind == sudoku::Record::Kind::invalid) {
-            std::fprintf(stderr, "%s:%ld: %s\n", path, record.line, record.error.c_str());
-            return false;
-        }
-        puzzles.push_back(record.cells);
-    }
-    if (!reader.readError().empty()) {
-        std::fprintf(stderr, "%s: %s\n", path, reader.readError().c_str());
-        return false;
-    }
-    return true;
-}
 
 double percent(std::uint64_t part, std::size_t whole)
 {
@@ -174,7 +152,7 @@ int main(int argc, char** argv)
     }
     const char* path = check ? argv[2] : argv[1];
     std::vector<sudoku::Cells> puzzles;
-    if (!readPuzzles(argv[0], path, puzzles)) {
+    if (!readPuzzleFile(argv[0], path, puzzles)) {
         return 1;
     }
     return check ? checkFile(puzzles) : rateFile(puzzles, argc == 3 ? std::max(1, std::atoi(argv[2])) : 3);

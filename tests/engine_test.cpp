@@ -8,7 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
+#include <numeric>
+#include <random>
 #include <string>
 
 namespace {
@@ -102,6 +106,48 @@ TEST_P(EngineMatchesReferenceWithAWrongGiven, OnRandomPuzzles)
 }
 
 INSTANTIATE_TEST_SUITE_P(Givens, EngineMatchesReferenceWithAWrongGiven, testing::Values(27, 34, 45, 60, 75));
+
+// Minimal puzzles (no given can go without a second solution appearing), made by
+// removing givens in random order while the count to 2 stays 1, need the most search,
+// like the hardest collected puzzles. The unique solution of one is the grid it came
+// from; with three more givens taken away it has several, and the reference's must come
+// back.
+TEST(Engine, SolvesMinimalPuzzlesAndTheirMultiSolutionNeighbours)
+{
+    std::mt19937 rng(1729u);
+    for (int n = 0; n < 100; ++n) {
+        const Cells grid = randomValidGrid(rng);
+        std::mt19937 thinning(rng());
+        Cells puzzle = grid;
+        std::array<std::size_t, 81> order{};
+        std::iota(order.begin(), order.end(), std::size_t{0});
+        std::shuffle(order.begin(), order.end(), thinning);
+        for (const std::size_t cell : order) {
+            Cells fewer = puzzle;
+            fewer[cell] = 0;
+            if (sudoku::countSolutions(fewer, 2).count == 1) {
+                puzzle = fewer;
+            }
+        }
+        SCOPED_TRACE("puzzle " + textOf(puzzle));
+        const sudoku::SolveResult got = sudoku::solve(puzzle);
+        EXPECT_EQ(got.solutionCount, 1);
+        EXPECT_EQ(textOf(got.solution), textOf(grid));
+        const sudoku::CountResult first = sudoku::countSolutions(puzzle, 1);
+        EXPECT_TRUE(first.count == 1 && first.limitReached);
+
+        Cells open = puzzle;
+        for (int removed = 0; removed < 3; ++removed) {
+            std::size_t cell = thinning() % 81;
+            while (open[cell] == 0) {
+                cell = (cell + 1) % 81;
+            }
+            open[cell] = 0;
+        }
+        expectSameAsReference(open);
+        EXPECT_EQ(sudoku::solve(open).solutionCount, 2);
+    }
+}
 
 TEST(Engine, MatchesReferenceOnFixedPuzzles)
 {
