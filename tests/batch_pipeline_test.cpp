@@ -36,7 +36,7 @@ std::vector<std::string> runBatches(BatchPipeline& pipeline, std::vector<std::st
     for (int i = 0; i < count; ++i) {
         auto batch = std::make_unique<Batch>();
         batch->firstIndex = static_cast<std::uint64_t>(i);
-        pipeline.submit(std::move(batch));
+        pipeline.submit(batch);
     }
     pipeline.finish();
     return delivered;
@@ -102,22 +102,59 @@ TEST(BatchPipeline, RedoesABatchThatThrewOnAWorker)
     EXPECT_EQ(thrown.load(), 10);
 }
 
-TEST(BatchPipeline, AFailureOnTheCallingThreadReachesTheCaller)
+// Processing that fails on the calling thread too reaches the caller, who still holds
+// the batch and can hand it over again; nothing delivered is lost or repeated.
+TEST(BatchPipeline, AFailureOnTheCallingThreadLeavesTheBatchWithTheCaller)
 {
     for (const unsigned threads : {1u, 2u}) {
         std::vector<std::string> delivered;
+        bool fail = true;
         BatchPipeline pipeline(
             threads,
-            [](Batch& b) {
-                if (b.firstIndex == 5) {
-                    throw std::runtime_error("out of memory");
+            [&fail](Batch& b) {
+                if (b.firstIndex == 5 && fail) {
+                    throw std::bad_alloc();
                 }
                 processInto(b);
             },
             [&delivered](Batch& b) { delivered.push_back(b.out); });
-        EXPECT_THROW(runBatches(pipeline, delivered, 10), std::runtime_error) << threads << " threads";
-        EXPECT_EQ(delivered, numbers(5)) << threads << " threads";
+        for (int i = 0; i < 10; ++i) {
+            auto batch = std::make_unique<Batch>();
+            batch->firstIndex = static_cast<std::uint64_t>(i);
+            try {
+                pipeline.submit(batch);
+                pipeline.finish();
+            } catch (const std::bad_alloc&) {
+                EXPECT_EQ(delivered, numbers(5)) << threads << " threads";
+                fail = false;
+                if (batch) { // inline: the batch itself failed and is still ours
+                    pipeline.submit(batch);
+                }
+                pipeline.finish(); // with workers: the failed batch is first in line
+            }
+            EXPECT_EQ(batch, nullptr);
+        }
+        EXPECT_EQ(delivered, numbers(10)) << threads << " threads";
     }
+}
+
+// Dropping the workers midway (as when memory runs out) delivers what they hold, and
+// the rest is done on the calling thread, in order.
+TEST(BatchPipeline, GoesOnAloneAfterDroppingItsWorkers)
+{
+    std::vector<std::string> delivered;
+    BatchPipeline pipeline(3, processInto, [&delivered](Batch& b) { delivered.push_back(b.out); });
+    for (int i = 0; i < 40; ++i) {
+        if (i == 17) {
+            pipeline.dropWorkers();
+            EXPECT_EQ(pipeline.workers(), 0u);
+        }
+        auto batch = std::make_unique<Batch>();
+        batch->firstIndex = static_cast<std::uint64_t>(i);
+        pipeline.submit(batch);
+    }
+    pipeline.finish();
+    EXPECT_EQ(delivered, numbers(40));
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <exception>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -24,29 +25,56 @@ using sudoku::Batch;
 
 constexpr std::size_t batchSize = 1024;
 
+// Runs `step`, and if memory runs out while worker threads hold some (their stacks
+// above all), runs it again without them: the calling thread goes on alone. `step` must
+// leave nothing half done when it throws.
+template <typename Step>
+void withMemoryFallback(sudoku::BatchPipeline& pipeline, sudoku::Console& console, const Step& step)
+{
+    try {
+        step();
+    } catch (const std::bad_alloc&) {
+        const unsigned workers = pipeline.workers();
+        if (workers == 0) {
+            throw;
+        }
+        pipeline.dropWorkers();
+        console.err("sudoku-solve: out of memory with " + std::to_string(workers) +
+                    " threads; going on with one\n");
+        step();
+    }
+}
+
 // Reads one input to its end, handing its records to the pipeline in batches.
 // Returns the read error, if any.
 std::string solveInput(const std::string& name, sudoku::platform::InputFile& input, sudoku::BatchPipeline& pipeline,
                        sudoku::Console& console, std::uint64_t& submitted)
 {
-    auto batch = std::make_unique<Batch>();
+    std::unique_ptr<Batch> batch;
+    const auto newBatch = [&] {
+        if (!batch) {
+            auto fresh = std::make_unique<Batch>();
+            fresh->records.reserve(batchSize); // so that adding a record allocates nothing
+            batch = std::move(fresh);
+        }
+    };
     const auto submit = [&] {
-        if (batch->records.empty()) {
+        if (!batch || batch->records.empty()) {
             return;
         }
+        const std::size_t count = batch->records.size();
         batch->source = name;
         batch->firstIndex = submitted;
-        submitted += batch->records.size();
-        pipeline.submit(std::move(batch));
-        batch = std::make_unique<Batch>();
-        batch->records.reserve(batchSize);
+        pipeline.submit(batch);
+        submitted += count;
     };
-    batch->records.reserve(batchSize);
+    withMemoryFallback(pipeline, console, newBatch);
     // Puzzles typed at a terminal or trickling through a pipe are answered as they
     // come: before a read that would wait, every complete puzzle is solved and written.
     input.setBeforeWait([&] {
-        submit();
-        pipeline.finish();
+        withMemoryFallback(pipeline, console, submit);
+        withMemoryFallback(pipeline, console, [&] { pipeline.finish(); });
+        withMemoryFallback(pipeline, console, newBatch);
         console.flush();
     });
     sudoku::PuzzleReader reader(input);
@@ -54,10 +82,11 @@ std::string solveInput(const std::string& name, sudoku::platform::InputFile& inp
     while (!console.outputFailed() && reader.next(record)) {
         batch->records.push_back(std::move(record));
         if (batch->records.size() == batchSize) {
-            submit();
+            withMemoryFallback(pipeline, console, submit);
+            withMemoryFallback(pipeline, console, newBatch);
         }
     }
-    submit();
+    withMemoryFallback(pipeline, console, submit);
     return reader.readError();
 }
 
@@ -121,6 +150,7 @@ int run(sudoku::SolveOptions& options)
                     "); going on with those\n");
     }
 
+    const auto finish = [&pipeline] { pipeline.finish(); };
     for (const std::string& file : options.files) {
         if (console.outputFailed()) {
             break;
@@ -128,21 +158,21 @@ int run(sudoku::SolveOptions& options)
         const std::string name = file == "-" ? "<stdin>" : sudoku::displayName(file);
         sudoku::platform::InputFile input(file);
         if (!input.isOpen()) {
-            pipeline.finish(); // keeps messages in input order
+            withMemoryFallback(pipeline, console, finish); // keeps messages in input order
             console.err("sudoku-solve: " + name + ": cannot open: " + input.openError() + "\n");
             inputOk = false;
             continue;
         }
         console.setReadingTerminal(input.isTerminal());
         const std::string readError = solveInput(name, input, pipeline, console, submitted);
-        pipeline.finish();
+        withMemoryFallback(pipeline, console, finish);
         console.setReadingTerminal(false);
         if (!readError.empty()) {
             console.err("sudoku-solve: " + name + ": read error: " + readError + "\n");
             inputOk = false;
         }
     }
-    pipeline.finish();
+    withMemoryFallback(pipeline, console, finish);
     console.clearProgress();
 
     inputOk = inputOk && total.invalid == 0;

@@ -18,10 +18,16 @@ BatchPipeline::BatchPipeline(unsigned threads, Step process, Step deliver, const
             }
         }
     }
-    maxInFlight_ = 4 * workers_.size();
+    // A few batches per worker keep every worker busy while the caller reads and writes.
+    slots_.resize(4 * workers_.size() + 1);
 }
 
 BatchPipeline::~BatchPipeline()
+{
+    stopWorkers();
+}
+
+void BatchPipeline::stopWorkers()
 {
     {
         std::lock_guard lock(mutex_);
@@ -29,26 +35,30 @@ BatchPipeline::~BatchPipeline()
     }
     workReady_.notify_all();
     for (auto& worker : workers_) {
-        worker.join();
+        worker.join(); // a worker ends once every submitted batch has been taken
     }
+    workers_.clear();
+    stopping_ = false;
 }
 
-void BatchPipeline::submit(std::unique_ptr<Batch> batch)
+void BatchPipeline::submit(std::unique_ptr<Batch>& batch)
 {
     if (workers_.empty()) {
         process_(*batch);
         deliver_(*batch);
+        batch.reset();
         return;
     }
-    auto slot = std::make_shared<Slot>();
-    slot->batch = std::move(batch);
+    deliverReady(slots_.size() - 1); // makes room for one more
     {
         std::lock_guard lock(mutex_);
-        inOrder_.push_back(slot);
-        todo_.push_back(slot);
+        Slot& next = slot(submitted_);
+        next.batch = std::move(batch);
+        next.done = false;
+        next.failed = false;
+        ++submitted_;
     }
     workReady_.notify_one();
-    deliverReady(maxInFlight_);
 }
 
 void BatchPipeline::finish()
@@ -56,52 +66,60 @@ void BatchPipeline::finish()
     deliverReady(0);
 }
 
-// Delivers finished batches from the front; waits while more than `keepAtMost` are
-// in flight.
-void BatchPipeline::deliverReady(std::size_t keepAtMost)
+void BatchPipeline::dropWorkers()
+{
+    stopWorkers();
+    finish();
+}
+
+// Delivers finished batches from the oldest; waits while more than `keepAtMost` are in
+// flight. A batch that failed on a worker is processed here; if that throws too, it
+// stays in flight, first in line.
+void BatchPipeline::deliverReady(std::uint64_t keepAtMost)
 {
     std::unique_lock lock(mutex_);
-    while (!inOrder_.empty()) {
-        if (!inOrder_.front()->done) {
-            if (inOrder_.size() <= keepAtMost) {
+    while (submitted_ > delivered_) {
+        Slot& oldest = slot(delivered_);
+        if (!oldest.done) {
+            if (submitted_ - delivered_ <= keepAtMost) {
                 return;
             }
-            slotDone_.wait(lock, [this] { return inOrder_.front()->done; });
+            slotDone_.wait(lock, [&oldest] { return oldest.done; });
         }
-        const std::shared_ptr<Slot> slot = inOrder_.front();
-        inOrder_.pop_front();
         lock.unlock();
-        if (slot->failed) {
-            process_(*slot->batch);
+        if (oldest.failed) {
+            process_(*oldest.batch);
+            oldest.failed = false;
         }
-        deliver_(*slot->batch);
+        deliver_(*oldest.batch);
+        oldest.batch.reset();
         lock.lock();
+        ++delivered_;
     }
 }
 
 void BatchPipeline::work()
 {
     for (;;) {
-        std::shared_ptr<Slot> slot;
+        Slot* taken = nullptr;
         {
             std::unique_lock lock(mutex_);
-            workReady_.wait(lock, [this] { return stopping_ || !todo_.empty(); });
-            if (todo_.empty()) {
+            workReady_.wait(lock, [this] { return stopping_ || started_ < submitted_; });
+            if (started_ == submitted_) {
                 return;
             }
-            slot = todo_.front();
-            todo_.pop_front();
+            taken = &slot(started_++);
         }
         bool failed = false;
         try {
-            process_(*slot->batch);
+            process_(*taken->batch);
         } catch (...) {
             failed = true; // done again on the delivering thread
         }
         {
             std::lock_guard lock(mutex_);
-            slot->done = true;
-            slot->failed = failed;
+            taken->done = true;
+            taken->failed = failed;
         }
         slotDone_.notify_all();
     }

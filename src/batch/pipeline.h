@@ -12,7 +12,7 @@
 #include "solve_batch.h"
 
 #include <condition_variable>
-#include <deque>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -33,15 +33,21 @@ public:
 
     // `process` runs on the workers (or inline with one thread) and must fill a batch
     // afresh each time it runs; `deliver` runs on the submitting thread, once per batch,
-    // in submission order.
+    // in submission order, and must not throw.
     BatchPipeline(unsigned threads, Step process, Step deliver, const StartThread& start = startThread);
     ~BatchPipeline();
     BatchPipeline(const BatchPipeline&) = delete;
     BatchPipeline& operator=(const BatchPipeline&) = delete;
 
-    void submit(std::unique_ptr<Batch> batch);
+    // Hands the batch over and sets `batch` to null; if it throws (processing on the
+    // calling thread ran out of memory, say), `batch` is still the caller's. Submitting
+    // allocates nothing: the slots for batches in flight are made up front.
+    void submit(std::unique_ptr<Batch>& batch);
     // Delivers everything still in flight.
     void finish();
+    // Delivers everything in flight and stops the workers, freeing what they hold (their
+    // stacks above all); from then on batches are processed on the calling thread.
+    void dropWorkers();
 
     // Worker threads running: 0 when everything happens on the calling thread.
     unsigned workers() const { return static_cast<unsigned>(workers_.size()); }
@@ -56,16 +62,21 @@ private:
     };
 
     void work();
-    void deliverReady(std::size_t keepAtMost);
+    void deliverReady(std::uint64_t keepAtMost);
+    void stopWorkers();
+    Slot& slot(std::uint64_t sequence) { return slots_[sequence % slots_.size()]; }
 
     Step process_;
     Step deliver_;
-    std::size_t maxInFlight_ = 0;
+    // Batch n (counted from 0 in submission order) lives in slot n % slots_.size() from
+    // its submission to its delivery; workers take them in order.
+    std::vector<Slot> slots_;
+    std::uint64_t submitted_ = 0;
+    std::uint64_t started_ = 0;
+    std::uint64_t delivered_ = 0;
     std::mutex mutex_;
     std::condition_variable workReady_;
     std::condition_variable slotDone_;
-    std::deque<std::shared_ptr<Slot>> inOrder_;
-    std::deque<std::shared_ptr<Slot>> todo_;
     bool stopping_ = false;
     std::vector<std::thread> workers_;
     std::string startError_;
