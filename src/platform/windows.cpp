@@ -123,11 +123,14 @@ bool InputFile::isTerminal() const
 bool InputFile::wouldWait() const
 {
     const HANDLE handle = handleOf(fd_);
-    if (::GetFileType(handle) == FILE_TYPE_PIPE) {
-        DWORD available = 0;
-        return ::PeekNamedPipe(handle, nullptr, 0, nullptr, &available, nullptr) != 0 && available == 0;
+    DWORD available = 0;
+    if (::GetFileType(handle) == FILE_TYPE_PIPE &&
+        ::PeekNamedPipe(handle, nullptr, 0, nullptr, &available, nullptr) != 0) {
+        return available == 0;
     }
-    return true; // a console: a read waits for a whole line to be typed
+    // A console waits for a whole line to be typed; a pipe that cannot be asked may
+    // wait too. Either way, deliver what there is before reading.
+    return true;
 }
 
 std::size_t InputFile::read(char* buffer, std::size_t size, std::string& error)

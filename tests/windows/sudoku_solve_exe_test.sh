@@ -52,6 +52,19 @@ check "files with LF and CR LF line ends" 0 expected none wine "$exe" lf.txt crl
 crlf "$solution" "$solution" >expected
 check "standard input through a pipe" 0 expected none sh -c "printf '%s\n%s\n' '$puzzle' '$puzzle' | wine '$exe'"
 
+# A puzzle trickling through a pipe is answered before the next one arrives: four
+# seconds in, the first answer must be out while the second puzzle is still to come.
+( (echo "$puzzle"; sleep 8; echo "$puzzle") | wine "$exe" >piped.out ) &
+sleep 4
+crlf "$solution" >expected
+if cmp -s expected piped.out; then
+    echo "ok: a piped puzzle is answered at once"
+else
+    echo "FAIL: a piped puzzle is answered at once (4 s in, the output holds $(wc -c <piped.out) bytes)"
+    failed=1
+fi
+wait
+
 printf '%s\n' "$puzzle" "12345678x" "$clashing" >bad.txt
 crlf "$solution" "invalid puzzle" "invalid puzzle" >expected
 crlf "sudoku-solve: bad.txt:2: invalid character 'x' at line 2, cell 9 (a cell is 1 to 9, or 0 or . for an empty cell)" \
