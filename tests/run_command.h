@@ -23,6 +23,12 @@ inline std::string readWholeFile(const std::filesystem::path& path)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// A path as one word of a command line, whatever spaces it holds.
+inline std::string quotedPath(const std::string& path)
+{
+    return "\"" + path + "\"";
+}
+
 inline CommandResult runCommand(const std::string& commandLine)
 {
     const auto dir = std::filesystem::temp_directory_path();

@@ -6,7 +6,7 @@
 
 namespace {
 
-const std::string sudoku = SUDOKU_EXE;
+const std::string sudoku = quotedPath(SUDOKU_EXE);
 
 constexpr const char* expectedOutput = "2 3 8 5 9 7 4 1 6 \n"
                                        "6 9 4 2 3 1 8 5 7 \n"

@@ -13,8 +13,8 @@
 
 namespace {
 
-const std::string solveExe = SUDOKU_SOLVE_EXE;
-const std::string sudokuExe = SUDOKU_EXE;
+const std::string solveExe = quotedPath(SUDOKU_SOLVE_EXE);
+const std::string sudokuExe = quotedPath(SUDOKU_EXE);
 
 const std::string puzzle = std::string(builtInPuzzleLine);
 const std::string solution = std::string(builtInSolution);
@@ -51,7 +51,7 @@ protected:
         return path.string();
     }
 
-    CommandResult solve(const std::string& arguments) { return runCommand("cd " + dir_.string() + " && " + solveExe + " " + arguments); }
+    CommandResult solve(const std::string& arguments) { return runCommand("cd " + quotedPath(dir_.string()) + " && " + solveExe + " " + arguments); }
 
     std::filesystem::path dir_;
 };
@@ -98,7 +98,7 @@ TEST_F(SudokuSolve, CountsSolutionsUpToTheLimit)
 TEST_F(SudokuSolve, LabelsNameFileAndLineAndStandardInput)
 {
     file("a.txt", "\n" + puzzle + "\n");
-    const CommandResult run = runCommand("cd " + dir_.string() + " && echo " + unsolvable + " | " + solveExe +
+    const CommandResult run = runCommand("cd " + quotedPath(dir_.string()) + " && echo " + unsolvable + " | " + solveExe +
                                          " --label a.txt - && " + solveExe + " --label --grid a.txt");
     EXPECT_EQ(run.out, "a.txt:2: " + solution + "\n<stdin>:1: no solution  exists \na.txt:2:\n" + asGrid(solution));
     EXPECT_EQ(run.status, 0);
@@ -135,7 +135,7 @@ TEST_F(SudokuSolve, AnswersEachPuzzleAsItArrivesThroughAPipe)
                   "\"; sleep 3; echo " + puzzle + ") | " + solveExe +
                   " --threads 2 | (read -t 2 first; echo \"$first\")) >out" + std::to_string(i) + " &\n";
     }
-    const CommandResult run = runCommand("cd " + dir_.string() + " || exit 1\n" + script + "wait; cat out*");
+    const CommandResult run = runCommand("cd " + quotedPath(dir_.string()) + " || exit 1\n" + script + "wait; cat out*");
     EXPECT_EQ(run.out, solution + "\n" + solution + "\n" + solution + "\n" + solution + "\n" + solution + "\n");
 }
 
