@@ -187,7 +187,7 @@ TEST_F(SudokuSolve, NamesWithControlCharactersAreShownQuoted)
     const CommandResult run = solve("--label e*");
     EXPECT_EQ(run.out, "'e'$'\\n''sudoku-solve: all good':1: " + solution +
                            "\n'e'$'\\n''sudoku-solve: all good':2: invalid puzzle\n");
-    EXPECT_EQ(run.err, "sudoku-solve: 'e'$'\\n''sudoku-solve: all good':2: line 2 has 1 cells; a puzzle is one "
+    EXPECT_EQ(run.err, "sudoku-solve: 'e'$'\\n''sudoku-solve: all good':2: line 2 has 1 cell; a puzzle is one "
                        "line of 81 cells or nine lines of 9\n");
 }
 

@@ -121,7 +121,8 @@ int run(sudoku::SolveOptions& options)
 {
     sudoku::Console console("sudoku-solve", stdout, stderr,
                             sudoku::progressStyleFor(sudoku::platform::stderrIsTerminal(),
-                                                     sudoku::platform::stdoutIsTerminal(), std::getenv("TERM")));
+                                                     sudoku::platform::stdoutIsTerminal(), std::getenv("TERM")),
+                            sudoku::platform::stderrColumns());
     if (options.help || options.version) {
         console.out(options.help ? sudoku::usageText() : sudoku::versionText("sudoku-solve"));
         return console.finishOutput() ? 0 : 1;

@@ -1,5 +1,6 @@
 #include "console.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -14,9 +15,10 @@ ProgressStyle progressStyleFor(bool stderrIsTerminal, bool stdoutIsTerminal, con
     return dumb ? ProgressStyle::plain : ProgressStyle::ansi;
 }
 
-Console::Console(const char* program, std::FILE* out, std::FILE* err, ProgressStyle style,
+Console::Console(const char* program, std::FILE* out, std::FILE* err, ProgressStyle style, std::size_t columns,
                  std::chrono::milliseconds delay)
-    : program_(program), out_(out), err_(err), style_(style), delay_(delay), start_(Clock::now())
+    : program_(program), out_(out), err_(err), style_(style), columns_(columns), delay_(delay),
+      start_(Clock::now())
 {
 }
 
@@ -51,10 +53,14 @@ void Console::progress(std::uint64_t done)
     lastProgress_ = now;
     const double seconds = std::chrono::duration<double>(now - start_).count();
     char line[128];
-    const int width = std::snprintf(line, sizeof line, "%s: %llu puzzles, %.0f per second", program_,
-                                    static_cast<unsigned long long>(done),
+    const int width = std::snprintf(line, sizeof line, "%s: %llu %s, %.0f per second", program_,
+                                    static_cast<unsigned long long>(done), done == 1 ? "puzzle" : "puzzles",
                                     seconds > 0 ? static_cast<double>(done) / seconds : 0.0);
-    const auto shown = static_cast<std::size_t>(width);
+    std::size_t shown = std::min(static_cast<std::size_t>(width), sizeof line - 1);
+    if (columns_ > 1 && shown > columns_ - 1) {
+        shown = columns_ - 1; // the last column would make some terminals wrap
+        line[shown] = '\0';
+    }
     // Without erase-line, blanks cover what a longer line left behind.
     const std::size_t pad = style_ == ProgressStyle::plain && shownWidth_ > shown ? shownWidth_ - shown : 0;
     std::fprintf(err_, "\r%s%*s", line, static_cast<int>(pad), "");

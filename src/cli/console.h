@@ -24,8 +24,10 @@ class Console {
 public:
     // The progress line appears once the work has taken `delay` and is redrawn at most
     // five times a second.
-    // `program` starts the progress line and the message about a failed write.
-    Console(const char* program, std::FILE* out, std::FILE* err, ProgressStyle style,
+    // `program` starts the progress line and the message about a failed write. The
+    // progress line is cut to fit `columns` characters (0: no limit known), so that it
+    // never wraps and leaves lines behind.
+    Console(const char* program, std::FILE* out, std::FILE* err, ProgressStyle style, std::size_t columns = 0,
             std::chrono::milliseconds delay = std::chrono::seconds(1));
 
     // Writes to standard output, unless an earlier write failed.
@@ -55,6 +57,7 @@ private:
     std::FILE* out_;
     std::FILE* err_;
     ProgressStyle style_;
+    std::size_t columns_;
     std::chrono::milliseconds delay_;
     Clock::time_point start_;
     Clock::time_point lastProgress_{};

@@ -111,7 +111,7 @@ std::string PuzzleReader::rowFault(const Line& line)
     }
     if (line.cells != 9) {
         return "line " + std::to_string(line.number) + " has " + std::to_string(line.cells) +
-               " cells; a puzzle is one line of 81 cells or nine lines of 9";
+               (line.cells == 1 ? " cell" : " cells") + "; a puzzle is one line of 81 cells or nine lines of 9";
     }
     return {};
 }

@@ -23,6 +23,8 @@ void prepareStandardStreams();
 
 bool stdoutIsTerminal();
 bool stderrIsTerminal();
+// The width of the terminal on standard error, or 0 when it is not known.
+std::size_t stderrColumns();
 
 // The CPUs this process may run on (its affinity mask), at least 1.
 unsigned usableCpus();

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sched.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,6 +29,12 @@ bool stdoutIsTerminal()
 bool stderrIsTerminal()
 {
     return ::isatty(STDERR_FILENO) == 1;
+}
+
+std::size_t stderrColumns()
+{
+    winsize size{};
+    return ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
 }
 
 unsigned usableCpus()

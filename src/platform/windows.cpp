@@ -77,6 +77,15 @@ bool stderrIsTerminal()
     return ::_isatty(::_fileno(stderr)) != 0;
 }
 
+std::size_t stderrColumns()
+{
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (::GetConsoleScreenBufferInfo(::GetStdHandle(STD_ERROR_HANDLE), &info) == 0) {
+        return 0;
+    }
+    return static_cast<std::size_t>(info.srWindow.Right - info.srWindow.Left + 1);
+}
+
 unsigned usableCpus()
 {
     DWORD_PTR process = 0;
@@ -98,9 +107,14 @@ InputFile::InputFile(const std::string& name)
     if (name == "-") {
         fd_ = ::_fileno(stdin);
     } else {
-        fd_ = ::_wopen(widen(name).c_str(), _O_RDONLY | _O_BINARY);
+        const std::wstring wide = widen(name);
+        fd_ = ::_wopen(wide.c_str(), _O_RDONLY | _O_BINARY);
         if (fd_ < 0) {
-            openError_ = std::strerror(errno);
+            // Windows refuses to open a folder as a file ("Permission denied"); say what
+            // it is, as POSIX systems do.
+            const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+            const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+            openError_ = folder ? "Is a directory" : std::strerror(errno);
             return;
         }
         ownsFd_ = true;

@@ -75,6 +75,11 @@ crlf "$solution" "no solution  exists " >expected
 crlf "sudoku-solve: missing.txt: cannot open: No such file or directory" >expected.err
 check "a missing file: message, status 1, the rest still solved" 1 expected expected.err wine "$exe" missing.txt lf.txt
 
+mkdir folder
+: >expected
+crlf "sudoku-solve: folder: cannot open: Is a directory" >expected.err
+check "a folder given as a file" 1 expected expected.err wine "$exe" folder
+
 : >expected
 crlf "sudoku-solve: unknown option '--fast'" "Try 'sudoku-solve --help' for more information." >expected.err
 check "usage error: status 2" 2 expected expected.err wine "$exe" --fast
