@@ -41,6 +41,16 @@ void Console::err(const std::string& text)
 
 void Console::progress(std::uint64_t done)
 {
+    showProgress(done, nullptr);
+}
+
+void Console::progress(std::uint64_t done, std::uint64_t tried)
+{
+    showProgress(done, &tried);
+}
+
+void Console::showProgress(std::uint64_t done, const std::uint64_t* tried)
+{
     if (style_ == ProgressStyle::none || readingTerminal_) {
         return;
     }
@@ -50,9 +60,13 @@ void Console::progress(std::uint64_t done)
     }
     lastProgress_ = now;
     const double seconds = std::chrono::duration<double>(now - start_).count();
-    char line[128];
-    const int width = std::snprintf(line, sizeof line, "%s: %llu puzzles, %.0f per second", program_,
-                                    static_cast<unsigned long long>(done),
+    char triedText[48] = "";
+    if (tried != nullptr) {
+        std::snprintf(triedText, sizeof triedText, " of %llu tried", static_cast<unsigned long long>(*tried));
+    }
+    char line[160];
+    const int width = std::snprintf(line, sizeof line, "%s: %llu puzzles%s, %.0f per second", program_,
+                                    static_cast<unsigned long long>(done), triedText,
                                     seconds > 0 ? static_cast<double>(done) / seconds : 0.0);
     const auto shown = static_cast<std::size_t>(width);
     // Without erase-line, blanks cover what a longer line left behind.

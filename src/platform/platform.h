@@ -6,6 +6,7 @@
 
 #include <sudoku/reader.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
@@ -23,6 +24,10 @@ void prepareStandardStreams();
 
 bool stdoutIsTerminal();
 bool stderrIsTerminal();
+
+// From now on an interrupt (SIGINT, Ctrl+C) sets the flag returned instead of ending
+// the process, so that the program can stop cleanly; a second one ends it as usual.
+const std::atomic<bool>& catchInterrupt();
 
 // The CPUs this process may run on (its affinity mask), at least 1.
 unsigned usableCpus();

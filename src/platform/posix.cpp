@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sched.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,6 +29,28 @@ bool stdoutIsTerminal()
 bool stderrIsTerminal()
 {
     return ::isatty(STDERR_FILENO) == 1;
+}
+
+namespace {
+
+std::atomic<bool> interrupted{false};
+
+void onInterrupt(int)
+{
+    interrupted.store(true);
+}
+
+} // namespace
+
+const std::atomic<bool>& catchInterrupt()
+{
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    // SA_RESTART: a write cut short by the signal goes on instead of failing.
+    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    ::sigaction(SIGINT, &action, nullptr);
+    return interrupted;
 }
 
 unsigned usableCpus()

@@ -77,6 +77,27 @@ bool stderrIsTerminal()
     return ::_isatty(::_fileno(stderr)) != 0;
 }
 
+namespace {
+
+std::atomic<bool> interrupted{false};
+
+BOOL WINAPI onConsoleEvent(DWORD event)
+{
+    if ((event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) && !interrupted.load()) {
+        interrupted.store(true);
+        return TRUE;
+    }
+    return FALSE; // a second interrupt, or the console closing: the default ends the process
+}
+
+} // namespace
+
+const std::atomic<bool>& catchInterrupt()
+{
+    ::SetConsoleCtrlHandler(onConsoleEvent, TRUE);
+    return interrupted;
+}
+
 unsigned usableCpus()
 {
     DWORD_PTR process = 0;
