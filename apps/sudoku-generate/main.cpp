@@ -10,6 +10,7 @@
 #include <sudoku/generate.h>
 #include <sudoku/writer.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdio>
