@@ -48,7 +48,7 @@ const std::atomic<bool>& catchInterrupt()
     action.sa_handler = onInterrupt;
     sigemptyset(&action.sa_mask);
     // SA_RESTART: a write cut short by the signal goes on instead of failing.
-    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    action.sa_flags = static_cast<int>(SA_RESTART | SA_RESETHAND);
     ::sigaction(SIGINT, &action, nullptr);
     return interrupted;
 }
