@@ -30,9 +30,6 @@ enum class Symmetry { none, rotate180, rotate90, mirror, diagonal };
 // 1, 2 or 4 cells (row-major indices, smallest first), groups ordered by first cell.
 std::vector<std::vector<int>> symmetryGroups(Symmetry symmetry);
 
-// True when the givens of `puzzle` form a pattern with that symmetry.
-bool hasSymmetry(const Cells& puzzle, Symmetry symmetry);
-
 // True when some pattern of that symmetry has exactly `givens` givens (a quarter turn
 // keeps only counts of the form 4k or 4k + 1).
 bool symmetryAllows(Symmetry symmetry, int givens);

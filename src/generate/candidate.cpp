@@ -203,17 +203,6 @@ std::vector<std::vector<int>> symmetryGroups(Symmetry symmetry)
     return groups;
 }
 
-bool hasSymmetry(const Cells& puzzle, Symmetry symmetry)
-{
-    for (int cell = 0; cell < 81; ++cell) {
-        if ((puzzle[static_cast<std::size_t>(cell)] != 0) !=
-            (puzzle[static_cast<std::size_t>(imageOf(symmetry, cell))] != 0)) {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool symmetryAllows(Symmetry symmetry, int givens)
 {
     // Counts of givens reachable from sums of group sizes: a small subset-sum.
