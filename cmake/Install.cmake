@@ -6,7 +6,7 @@ include(CMakePackageConfigHelpers)
 
 set(SUDOKU_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/sudoku)
 
-install(TARGETS sudoku_reference sudoku_engine sudoku_io
+install(TARGETS sudoku_reference sudoku_engine sudoku_io sudoku_generate
   EXPORT sudokuTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
@@ -25,9 +25,9 @@ install(FILES ${PROJECT_BINARY_DIR}/sudokuConfig.cmake ${PROJECT_BINARY_DIR}/sud
   DESTINATION ${SUDOKU_CMAKE_DIR} COMPONENT development)
 
 if(SUDOKU_BUILD_PROGRAMS)
-  install(TARGETS sudoku sudoku-solve RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT programs)
+  install(TARGETS sudoku sudoku-solve sudoku-generate RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT programs)
   if(NOT WIN32)
-    install(FILES man/sudoku.1 man/sudoku-solve.1
+    install(FILES man/sudoku.1 man/sudoku-solve.1 man/sudoku-generate.1
       DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT programs)
   endif()
 endif()

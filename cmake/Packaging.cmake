@@ -19,6 +19,6 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SECTION games)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "sudoku solves its built-in puzzle by plain backtracking; sudoku-solve solves your own puzzles, one or millions, with exactly the same answers, fast. The static libraries, headers and CMake package let other programs use the engine.")
+    "sudoku solves its built-in puzzle by plain backtracking; sudoku-solve solves your own puzzles, one or millions, with exactly the same answers, fast; sudoku-generate makes new puzzles with exactly one solution, minimal for a chosen symmetry. The static libraries, headers and CMake package let other programs use the engine and the generator.")
 endif()
 include(CPack)

@@ -13,7 +13,7 @@ namespace sudoku {
 void appendLine(std::string& out, const Cells& cells, char empty = '0');
 
 // Appends the nine rows as the `sudoku` program prints them: each cell followed by one
-// space, each row ended by a newline; 0 is written as '0', a value above 9 as '?'.
-void appendGrid(std::string& out, const Cells& cells);
+// space, each row ended by a newline; 0 is written as `empty`, a value above 9 as '?'.
+void appendGrid(std::string& out, const Cells& cells, char empty = '0');
 
 } // namespace sudoku

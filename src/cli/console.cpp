@@ -43,6 +43,16 @@ void Console::err(const std::string& text)
 
 void Console::progress(std::uint64_t done)
 {
+    showProgress(done, nullptr);
+}
+
+void Console::progress(std::uint64_t done, std::uint64_t tried)
+{
+    showProgress(done, &tried);
+}
+
+void Console::showProgress(std::uint64_t done, const std::uint64_t* tried)
+{
     if (style_ == ProgressStyle::none || readingTerminal_) {
         return;
     }
@@ -52,9 +62,14 @@ void Console::progress(std::uint64_t done)
     }
     lastProgress_ = now;
     const double seconds = std::chrono::duration<double>(now - start_).count();
-    char line[128];
-    const int width = std::snprintf(line, sizeof line, "%s: %llu %s, %.0f per second", program_,
+    char triedText[48] = "";
+    if (tried != nullptr) {
+        std::snprintf(triedText, sizeof triedText, " of %llu tried", static_cast<unsigned long long>(*tried));
+    }
+    char line[160];
+    const int width = std::snprintf(line, sizeof line, "%s: %llu %s%s, %.0f per second", program_,
                                     static_cast<unsigned long long>(done), done == 1 ? "puzzle" : "puzzles",
+                                    triedText,
                                     seconds > 0 ? static_cast<double>(done) / seconds : 0.0);
     std::size_t shown = std::min(static_cast<std::size_t>(width), sizeof line - 1);
     if (columns_ > 1 && shown > columns_ - 1) {

@@ -38,6 +38,9 @@ public:
     // Shows how many puzzles are done, unless progress is off or the input being read
     // is a terminal (someone typing must not see a line appear mid-typing).
     void progress(std::uint64_t done);
+    // The same, with the candidates tried for them (for a generator whose puzzles may
+    // be rare, so that the line moves while none is found).
+    void progress(std::uint64_t done, std::uint64_t tried);
     void clearProgress();
     void setReadingTerminal(bool reading);
 
@@ -52,6 +55,7 @@ private:
     using Clock = std::chrono::steady_clock;
 
     void noteOutputFailure();
+    void showProgress(std::uint64_t done, const std::uint64_t* tried);
 
     const char* program_;
     std::FILE* out_;

@@ -24,13 +24,13 @@ void appendLine(std::string& out, const Cells& cells, char empty)
     out.append(line, sizeof line);
 }
 
-void appendGrid(std::string& out, const Cells& cells)
+void appendGrid(std::string& out, const Cells& cells, char empty)
 {
     char grid[9 * 19];
     char* p = grid;
     for (std::size_t row = 0; row < 9; ++row) {
         for (std::size_t col = 0; col < 9; ++col) {
-            *p++ = cellChar(cells[row * 9 + col], '0');
+            *p++ = cellChar(cells[row * 9 + col], empty);
             *p++ = ' ';
         }
         *p++ = '\n';

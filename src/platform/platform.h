@@ -6,6 +6,7 @@
 
 #include <sudoku/reader.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
@@ -25,6 +26,10 @@ bool stdoutIsTerminal();
 bool stderrIsTerminal();
 // The width of the terminal on standard error, or 0 when it is not known.
 std::size_t stderrColumns();
+
+// From now on an interrupt (SIGINT, Ctrl+C) sets the flag returned instead of ending
+// the process, so that the program can stop cleanly; a second one ends it as usual.
+const std::atomic<bool>& catchInterrupt();
 
 // The CPUs this process may run on (its affinity mask), at least 1.
 unsigned usableCpus();

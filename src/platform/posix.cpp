@@ -9,6 +9,7 @@
 #include <poll.h>
 #include <sched.h>
 #include <sys/ioctl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -35,6 +36,28 @@ std::size_t stderrColumns()
 {
     winsize size{};
     return ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
+}
+
+namespace {
+
+std::atomic<bool> interrupted{false};
+
+void onInterrupt(int)
+{
+    interrupted.store(true);
+}
+
+} // namespace
+
+const std::atomic<bool>& catchInterrupt()
+{
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    // SA_RESTART: a write cut short by the signal goes on instead of failing.
+    action.sa_flags = static_cast<int>(SA_RESTART | SA_RESETHAND);
+    ::sigaction(SIGINT, &action, nullptr);
+    return interrupted;
 }
 
 unsigned usableCpus()

@@ -86,6 +86,27 @@ std::size_t stderrColumns()
     return static_cast<std::size_t>(info.srWindow.Right - info.srWindow.Left + 1);
 }
 
+namespace {
+
+std::atomic<bool> interrupted{false};
+
+BOOL WINAPI onConsoleEvent(DWORD event)
+{
+    if ((event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) && !interrupted.load()) {
+        interrupted.store(true);
+        return TRUE;
+    }
+    return FALSE; // a second interrupt, or the console closing: the default ends the process
+}
+
+} // namespace
+
+const std::atomic<bool>& catchInterrupt()
+{
+    ::SetConsoleCtrlHandler(onConsoleEvent, TRUE);
+    return interrupted;
+}
+
 unsigned usableCpus()
 {
     DWORD_PTR process = 0;

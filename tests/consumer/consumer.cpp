@@ -1,7 +1,9 @@
 // Reads a puzzle from its first argument, solves it with the engine and the reference
-// search, and prints the engine's answer, its uniqueness and the version.
+// search, and prints the engine's answer, its uniqueness and the version; then makes
+// two puzzles with the generator, on two threads, and says how many have one solution.
 
 #include <sudoku/engine.h>
+#include <sudoku/generate.h>
 #include <sudoku/reader.h>
 #include <sudoku/reference.h>
 #include <sudoku/version.h>
@@ -38,5 +40,14 @@ int main(int argc, char** argv)
     std::printf("%s%s, %s the reference, sudoku %s\n", out.c_str(),
                 result.solutionCount == 1 ? "unique" : "not unique", same ? "same as" : "differs from",
                 sudoku::versionString);
+    int made = 0;
+    sudoku::GenerateRequest request;
+    request.count = 2;
+    request.threads = 2;
+    sudoku::generate(request, [&made](const sudoku::Generated& puzzle) {
+        made += sudoku::countSolutions(puzzle.puzzle, 2).count == 1 ? 1 : 0;
+        return true;
+    });
+    std::printf("generated %d puzzles with one solution\n", made);
     return same ? 0 : 1;
 }
