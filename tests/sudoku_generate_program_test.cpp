@@ -16,8 +16,8 @@
 
 namespace {
 
-const std::string generateExe = SUDOKU_GENERATE_EXE;
-const std::string solveExe = SUDOKU_SOLVE_EXE;
+const std::string generateExe = quotedPath(SUDOKU_GENERATE_EXE);
+const std::string solveExe = quotedPath(SUDOKU_SOLVE_EXE);
 
 CommandResult generate(const std::string& arguments)
 {
@@ -162,13 +162,40 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"SeedNotANumber", "--seed -1", "invalid seed '-1' (a whole number from 0 to 18446744073709551615)", 2},
         Refusal{"ZeroThreads", "--threads 0", "invalid thread count '0' (a whole number from 1 to 1024)", 2},
         Refusal{"ValueForAFlag", "--stats=yes", "option '--stats' takes no value", 2},
-        Refusal{"Grade", "--grade extreme", "rating is not available in this build", 1},
-        Refusal{"Score", "--score 2.5-4", "rating is not available in this build", 1},
-        Refusal{"Rate", "--rate", "rating is not available in this build", 1},
         Refusal{"FewerThan17", "--givens 10-16", "no puzzle with fewer than 17 givens has exactly one solution (asked for 10 to 16 givens)", 1},
         Refusal{"NoSuchPattern", "--symmetry rotate90 --givens 18-19", "no pattern with symmetry rotate90 has 18 to 19 givens", 1},
         Refusal{"GivesUp", "--givens 17 --max-tries 200 --seed 1", "gave up after 200 candidates in a row did not fit the request; made 0 of 1 puzzles", 1}),
     [](const testing::TestParamInfo<Refusal>& param) { return std::string(param.param.name); });
+
+// Rated puzzles fall in the grade or score range asked for, and the rating written after
+// each is the one sudoku-solve --rate gives it.
+TEST(SudokuGenerate, RatingsFitTheRequestAndAgreeWithSudokuSolve)
+{
+    struct Request {
+        const char* arguments;
+        const char* grade; // every rating has this grade, or
+        double low, high;  // every score lies in this range
+    };
+    for (const Request request : {Request{"--grade hard", "hard", 0, 100}, Request{"--grade expert", "expert", 0, 100},
+                                  Request{"--score 3.0-4.4", "", 3.0, 4.4}}) {
+        SCOPED_TRACE(request.arguments);
+        const CommandResult made = generate(std::string("-n 6 --seed 11 --rate --stats ") + request.arguments);
+        ASSERT_EQ(made.status, 0);
+        std::string notes;
+        for (const std::string& line : linesOf(made.out)) {
+            if (line.rfind("# ", 0) == 0) {
+                notes += line.substr(2) + "\n";
+                const double score = std::stod(line.substr(2));
+                EXPECT_TRUE(score >= request.low && score <= request.high) << line;
+                EXPECT_NE(line.find(std::string(" ") + request.grade), std::string::npos) << line;
+            }
+        }
+        EXPECT_EQ(linesOf(notes).size(), 6u);
+        EXPECT_NE(made.err.find("; grades: "), std::string::npos) << made.err;
+        const std::string pipe = generateExe + " -n 6 --seed 11 " + request.arguments + " | " + solveExe + " --rate";
+        EXPECT_EQ(runCommand(pipe).out, notes);
+    }
+}
 
 TEST(SudokuGenerateInfo, HelpAndVersion)
 {

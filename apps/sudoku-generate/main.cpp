@@ -50,14 +50,6 @@ std::string impossible(const GenerateOptions& o)
     return std::string("no pattern with symmetry ") + sudoku::symmetryName(o.symmetry) + " has " + range + " givens";
 }
 
-// The rating as the # line after a puzzle shows it: score, grade, hardest technique.
-std::string ratingText(const sudoku::Rating& rating)
-{
-    char score[32];
-    std::snprintf(score, sizeof score, "%.1f", rating.score);
-    return std::string(score) + " " + sudoku::gradeName(rating.grade) + " " + rating.technique;
-}
-
 int run(GenerateOptions& options)
 {
     sudoku::Console console("sudoku-generate", stdout, stderr,
@@ -67,10 +59,6 @@ int run(GenerateOptions& options)
     if (options.help || options.version) {
         console.out(options.help ? sudoku::generateUsageText() : sudoku::versionText("sudoku-generate"));
         return console.finishOutput() ? 0 : 1;
-    }
-    if (options.rated() && !sudoku::ratingAvailable()) {
-        console.err("sudoku-generate: rating is not available in this build\n");
-        return 1;
     }
     if (const std::string why = impossible(options); !why.empty()) {
         console.err("sudoku-generate: " + why + "\n");
@@ -93,7 +81,7 @@ int run(GenerateOptions& options)
                 (options.score && (rating.score < options.score->low || rating.score > options.score->high))) {
                 return false;
             }
-            made.note = ratingText(rating);
+            made.note = rating.text;
             made.label = static_cast<int>(rating.grade);
             return true;
         };
@@ -154,7 +142,7 @@ int run(GenerateOptions& options)
         std::string summary = line;
         if (options.rated()) {
             for (int g = 0; g < sudoku::gradeCount; ++g) {
-                summary += (g == 0 ? "; grades: " : ", ") + std::string(sudoku::gradeName(static_cast<sudoku::Grade>(g))) +
+                summary += (g == 0 ? "; grades: " : ", ") + sudoku::gradeName(static_cast<sudoku::Grade>(g)) +
                            " " + std::to_string(byGrade[static_cast<std::size_t>(g)]);
             }
         }

@@ -1,40 +1,26 @@
-// Until the rater is part of this build, nothing is rated: the program refuses the
-// options that need a rating rather than make up a difficulty.
-
 #include "rating.h"
-
-#include <array>
-#include <stdexcept>
 
 namespace sudoku {
 
-namespace {
-constexpr std::array<const char*, gradeCount> gradeNames = {"easy", "medium", "hard", "expert", "extreme"};
-}
-
 std::optional<Grade> parseGrade(std::string_view name)
 {
-    for (std::size_t i = 0; i < gradeNames.size(); ++i) {
-        if (name == gradeNames[i]) {
-            return static_cast<Grade>(i);
+    for (int g = 0; g < gradeCount; ++g) {
+        if (name == logic::gradeName(static_cast<Grade>(g))) {
+            return static_cast<Grade>(g);
         }
     }
     return std::nullopt;
 }
 
-const char* gradeName(Grade grade)
+std::string gradeName(Grade grade)
 {
-    return gradeNames[static_cast<std::size_t>(grade)];
+    return std::string(logic::gradeName(grade));
 }
 
-bool ratingAvailable()
+Rating rate(const Cells& puzzle)
 {
-    return false;
-}
-
-Rating rate(const Cells&)
-{
-    throw std::logic_error("rating is not available in this build");
+    const logic::Rating rating = logic::rate(puzzle);
+    return {rating.score / 10.0, rating.grade, logic::formatRating(rating)};
 }
 
 } // namespace sudoku

@@ -1,9 +1,10 @@
 #pragma once
 
 // The difficulty rating that --grade, --score and --rate use: the rater of
-// `sudoku-solve --rate`. This file is the one place the generator meets it.
+// `sudoku-solve --rate`, from the logical solver.
 
 #include <sudoku/cells.h>
+#include <sudoku/logic.h>
 
 #include <optional>
 #include <string>
@@ -11,22 +12,18 @@
 
 namespace sudoku {
 
-enum class Grade { easy, medium, hard, expert, extreme };
-inline constexpr int gradeCount = 5;
+using logic::Grade;
+inline constexpr int gradeCount = logic::gradeCount;
 
 struct Rating {
     double score = 0.0; // 0.0 for a full grid; the grade follows from it
     Grade grade = Grade::easy;
-    std::string technique; // the hardest technique used
+    std::string text; // as sudoku-solve --rate writes it: "4.2 hard xy-wing"
 };
 
 // The grade named `name` (easy, medium, hard, expert, extreme), or none.
 std::optional<Grade> parseGrade(std::string_view name);
-const char* gradeName(Grade grade);
-
-// False in a build without the rater: the program then refuses --grade, --score and
-// --rate.
-bool ratingAvailable();
+std::string gradeName(Grade grade);
 
 // The rating of a puzzle that has exactly one solution. Safe to call from several
 // threads at once.

@@ -39,6 +39,15 @@ else
     fail "--grid --solution"; cat grid.txt solved.txt
 fi
 
+wine "$exe" -n 3 --seed 2 --grade hard --rate >rated.txt
+grep '^# ' rated.txt | sed 's/^# //' >notes.txt
+wine "$solve" --rate rated.txt >ratings.txt
+if [ "$(grep -c ' hard ' ratings.txt)" -eq 3 ] && cmp -s notes.txt ratings.txt; then
+    ok "--grade hard --rate: what sudoku-solve.exe --rate says"
+else
+    fail "--grade hard --rate"; cat rated.txt ratings.txt
+fi
+
 # check NAME STATUS MESSAGE_LINE... -- ARGUMENTS...: nothing on standard output, and
 # exactly those lines on standard error.
 check() {
@@ -56,7 +65,6 @@ check() {
 }
 check "usage error: status 2" 2 "sudoku-generate: unknown symmetry 'spiral' (none, rotate180, rotate90, mirror or diagonal)" \
     "Try 'sudoku-generate --help' for more information." -- --symmetry spiral
-check "rating not in this build: status 1" 1 "sudoku-generate: rating is not available in this build" -- --grade hard
 check "fewer than 17 givens: status 1" 1 \
     "sudoku-generate: no puzzle with fewer than 17 givens has exactly one solution (asked for 16 givens)" -- --givens 16
 
