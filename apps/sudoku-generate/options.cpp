@@ -1,5 +1,7 @@
 #include "options.h"
 
+#include "arguments.h"
+
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -11,12 +13,6 @@ namespace {
 constexpr std::array<const char*, 5> symmetryNames = {"none", "rotate180", "rotate90", "mirror", "diagonal"};
 const std::string maxNumber = std::to_string(UINT64_MAX);
 
-bool parseWhole(const std::string& text, std::uint64_t low, std::uint64_t high, std::uint64_t& value)
-{
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    return ec == std::errc() && ptr == end && !text.empty() && value >= low && value <= high;
-}
 
 bool parseDecimal(const std::string& text, double& value)
 {
@@ -103,6 +99,10 @@ const char* generateUsageText()
 
 ParsedGenerateOptions parseGenerateOptions(const std::vector<std::string>& args)
 {
+    const auto takesValue = [](const std::string& n) {
+        return n == "-n" || n == "--number" || n == "--symmetry" || n == "--grade" || n == "--score" ||
+               n == "--givens" || n == "--seed" || n == "--threads" || n == "--max-tries";
+    };
     ParsedGenerateOptions parsed;
     GenerateOptions& o = parsed.options;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -111,35 +111,13 @@ ParsedGenerateOptions parseGenerateOptions(const std::vector<std::string>& args)
             parsed.error = "unexpected argument '" + arg + "' (this program reads no files)";
             return parsed;
         }
-        // Options with a value take it as the next argument, after '=', or (-n) joined.
-        std::string name = arg;
-        std::string value;
-        bool hasValue = false;
-        if (const auto eq = arg.find('='); eq != std::string::npos && arg.rfind("--", 0) == 0) {
-            name = arg.substr(0, eq);
-            value = arg.substr(eq + 1);
-            hasValue = true;
-        } else if (arg.rfind("-n", 0) == 0 && arg.size() > 2) {
-            name = "-n";
-            value = arg.substr(2);
-            hasValue = true;
-        }
-        if (name == "-n") {
-            name = "--number";
-        }
-        const bool takesValue = name == "--number" || name == "--symmetry" || name == "--grade" ||
-                                name == "--score" || name == "--givens" || name == "--seed" ||
-                                name == "--threads" || name == "--max-tries";
-        if (takesValue && !hasValue) {
-            if (i + 1 == args.size()) {
-                parsed.error = "option '" + arg + "' needs a value";
-                return parsed;
-            }
-            value = args[++i];
-        } else if (!takesValue && hasValue) {
-            parsed.error = "option '" + name + "' takes no value";
+        Option option;
+        parsed.error = readOption(args, i, takesValue, option);
+        if (!parsed.error.empty()) {
             return parsed;
         }
+        const std::string name = option.name == "-n" ? "--number" : option.name;
+        const std::string& value = option.value;
 
         std::uint64_t number = 0;
         if (name == "--help" || name == "-h") {
@@ -161,7 +139,7 @@ ParsedGenerateOptions parseGenerateOptions(const std::vector<std::string>& args)
         } else if (name == "--rate") {
             o.rate = true;
         } else if (name == "--number") {
-            if (!parseWhole(value, 0, UINT64_MAX, number)) {
+            if (!parseWholeNumber(value, 0, UINT64_MAX, number)) {
                 parsed.error = "invalid number of puzzles '" + value + "' (a whole number from 0 to " + maxNumber + ")";
                 return parsed;
             }
@@ -193,7 +171,7 @@ ParsedGenerateOptions parseGenerateOptions(const std::vector<std::string>& args)
         } else if (name == "--givens") {
             const auto parseGivens = [](const std::string& text, int& count) {
                 std::uint64_t n = 0;
-                const bool ok = parseWhole(text, 0, 81, n);
+                const bool ok = parseWholeNumber(text, 0, 81, n);
                 count = static_cast<int>(n);
                 return ok;
             };
@@ -204,19 +182,19 @@ ParsedGenerateOptions parseGenerateOptions(const std::vector<std::string>& args)
             }
             o.givensGiven = true;
         } else if (name == "--seed") {
-            if (!parseWhole(value, 0, UINT64_MAX, number)) {
+            if (!parseWholeNumber(value, 0, UINT64_MAX, number)) {
                 parsed.error = "invalid seed '" + value + "' (a whole number from 0 to " + maxNumber + ")";
                 return parsed;
             }
             o.seed = number;
         } else if (name == "--threads") {
-            if (!parseWhole(value, 1, 1024, number)) {
+            if (!parseWholeNumber(value, 1, 1024, number)) {
                 parsed.error = "invalid thread count '" + value + "' (a whole number from 1 to 1024)";
                 return parsed;
             }
             o.threads = static_cast<unsigned>(number);
         } else if (name == "--max-tries") {
-            if (!parseWhole(value, 1, UINT64_MAX, number)) {
+            if (!parseWholeNumber(value, 1, UINT64_MAX, number)) {
                 parsed.error = "invalid number of tries '" + value + "' (a whole number from 1 to " + maxNumber + ")";
                 return parsed;
             }

@@ -1,19 +1,10 @@
 #include "options.h"
 
-#include <charconv>
+#include "arguments.h"
+
 
 namespace sudoku {
 
-namespace {
-
-bool parseNumber(const std::string& text, std::uint64_t low, std::uint64_t high, std::uint64_t& value)
-{
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    return ec == std::errc() && ptr == end && !text.empty() && value >= low && value <= high;
-}
-
-} // namespace
 
 const char* usageText()
 {
@@ -97,26 +88,14 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
             optionsEnded = true;
             continue;
         }
-        // Options with a value take it as the next argument or after '='.
-        std::string name = arg;
-        std::string value;
-        bool hasValue = false;
-        if (const auto eq = arg.find('='); eq != std::string::npos && arg.rfind("--", 0) == 0) {
-            name = arg.substr(0, eq);
-            value = arg.substr(eq + 1);
-            hasValue = true;
-        }
-        const bool takesValue = name == "--threads" || name == "--limit";
-        if (takesValue && !hasValue) {
-            if (i + 1 == args.size()) {
-                parsed.error = "option '" + name + "' needs a value";
-                return parsed;
-            }
-            value = args[++i];
-        } else if (!takesValue && hasValue) {
-            parsed.error = "option '" + name + "' takes no value";
+        Option option;
+        parsed.error = readOption(
+            args, i, [](const std::string& n) { return n == "--threads" || n == "--limit"; }, option);
+        if (!parsed.error.empty()) {
             return parsed;
         }
+        const std::string& name = option.name;
+        const std::string& value = option.value;
 
         std::uint64_t number = 0;
         if (name == "--grid") {
@@ -140,13 +119,13 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
             o.version = true;
             return parsed;
         } else if (name == "--threads") {
-            if (!parseNumber(value, 1, 1024, number)) {
+            if (!parseWholeNumber(value, 1, 1024, number)) {
                 parsed.error = "invalid thread count '" + value + "' (a whole number from 1 to 1024)";
                 return parsed;
             }
             o.threads = static_cast<unsigned>(number);
         } else if (name == "--limit") {
-            if (!parseNumber(value, 1, UINT64_MAX, number)) {
+            if (!parseWholeNumber(value, 1, UINT64_MAX, number)) {
                 parsed.error = "invalid limit '" + value + "' (a whole number from 1 to " +
                                std::to_string(UINT64_MAX) + ")";
                 return parsed;
