@@ -380,25 +380,31 @@ int bitCount(std::uint64_t x)
 #endif
 }
 
-// How many candidates placing `digit` at the cell (band, bit) removes from its peers:
-// the other cells of its row and box (in its band) and of its column (other bands).
-int peerCandidates(const State& s, int digit, int band, int bit)
+// How much placing `digit` at the cell (band, bit) decides: the candidates it removes
+// from the cell's peers (the other cells of its row and box in its band, of its column
+// in the other bands), and twice more those of them in two-candidate cells (`pairs`,
+// per band), which then become singles.
+int placementScore(const State& s, const std::uint32_t* pairs, int digit, int band, int bit)
 {
     const std::uint32_t* m = &s.candidates[slot(digit, 0)];
     const int col = bit % 9;
-    const std::uint32_t peers = (rowOfNine << (bit - col)) | ((7u * columnInBand) << (col / 3 * 3));
-    const std::uint32_t column = (m[(band + 1) % 3] >> col & columnInBand) | (m[(band + 2) % 3] >> col & columnInBand) << 1;
-    return bitCount((m[band] & peers) | std::uint64_t{column} << 32);
+    const std::uint32_t peers = ((rowOfNine << (bit - col)) | ((7u * columnInBand) << (col / 3 * 3))) & ~(1u << bit);
+    const int next = band == 2 ? 0 : band + 1;
+    const int last = band == 0 ? 2 : band - 1;
+    const std::uint64_t here = m[band] & peers;
+    const std::uint64_t column = (m[next] >> col & columnInBand) | (m[last] >> col & columnInBand) << 1;
+    const std::uint64_t columnPairs =
+        ((m[next] & pairs[next]) >> col & columnInBand) | ((m[last] & pairs[last]) >> col & columnInBand) << 1;
+    return bitCount(here | column << 32) + 2 * bitCount((here & pairs[band]) | columnPairs << 32);
 }
 
 // The cell to branch on when any cell will do. Among the cells with two candidates it
-// takes the one whose weaker alternative removes the most candidates from its peers,
-// so both branches decide much; with none, the first open cell. Returns its index.
+// takes the one whose weaker alternative decides most, then whose two decide most
+// together, so both branches decide much; with none, the first open cell. Returns its
+// index.
 int choosePivot(const State& s)
 {
-    int best = -1;
-    int bestScore = -1;
-    int fallback = -1;
+    std::uint32_t pairs[3];
     for (int band = 0; band < 3; ++band) {
         std::uint32_t one = 0;
         std::uint32_t two = 0;
@@ -409,24 +415,31 @@ int choosePivot(const State& s)
             two |= one & x;
             one |= x;
         }
-        std::uint32_t pairs = s.unsolved[band] & two & ~three;
-        while (pairs != 0) {
-            const int bit = std::countr_zero(pairs);
-            pairs &= pairs - 1;
+        pairs[band] = s.unsolved[band] & two & ~three;
+    }
+    int best = -1;
+    int bestScore = -1;
+    for (int band = 0; band < 3; ++band) {
+        for (std::uint32_t left = pairs[band]; left != 0; left &= left - 1) {
+            const int bit = std::countr_zero(left);
             const std::uint32_t digits = digitsOfCell(s, band, bit);
-            const int first = peerCandidates(s, std::countr_zero(digits), band, bit);
-            const int second = peerCandidates(s, 31 - std::countl_zero(digits), band, bit);
-            const int score = first < second ? first : second;
+            const int first = placementScore(s, pairs, std::countr_zero(digits), band, bit);
+            const int second = placementScore(s, pairs, 31 - std::countl_zero(digits), band, bit);
+            const int score = (first < second ? first : second) * 256 + first + second;
             if (score > bestScore) {
                 bestScore = score;
                 best = 27 * band + bit;
             }
         }
-        if (fallback < 0 && s.unsolved[band] != 0) {
-            fallback = 27 * band + std::countr_zero(s.unsolved[band]);
+    }
+    if (best >= 0) {
+        return best;
+    }
+    for (int band = 0;; ++band) {
+        if (s.unsolved[band] != 0) {
+            return 27 * band + std::countr_zero(s.unsolved[band]);
         }
     }
-    return best >= 0 ? best : fallback;
 }
 
 struct Counter {
