@@ -2,6 +2,7 @@
 // two on puzzles made here from a fixed seed, and check counting and clash reports.
 
 #include <sudoku/engine.h>
+#include "engine_variants.h"
 #include "grid_literals.h"
 #include "puzzle_generator.h"
 #include <sudoku/reference.h>
@@ -14,6 +15,7 @@
 #include <numeric>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -47,19 +49,38 @@ ReferenceAnswer referenceAnswer(const Cells& puzzle)
     return {solved, text};
 }
 
+using SolveCall = sudoku::SolveResult (*)(const Cells&);
+
+// Every copy of the search that this processor can run. solve() runs only one of
+// them, so the answers of each are checked here.
+std::vector<SolveCall> searchCopies()
+{
+    std::vector<SolveCall> copies{sudoku::portable::solve};
+#ifdef SUDOKU_ENGINE_FASTBITS
+    if (sudoku::fastBitsAvailable()) {
+        copies.push_back(sudoku::fastbits::solve);
+    }
+#endif
+    return copies;
+}
+
 void expectSameAsReference(const Cells& puzzle)
 {
     SCOPED_TRACE("puzzle " + textOf(puzzle));
     const ReferenceAnswer expected = referenceAnswer(puzzle);
-    const sudoku::SolveResult got = sudoku::solve(puzzle);
-    if (!expected.solved) {
-        EXPECT_EQ(got.status, Status::noSolution);
-        EXPECT_EQ(got.solutionCount, 0);
-        return;
+    const sudoku::SolveResult public_ = sudoku::solve(puzzle);
+    for (const SolveCall solveWith : searchCopies()) {
+        const sudoku::SolveResult got = solveWith(puzzle);
+        EXPECT_EQ(got.solutionCount, public_.solutionCount);
+        if (!expected.solved) {
+            EXPECT_EQ(got.status, Status::noSolution);
+            EXPECT_EQ(got.solutionCount, 0);
+            continue;
+        }
+        ASSERT_EQ(got.status, Status::solved);
+        EXPECT_EQ(textOf(got.solution), expected.grid);
+        EXPECT_GE(got.solutionCount, 1);
     }
-    ASSERT_EQ(got.status, Status::solved);
-    EXPECT_EQ(textOf(got.solution), expected.grid);
-    EXPECT_GE(got.solutionCount, 1);
 }
 
 // Dense puzzles are mostly unique, sparse ones have many solutions. The densities are
@@ -130,11 +151,15 @@ TEST(Engine, SolvesMinimalPuzzlesAndTheirMultiSolutionNeighbours)
             }
         }
         SCOPED_TRACE("puzzle " + textOf(puzzle));
-        const sudoku::SolveResult got = sudoku::solve(puzzle);
-        EXPECT_EQ(got.solutionCount, 1);
-        EXPECT_EQ(textOf(got.solution), textOf(grid));
+        for (const SolveCall solveWith : searchCopies()) {
+            const sudoku::SolveResult got = solveWith(puzzle);
+            EXPECT_EQ(got.solutionCount, 1);
+            EXPECT_EQ(textOf(got.solution), textOf(grid));
+        }
         const sudoku::CountResult first = sudoku::countSolutions(puzzle, 1);
         EXPECT_TRUE(first.count == 1 && first.limitReached);
+        const sudoku::CountResult firstPortable = sudoku::portable::countSolutions(puzzle, 1);
+        EXPECT_TRUE(firstPortable.count == 1 && firstPortable.limitReached);
 
         Cells open = puzzle;
         for (int removed = 0; removed < 3; ++removed) {
@@ -146,6 +171,7 @@ TEST(Engine, SolvesMinimalPuzzlesAndTheirMultiSolutionNeighbours)
         }
         expectSameAsReference(open);
         EXPECT_EQ(sudoku::solve(open).solutionCount, 2);
+        EXPECT_EQ(sudoku::portable::countSolutions(open, 2).count, 2u);
     }
 }
 
@@ -176,10 +202,12 @@ class CountSolutions : public testing::TestWithParam<CountCase> {};
 TEST_P(CountSolutions, StopsAtTheLimit)
 {
     const CountCase& c = GetParam();
-    const sudoku::CountResult got = sudoku::countSolutions(c.puzzle, c.limit);
-    EXPECT_EQ(got.count, c.count);
-    EXPECT_EQ(got.limitReached, c.limitReached);
-    EXPECT_EQ(got.status, c.count > 0 ? Status::solved : Status::noSolution);
+    for (const auto countWith : {sudoku::countSolutions, sudoku::portable::countSolutions}) {
+        const sudoku::CountResult got = countWith(c.puzzle, c.limit);
+        EXPECT_EQ(got.count, c.count);
+        EXPECT_EQ(got.limitReached, c.limitReached);
+        EXPECT_EQ(got.status, c.count > 0 ? Status::solved : Status::noSolution);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -8,6 +8,7 @@
 
 #ifdef SUDOKU_ENGINE_COUNT_GUESSES
 namespace sudoku {
+extern thread_local std::uint64_t engineGuessTally;
 std::uint64_t engineGuesses();
 } // namespace sudoku
 #endif

@@ -1,0 +1,699 @@
+#pragma once
+
+// The search itself, compiled once per instruction set: engine.cpp includes it for
+// plain x86-64 (or any other processor), engine_fastbits.cpp again with the bit
+// instructions (popcnt, bmi, bmi2) that most x86-64 processors have, and engine.cpp
+// picks the variant at run time. SUDOKU_ENGINE_VARIANT names the namespace of each
+// copy; everything but its solve() and countSolutions() stays private to the file.
+
+#include "guess_count.h"
+
+#include <sudoku/engine.h>
+
+#include <bit>
+#include <cstring>
+
+#ifdef SUDOKU_ENGINE_COUNT_GUESSES
+#define SUDOKU_COUNT_GUESS() (++engineGuessTally)
+#else
+#define SUDOKU_COUNT_GUESS() ((void)0)
+#endif
+
+namespace sudoku::SUDOKU_ENGINE_VARIANT {
+namespace {
+
+
+// The board is kept per digit: for digit d (0 to 8) and band b (rows 3b to 3b + 2), a
+// 27-bit mask of the cells of that band where d may still stand, cell (r, c) of the
+// band at bit 9r + c. A placed digit keeps the bit of its own cell; every other digit
+// loses it. All reasoning is word operations on these masks.
+//
+// Propagation works a digit at a time, on the digits whose masks changed: the row and
+// box rule in its bands and the column and box rule in its stacks, to a fixpoint, then
+// placements of rows left with one cell; cells left with one candidate are placed when
+// no digit has changes left. The search branches on the two-candidate cell whose
+// weaker alternative removes the most candidates, and reuses its state for the last
+// alternative. The answer for several solutions (the smallest in row-major order) is
+// built from the solutions the count found, see smallestBelow().
+
+constexpr std::uint32_t allCells = (1u << 27) - 1;
+constexpr std::uint32_t rowOfNine = 0x1FF;
+constexpr std::uint32_t columnInBand = 0x40201; // bits 0, 9 and 18: one column, three rows
+
+constexpr int slot(int digit, int band) { return 3 * digit + band; }
+
+struct Tables {
+    // For the nine cells of one row: which of its three boxes still hold a cell (3 bits).
+    std::uint8_t boxesOfRow[512];
+    // For a 3 x 3 pattern of (line, box) pairs that still hold a cell (bit 3 * line +
+    // box): the pairs that take part in some assignment of one box to each line, one
+    // line to each box. A digit stands once in each row and once in each box of a band,
+    // and once in each column and box of a stack, so only those pairs can hold it;
+    // none at all means a contradiction.
+    std::uint16_t matchable[512];
+    // A set of (row, box) pairs of a band spread to the 27-bit mask of their cells.
+    std::uint32_t cellsOfPairs[512];
+    // cellsOfPairs[matchable[pairs]]: one lookup for the row and box rule.
+    std::uint32_t cellsOfMatchable[512];
+    // Three bits, one per row of a band, spread to the 27-bit mask of those rows.
+    std::uint32_t rowsOfBand[8];
+    // Three bits, one per box of a band, spread to the 27-bit mask of those boxes.
+    std::uint32_t boxesOfBand[8];
+};
+
+constexpr Tables makeTables()
+{
+    Tables t{};
+    for (unsigned row = 0; row < 512; ++row) {
+        t.boxesOfRow[row] = static_cast<std::uint8_t>(((row & 7) != 0 ? 1 : 0) | ((row & 070) != 0 ? 2 : 0) |
+                                                      ((row & 0700) != 0 ? 4 : 0));
+    }
+    constexpr int permutations[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2}, {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
+    for (unsigned pairs = 0; pairs < 512; ++pairs) {
+        unsigned keep = 0;
+        for (const auto& boxOf : permutations) {
+            unsigned used = 0;
+            for (int line = 0; line < 3; ++line) {
+                used |= 1u << (3 * line + boxOf[line]);
+            }
+            if ((pairs & used) == used) {
+                keep |= used;
+            }
+        }
+        t.matchable[pairs] = static_cast<std::uint16_t>(keep);
+        std::uint32_t cells = 0;
+        for (unsigned pair = 0; pair < 9; ++pair) {
+            if ((pairs >> pair & 1) != 0) {
+                cells |= 7u << (9 * (pair / 3) + 3 * (pair % 3));
+            }
+        }
+        t.cellsOfPairs[pairs] = cells;
+    }
+    for (unsigned pairs = 0; pairs < 512; ++pairs) {
+        t.cellsOfMatchable[pairs] = t.cellsOfPairs[t.matchable[pairs]];
+    }
+    for (unsigned three = 0; three < 8; ++three) {
+        for (unsigned k = 0; k < 3; ++k) {
+            if ((three >> k & 1) != 0) {
+                t.rowsOfBand[three] |= rowOfNine << (9 * k);
+                t.boxesOfBand[three] |= (7u * columnInBand) << (3 * k);
+            }
+        }
+    }
+    return t;
+}
+
+constexpr Tables tables = makeTables();
+
+struct State {
+    std::uint32_t candidates[27]; // slot(digit, band)
+    std::uint32_t unsolved[3];    // cells of each band that hold no placed digit yet
+    std::uint32_t dirty;          // bit slot(digit, band): candidates changed since the digit's last update
+};
+
+bool solved(const State& s)
+{
+    return (s.unsolved[0] | s.unsolved[1] | s.unsolved[2]) == 0;
+}
+
+// Leaves `cell` as the only place for `digit` in its row; the digit's update then
+// places it. If the digit could no longer stand there, the row empties and the update
+// fails.
+void restrictToCell(State& s, int digit, int cell)
+{
+    const int band = cell / 27;
+    const int bit = cell % 27;
+    const std::uint32_t others = (rowOfNine << (9 * (bit / 9))) & ~(1u << bit);
+    s.candidates[slot(digit, band)] &= ~others;
+    s.dirty |= 1u << slot(digit, band);
+}
+
+// The row and box rule on one band of one digit: the cells of the (row, box) pairs
+// that some assignment of the band's rows to its boxes uses.
+std::uint32_t rowBoxRule(std::uint32_t m)
+{
+    const unsigned pairs = unsigned{tables.boxesOfRow[m & rowOfNine]} |
+                           unsigned{tables.boxesOfRow[(m >> 9) & rowOfNine]} << 3 |
+                           unsigned{tables.boxesOfRow[m >> 18]} << 6;
+    return m & tables.cellsOfMatchable[pairs];
+}
+
+// The columns of a band mask that hold a cell (9 bits).
+std::uint32_t columnsOf(std::uint32_t m)
+{
+    return (m | m >> 9 | m >> 18) & rowOfNine;
+}
+
+std::uint32_t rowIfSingle(std::uint32_t row)
+{
+    return (row & (row - 1)) == 0 ? row : 0;
+}
+
+// Cells of a band mask that are alone in their row.
+std::uint32_t rowSingles(std::uint32_t m)
+{
+    return rowIfSingle(m & rowOfNine) | rowIfSingle((m >> 9) & rowOfNine) << 9 | rowIfSingle(m >> 18) << 18;
+}
+
+// All that one digit's own masks tell: the row and box rule in each band and the same
+// rule on (column, box) pairs in each stack, until neither removes more. A row left
+// with one cell places the digit there: the cell is cleared from the other digits.
+// False on a contradiction.
+bool updateDigit(State& s, int digit)
+{
+    std::uint32_t* const m = &s.candidates[slot(digit, 0)];
+    std::uint32_t band[3] = {m[0], m[1], m[2]};
+    unsigned todo = s.dirty >> slot(digit, 0) & 7;
+    s.dirty &= ~(7u << slot(digit, 0));
+    for (;;) {
+        if ((todo & 1) != 0) {
+            band[0] = rowBoxRule(band[0]);
+        }
+        if ((todo & 2) != 0) {
+            band[1] = rowBoxRule(band[1]);
+        }
+        if ((todo & 4) != 0) {
+            band[2] = rowBoxRule(band[2]);
+        }
+        const std::uint32_t cols[3] = {columnsOf(band[0]), columnsOf(band[1]), columnsOf(band[2])};
+        std::uint32_t keep[3] = {0, 0, 0};
+        for (int stack = 0; stack < 3; ++stack) {
+            const int shift = 3 * stack;
+            const unsigned pairs = (cols[0] >> shift & 7) | (cols[1] >> shift & 7) << 3 | (cols[2] >> shift & 7) << 6;
+            const unsigned allowed = tables.matchable[pairs];
+            if (allowed == 0) {
+                return false;
+            }
+            keep[0] |= (allowed & 7) << shift;
+            keep[1] |= (allowed >> 3 & 7) << shift;
+            keep[2] |= (allowed >> 6) << shift;
+        }
+        if (((cols[0] & ~keep[0]) | (cols[1] & ~keep[1]) | (cols[2] & ~keep[2])) == 0) {
+            break;
+        }
+        todo = ((cols[0] & ~keep[0]) != 0 ? 1u : 0u) | ((cols[1] & ~keep[1]) != 0 ? 2u : 0u) |
+               ((cols[2] & ~keep[2]) != 0 ? 4u : 0u);
+        band[0] &= keep[0] * columnInBand;
+        band[1] &= keep[1] * columnInBand;
+        band[2] &= keep[2] * columnInBand;
+    }
+    for (int b = 0; b < 3; ++b) {
+        m[b] = band[b];
+        const std::uint32_t fresh = rowSingles(band[b]) & s.unsolved[b];
+        if (fresh == 0) {
+            continue;
+        }
+        s.unsolved[b] &= ~fresh;
+        std::uint32_t touched = 0;
+        for (int other = 0; other < 9; ++other) {
+            std::uint32_t& x = s.candidates[slot(other, b)];
+            touched |= static_cast<std::uint32_t>((x & fresh) != 0) << slot(other, b);
+            x &= ~fresh;
+        }
+        m[b] = band[b];
+        s.dirty |= touched & ~(1u << slot(digit, b));
+    }
+    return true;
+}
+
+// Cells holding one candidate (naked singles) become placements. Returns -1 on a
+// contradiction (a cell with no candidate, or one digit left alone in two cells of a
+// row), else the number of singles found.
+int applyNakedSingles(State& s)
+{
+    int found = 0;
+    for (int band = 0; band < 3; ++band) {
+        std::uint32_t one = 0;
+        std::uint32_t two = 0;
+        for (int digit = 0; digit < 9; ++digit) {
+            const std::uint32_t x = s.candidates[slot(digit, band)];
+            two |= one & x;
+            one |= x;
+        }
+        const std::uint32_t open = s.unsolved[band];
+        if ((open & ~one) != 0) {
+            return -1;
+        }
+        const std::uint32_t singles = open & ~two;
+        if (singles == 0) {
+            continue;
+        }
+        found = 1;
+        for (int digit = 0; digit < 9; ++digit) {
+            std::uint32_t& x = s.candidates[slot(digit, band)];
+            const std::uint32_t mine = x & singles;
+            if (mine == 0) {
+                continue;
+            }
+            for (int row = 0; row < 3; ++row) {
+                const std::uint32_t inRow = mine & (rowOfNine << (9 * row));
+                if (inRow != 0) {
+                    if ((inRow & (inRow - 1)) != 0) {
+                        return -1;
+                    }
+                    x &= ~(rowOfNine << (9 * row)) | inRow;
+                    s.dirty |= 1u << slot(digit, band);
+                }
+            }
+        }
+    }
+    return found;
+}
+
+// Runs the digit updates and naked singles until nothing changes. False on a
+// contradiction.
+bool propagate(State& s)
+{
+    for (;;) {
+        while (s.dirty != 0) {
+            if (!updateDigit(s, std::countr_zero(s.dirty) / 3)) {
+                return false;
+            }
+        }
+        if (solved(s)) {
+            return true;
+        }
+        const int singles = applyNakedSingles(s);
+        if (singles < 0) {
+            return false;
+        }
+        if (singles == 0) {
+            return true;
+        }
+    }
+}
+
+enum class Load { ready, clash, contradiction };
+
+// Sets up the masks for the givens, all at once: each digit is barred from the rows,
+// columns and boxes of its own givens and from the cells of the other digits' givens;
+// then propagates. Cells must hold 0 to 9. Reports clashing givens without saying
+// where: findClash() does that.
+Load loadGivens(State& s, const Cells& puzzle)
+{
+    // The cells holding a digit, eight at a time: the top bit of each byte of `nonzero`
+    // is set for a byte above 0, and the multiplication gathers those eight bits.
+    std::uint64_t given[2] = {0, 0};
+    for (std::size_t at = 0; at < 80; at += 8) {
+        std::uint64_t bytes;
+        std::memcpy(&bytes, puzzle.data() + at, sizeof bytes);
+        constexpr std::uint64_t low7 = 0x7F7F7F7F7F7F7F7Fu;
+        const std::uint64_t nonzero = (((bytes & low7) + low7) | bytes) & ~low7;
+        const std::uint64_t eight = ((nonzero >> 7) * 0x0102040810204080u) >> 56;
+        given[at / 64] |= eight << (at % 64);
+    }
+    given[1] |= std::uint64_t{puzzle[80] != 0 ? 1u : 0u} << 16;
+    const std::uint32_t anyGiven[3] = {static_cast<std::uint32_t>(given[0]) & allCells,
+                                       static_cast<std::uint32_t>(given[0] >> 27) & allCells,
+                                       static_cast<std::uint32_t>(given[0] >> 54 | given[1] << 10) & allCells};
+    std::uint32_t givenCells[9][3] = {};
+    unsigned rows[9] = {};
+    unsigned cols[9] = {};
+    unsigned boxes[9] = {};
+    unsigned clash = 0;
+    for (int band = 0; band < 3; ++band) {
+        for (std::uint32_t left = anyGiven[band]; left != 0; left &= left - 1) {
+            const int bit = std::countr_zero(left);
+            const int digit = puzzle[static_cast<std::size_t>(27 * band + bit)] - 1;
+            const int row = 3 * band + bit / 9;
+            const int col = bit % 9;
+            const int box = 3 * band + col / 3;
+            clash |= (rows[digit] >> row | cols[digit] >> col | boxes[digit] >> box) & 1;
+            givenCells[digit][band] |= 1u << bit;
+            rows[digit] |= 1u << row;
+            cols[digit] |= 1u << col;
+            boxes[digit] |= 1u << box;
+        }
+    }
+    if (clash != 0) {
+        return Load::clash;
+    }
+    for (int band = 0; band < 3; ++band) {
+        s.unsolved[band] = allCells & ~anyGiven[band];
+    }
+    s.dirty = (1u << 27) - 1;
+    for (int digit = 0; digit < 9; ++digit) {
+        const std::uint32_t colMask = cols[digit] * columnInBand;
+        for (int band = 0; band < 3; ++band) {
+            const std::uint32_t barred = tables.rowsOfBand[rows[digit] >> (3 * band) & 7] | colMask |
+                                         tables.boxesOfBand[boxes[digit] >> (3 * band) & 7] | anyGiven[band];
+            s.candidates[slot(digit, band)] = (allCells & ~barred) | givenCells[digit][band];
+        }
+    }
+    return propagate(s) ? Load::ready : Load::contradiction;
+}
+
+void extract(const State& s, Cells& out)
+{
+    for (int digit = 0; digit < 9; ++digit) {
+        for (int band = 0; band < 3; ++band) {
+            std::uint32_t cells = s.candidates[slot(digit, band)];
+            while (cells != 0) {
+                out[static_cast<std::size_t>(27 * band + std::countr_zero(cells))] =
+                    static_cast<std::uint8_t>(digit + 1);
+                cells &= cells - 1;
+            }
+        }
+    }
+}
+
+std::uint32_t digitsOfCell(const State& s, int band, int bit)
+{
+    std::uint32_t digits = 0;
+    for (int digit = 0; digit < 9; ++digit) {
+        digits |= (s.candidates[slot(digit, band)] >> bit & 1u) << digit;
+    }
+    return digits;
+}
+
+// Number of set bits. Without the popcnt instruction, by word operations: the
+// library's call for it would cost more.
+int bitCount(std::uint64_t x)
+{
+#ifdef __POPCNT__
+    return std::popcount(x);
+#else
+    x -= (x >> 1) & 0x5555555555555555u;
+    x = (x & 0x3333333333333333u) + ((x >> 2) & 0x3333333333333333u);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+    return static_cast<int>((x * 0x0101010101010101u) >> 56);
+#endif
+}
+
+// How much placing `digit` at the cell (band, bit) decides: the candidates it removes
+// from the cell's peers (the other cells of its row and box in its band, of its column
+// in the other bands), and twice more those of them in two-candidate cells (`pairs`,
+// per band), which then become singles.
+int placementScore(const State& s, const std::uint32_t* pairs, int digit, int band, int bit)
+{
+    const std::uint32_t* m = &s.candidates[slot(digit, 0)];
+    const int col = bit % 9;
+    const std::uint32_t peers = ((rowOfNine << (bit - col)) | ((7u * columnInBand) << (col / 3 * 3))) & ~(1u << bit);
+    const int next = band == 2 ? 0 : band + 1;
+    const int last = band == 0 ? 2 : band - 1;
+    const std::uint64_t here = m[band] & peers;
+    const std::uint64_t column = (m[next] >> col & columnInBand) | (m[last] >> col & columnInBand) << 1;
+    const std::uint64_t columnPairs =
+        ((m[next] & pairs[next]) >> col & columnInBand) | ((m[last] & pairs[last]) >> col & columnInBand) << 1;
+    return bitCount(here | column << 32) + 2 * bitCount((here & pairs[band]) | columnPairs << 32);
+}
+
+// The cell to branch on when any cell will do. Among the cells with two candidates it
+// takes the one whose weaker alternative decides most, then whose two decide most
+// together, so both branches decide much; with none, the first open cell. Returns its
+// index.
+int choosePivot(const State& s)
+{
+    std::uint32_t pairs[3];
+    for (int band = 0; band < 3; ++band) {
+        std::uint32_t one = 0;
+        std::uint32_t two = 0;
+        std::uint32_t three = 0;
+        for (int digit = 0; digit < 9; ++digit) {
+            const std::uint32_t x = s.candidates[slot(digit, band)];
+            three |= two & x;
+            two |= one & x;
+            one |= x;
+        }
+        pairs[band] = s.unsolved[band] & two & ~three;
+    }
+    int best = -1;
+    int bestScore = -1;
+    for (int band = 0; band < 3; ++band) {
+        for (std::uint32_t left = pairs[band]; left != 0; left &= left - 1) {
+            const int bit = std::countr_zero(left);
+            const std::uint32_t digits = digitsOfCell(s, band, bit);
+            const int first = placementScore(s, pairs, std::countr_zero(digits), band, bit);
+            const int second = placementScore(s, pairs, 31 - std::countl_zero(digits), band, bit);
+            const int score = (first < second ? first : second) * 256 + first + second;
+            if (score > bestScore) {
+                bestScore = score;
+                best = 27 * band + bit;
+            }
+        }
+    }
+    if (best >= 0) {
+        return best;
+    }
+    for (int band = 0;; ++band) {
+        if (s.unsolved[band] != 0) {
+            return 27 * band + std::countr_zero(s.unsolved[band]);
+        }
+    }
+}
+
+struct Counter {
+    std::uint64_t limit;
+    bool keepSmallest = false; // compare every solution found, not only keep the first
+    std::uint64_t count = 0;
+    Cells smallest{};          // the first solution found, or the smallest in row-major order
+};
+
+// Counts the solutions below a propagated state, branching wherever it is cheapest.
+// The state is used up: the last alternative of each branch reuses it.
+void countFrom(State& s, Counter& counter)
+{
+    if (solved(s)) {
+        if (counter.count == 0) {
+            extract(s, counter.smallest);
+        } else if (counter.keepSmallest) {
+            Cells other;
+            extract(s, other);
+            if (other < counter.smallest) {
+                counter.smallest = other;
+            }
+        }
+        ++counter.count;
+        return;
+    }
+    const int cell = choosePivot(s);
+    std::uint32_t digits = digitsOfCell(s, cell / 27, cell % 27);
+    for (;;) {
+        const int digit = std::countr_zero(digits);
+        digits &= digits - 1;
+        if (digits == 0) {
+            restrictToCell(s, digit, cell);
+            if (propagate(s)) {
+                countFrom(s, counter);
+            }
+            return;
+        }
+        State next = s;
+        restrictToCell(next, digit, cell);
+        if (propagate(next)) {
+            countFrom(next, counter);
+            if (counter.count >= counter.limit) {
+                return;
+            }
+        }
+        SUDOKU_COUNT_GUESS();
+    }
+}
+
+// The smallest solution in row-major order below a propagated state, by branching on
+// the first open cell, digits ascending: the first solution reached is the smallest.
+// Gives up (returns -1) after `budget` dead ends; else 1 if found, 0 if none.
+int firstInOrder(State& s, Cells& out, int& budget)
+{
+    if (solved(s)) {
+        extract(s, out);
+        return 1;
+    }
+    int cell = 0;
+    for (int band = 0; band < 3; ++band) {
+        if (s.unsolved[band] != 0) {
+            cell = 27 * band + std::countr_zero(s.unsolved[band]);
+            break;
+        }
+    }
+    std::uint32_t digits = digitsOfCell(s, cell / 27, cell % 27);
+    for (;;) {
+        const int digit = std::countr_zero(digits);
+        digits &= digits - 1;
+        if (digits == 0) {
+            restrictToCell(s, digit, cell);
+            return propagate(s) ? firstInOrder(s, out, budget) : 0;
+        }
+        State next = s;
+        restrictToCell(next, digit, cell);
+        if (propagate(next)) {
+            const int found = firstInOrder(next, out, budget);
+            if (found != 0) {
+                return found;
+            }
+        }
+        SUDOKU_COUNT_GUESS();
+        if (--budget < 0) {
+            return -1;
+        }
+    }
+}
+
+// Dead ends the row-major search may meet below one alternative before the counting
+// search decides whether that alternative has a solution at all. Most subtrees of a
+// puzzle with many solutions have one near their left edge; a few have none, and
+// exhausting those in row-major order is what would cost.
+constexpr int orderedSearchBudget = 10;
+
+// A full grid as masks: for each digit and band, the cells that hold the digit, and
+// those that hold a larger one.
+struct GridMasks {
+    std::uint32_t exact[27];
+    std::uint32_t above[27];
+
+    explicit GridMasks(const Cells& grid) : exact{}, above{}
+    {
+        for (int cell = 0; cell < 81; ++cell) {
+            exact[slot(grid[static_cast<std::size_t>(cell)] - 1, cell / 27)] |= 1u << (cell % 27);
+        }
+        for (int band = 0; band < 3; ++band) {
+            std::uint32_t larger = 0;
+            for (int digit = 8; digit >= 0; --digit) {
+                above[slot(digit, band)] = larger;
+                larger |= exact[slot(digit, band)];
+            }
+        }
+    }
+};
+
+// Turns `best`, a solution below the propagated state `s`, into the smallest one in
+// row-major order, which is what the reference search finds. The smallest solution
+// agrees with best up to the first open cell that has a candidate below best's digit,
+// so the open cells before it take best's digits at once. At that cell each smaller
+// digit is tried in ascending order: the row-major search below it, if it ends within
+// its budget, either finds the answer (every smaller digit having failed) or shows that
+// the digit has no solution. If it gives up, the counting search, which branches where
+// it decides most, settles whether the digit has a solution: if so, that solution is
+// smaller than best and replaces it; if no smaller digit has one, the cell takes best's.
+void smallestBelow(State& s, Cells& best)
+{
+    GridMasks masks(best);
+    for (;;) {
+        int cell = -1;
+        for (int band = 0; band < 3 && cell < 0; ++band) {
+            std::uint32_t smaller = 0;
+            for (int digit = 0; digit < 9; ++digit) {
+                smaller |= s.candidates[slot(digit, band)] & masks.above[slot(digit, band)];
+            }
+            smaller &= s.unsolved[band];
+            if (smaller != 0) {
+                cell = 27 * band + std::countr_zero(smaller);
+            }
+        }
+        if (cell < 0) {
+            return; // every open cell can only take best's digit
+        }
+        // The open cells before `cell` take best's digits: the other digits leave them.
+        for (int band = 0; band <= cell / 27; ++band) {
+            const std::uint32_t before = band < cell / 27 ? allCells : (1u << (cell % 27)) - 1;
+            const std::uint32_t fixed = s.unsolved[band] & before;
+            if (fixed == 0) {
+                continue;
+            }
+            for (int digit = 0; digit < 9; ++digit) {
+                std::uint32_t& x = s.candidates[slot(digit, band)];
+                x &= ~(fixed & ~masks.exact[slot(digit, band)]);
+                s.dirty |= 1u << slot(digit, band);
+            }
+        }
+        propagate(s); // best completes it, so no contradiction
+        const int bestDigit = best[static_cast<std::size_t>(cell)] - 1;
+        std::uint32_t smaller = digitsOfCell(s, cell / 27, cell % 27) & ((1u << bestDigit) - 1);
+        bool improved = false;
+        for (; smaller != 0 && !improved; smaller &= smaller - 1) {
+            State next = s;
+            restrictToCell(next, std::countr_zero(smaller), cell);
+            if (propagate(next)) {
+                int budget = orderedSearchBudget;
+                State work = next;
+                const int found = firstInOrder(work, best, budget);
+                if (found > 0) {
+                    return;
+                }
+                if (found < 0) {
+                    Counter probe{1};
+                    work = next;
+                    countFrom(work, probe);
+                    if (probe.count != 0) {
+                        best = probe.smallest;
+                        masks = GridMasks(best);
+                        s = next;
+                        improved = true;
+                    }
+                }
+            }
+            SUDOKU_COUNT_GUESS();
+        }
+        if (!improved) {
+            restrictToCell(s, bestDigit, cell);
+            propagate(s);
+        }
+    }
+}
+
+
+
+// A search from the givens: a cell that is not 0 to 9, their clash, or the solutions
+// counted up to a limit and the state after the givens' propagation, for a second
+// search to start from.
+struct GivenSearch {
+    Status status = Status::noSolution;
+    Clash clash{};
+    int badCell = -1;
+    State start{};
+    Counter counter;
+};
+
+GivenSearch countFromGivens(const Cells& puzzle, std::uint64_t limit, bool keepSmallest)
+{
+    GivenSearch search{Status::noSolution, {}, -1, {}, Counter{limit == 0 ? 1 : limit, keepSmallest}};
+    if (const auto bad = findBadCell(puzzle)) {
+        search.status = Status::badCell;
+        search.badCell = *bad;
+        return search;
+    }
+    const Load load = loadGivens(search.start, puzzle);
+    if (load == Load::clash) {
+        search.status = Status::invalid;
+        search.clash = *findClash(puzzle);
+    } else if (load == Load::ready) {
+        State work = search.start;
+        countFrom(work, search.counter);
+        search.status = search.counter.count > 0 ? Status::solved : Status::noSolution;
+    }
+    return search;
+}
+
+
+} // namespace
+
+SolveResult solve(const Cells& puzzle)
+{
+    GivenSearch search = countFromGivens(puzzle, 2, true);
+    SolveResult result;
+    result.status = search.status;
+    result.clash = search.clash;
+    result.badCell = search.badCell;
+    result.solutionCount = static_cast<int>(search.counter.count);
+    if (search.counter.count > 0) {
+        result.solution = search.counter.smallest;
+    }
+    if (search.counter.count > 1) {
+        smallestBelow(search.start, result.solution);
+    }
+    return result;
+}
+
+CountResult countSolutions(const Cells& puzzle, std::uint64_t limit)
+{
+    const GivenSearch search = countFromGivens(puzzle, limit, false);
+    CountResult result;
+    result.status = search.status;
+    result.clash = search.clash;
+    result.badCell = search.badCell;
+    result.count = search.counter.count;
+    result.limitReached = search.counter.count >= search.counter.limit;
+    return result;
+}
+
+} // namespace sudoku::SUDOKU_ENGINE_VARIANT
