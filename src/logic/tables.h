@@ -53,25 +53,25 @@ struct Tables {
 constexpr Tables makeTables()
 {
     Tables t;
-    for (int i = 0; i < 9; ++i) {
-        for (int k = 0; k < 9; ++k) {
+    for (std::size_t i = 0; i < 9; ++i) {
+        for (std::size_t k = 0; k < 9; ++k) {
             t.houseCells[i][k] = static_cast<std::uint8_t>(i * 9 + k);
             t.houseCells[9 + i][k] = static_cast<std::uint8_t>(k * 9 + i);
             t.houseCells[18 + i][k] = static_cast<std::uint8_t>((i / 3 * 3 + k / 3) * 9 + i % 3 * 3 + k % 3);
         }
     }
-    for (int h = 0; h < 27; ++h) {
-        for (const int cell : t.houseCells[h]) {
+    for (std::size_t h = 0; h < 27; ++h) {
+        for (const std::uint8_t cell : t.houseCells[h]) {
             t.houseSet[h].add(cell);
             t.cellHouses[cell][h / 9] = static_cast<std::uint8_t>(h);
         }
     }
-    for (int cell = 0; cell < 81; ++cell) {
-        for (const int h : t.cellHouses[cell]) {
+    for (std::size_t cell = 0; cell < 81; ++cell) {
+        for (const std::uint8_t h : t.cellHouses[cell]) {
             t.peers[cell] = t.peers[cell] | t.houseSet[h];
         }
         CellSet self;
-        self.add(cell);
+        self.add(static_cast<int>(cell));
         t.peers[cell] = t.peers[cell].without(self);
     }
     return t;
