@@ -6,7 +6,7 @@ include(CMakePackageConfigHelpers)
 
 set(SUDOKU_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/sudoku)
 
-install(TARGETS sudoku_reference sudoku_engine sudoku_io sudoku_generate
+install(TARGETS sudoku_reference sudoku_engine sudoku_io sudoku_logic sudoku_generate
   EXPORT sudokuTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})

@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <new>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -203,6 +205,40 @@ TEST(Generate, StopsWhenAskedOrWhenDeliveryFails)
     EXPECT_EQ(result.end, GenerateEnd::stopped);
     EXPECT_EQ(calls, 3);
     EXPECT_EQ(result.made, 2u);
+}
+
+// Running out of memory loses no candidate: a chunk that failed on a worker is made
+// again by the caller, and when the caller fails too the workers are dropped and the
+// caller goes on alone. Either way the puzzles are those of one thread.
+TEST(Generate, RunningOutOfMemoryChangesNothingDelivered)
+{
+    GenerateRequest request;
+    request.seed = 21;
+    request.count = 40;
+    const std::vector<Generated> alone = run(request);
+
+    const auto caller = std::this_thread::get_id();
+    for (const bool callerFailsToo : {false, true}) {
+        std::atomic<int> failures{0};
+        int callerFailures = 0; // the caller fails once, if at all
+        request.threads = 3;
+        request.filter = [&](Generated& made) {
+            const bool onWorker = std::this_thread::get_id() != caller;
+            if (made.index % 7 == 3 && (onWorker || (callerFailsToo && callerFailures++ == 0))) {
+                ++failures;
+                throw std::bad_alloc();
+            }
+            return true;
+        };
+        sudoku::GenerateResult result;
+        const std::vector<Generated> made = run(request, &result);
+        ASSERT_EQ(made.size(), alone.size()) << callerFailsToo;
+        for (std::size_t i = 0; i < made.size(); ++i) {
+            EXPECT_EQ(made[i].puzzle, alone[i].puzzle) << "puzzle " << i;
+        }
+        EXPECT_GT(failures.load(), 0);
+        EXPECT_EQ(result.workersDropped, callerFailsToo);
+    }
 }
 
 } // namespace

@@ -102,20 +102,26 @@ TEST(SudokuGenerate, StatsSayWhatWasMade)
 }
 
 // SIGINT stops the run with what was made written: the first puzzles of the seed.
+// An interrupt, once or twice in a row as timeout -s INT sends it, stops the run with
+// every puzzle made so far written whole, flushed as it was made.
 TEST(SudokuGenerate, AnInterruptWritesWhatWasMadeAndExitsWith130)
 {
     const auto dir = std::filesystem::temp_directory_path() / ("sudoku-generate-test-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
-    const CommandResult run = runCommand("cd " + dir.string() + " && { " + generateExe +
-                                         " -n 1000000000 --seed 4 --threads 2 >out.txt & sleep 1; kill -INT $!; "
-                                         "wait $!; echo status $?; }");
-    const std::string written = readWholeFile(dir / "out.txt");
+    const std::string options = " --seed 4 --threads 2 --grade hard --grid --solution --rate";
+    for (const std::string& interrupt :
+         {generateExe + " -n 1000000000" + options + " >out.txt & sleep 1; kill -INT $!; wait $!",
+          "timeout --preserve-status -s INT 1 " + generateExe + " -n 1000000000" + options + " >out.txt"}) {
+        SCOPED_TRACE(interrupt);
+        const CommandResult run = runCommand("cd " + quotedPath(dir.string()) + " && { " + interrupt + "; echo status $?; }");
+        const std::string written = readWholeFile(dir / "out.txt");
+        EXPECT_EQ(run.out, "status 130\n");
+        const auto made = static_cast<std::size_t>(std::count(written.begin(), written.end(), '#')) / 2;
+        EXPECT_GT(made, 0u);
+        EXPECT_EQ(run.err, "sudoku-generate: interrupted; made " + std::to_string(made) + " of 1000000000 puzzles\n");
+        EXPECT_EQ(written, generate("-n " + std::to_string(made) + options).out);
+    }
     std::filesystem::remove_all(dir);
-    EXPECT_EQ(run.out, "status 130\n");
-    const auto made = static_cast<std::size_t>(std::count(written.begin(), written.end(), '\n'));
-    EXPECT_GT(made, 0u);
-    EXPECT_EQ(run.err, "sudoku-generate: interrupted; made " + std::to_string(made) + " of 1000000000 puzzles\n");
-    EXPECT_EQ(written, generate("--seed 4 -n " + std::to_string(made)).out);
 }
 
 TEST(SudokuGenerate, AFailedWriteIsOneMessageAndStatusOne)
@@ -162,6 +168,8 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"SeedNotANumber", "--seed -1", "invalid seed '-1' (a whole number from 0 to 18446744073709551615)", 2},
         Refusal{"ZeroThreads", "--threads 0", "invalid thread count '0' (a whole number from 1 to 1024)", 2},
         Refusal{"ValueForAFlag", "--stats=yes", "option '--stats' takes no value", 2},
+        Refusal{"ScoreAboveAll", "--score 11", "no puzzle scores 11 (scores have one decimal: 1.0 to 9.0, and 10.0 for puzzles that need trial)", 1},
+        Refusal{"ScoreBetweenTenths", "--score 2.41-2.49", "no puzzle scores from 2.41 to 2.49 (scores have one decimal: 1.0 to 9.0, and 10.0 for puzzles that need trial)", 1},
         Refusal{"FewerThan17", "--givens 10-16", "no puzzle with fewer than 17 givens has exactly one solution (asked for 10 to 16 givens)", 1},
         Refusal{"NoSuchPattern", "--symmetry rotate90 --givens 18-19", "no pattern with symmetry rotate90 has 18 to 19 givens", 1},
         Refusal{"GivesUp", "--givens 17 --max-tries 200 --seed 1", "gave up after 200 candidates in a row did not fit the request; made 0 of 1 puzzles", 1}),

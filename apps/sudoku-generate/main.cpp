@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -33,8 +34,39 @@ std::uint64_t seedFromSystem()
 }
 
 // What is wrong with a request that no puzzle can meet; empty when some puzzle may.
+// Why no rating can fall in the score range asked for, or "" when one can. Scores are
+// tenths, from a full house's 1.0 to the 9.0 of the hardest finished puzzle, and 10.0
+// for a puzzle that needs trial.
+std::string impossibleScore(const sudoku::ScoreRange& range)
+{
+    const auto low = static_cast<long long>(std::ceil(range.low * 10 - 1e-9));
+    const auto high = static_cast<long long>(std::floor(range.high * 10 + 1e-9));
+    const auto reachable = [](long long score) {
+        return (score >= sudoku::logic::lowestScore && score <= sudoku::logic::highestFinishedScore) ||
+               score == sudoku::logic::trialScore;
+    };
+    for (long long score = low; score <= high && score <= sudoku::logic::trialScore; ++score) {
+        if (reachable(score)) {
+            return {};
+        }
+    }
+    char text[96];
+    if (range.low == range.high) {
+        std::snprintf(text, sizeof text, "%g", range.low);
+    } else {
+        std::snprintf(text, sizeof text, "from %g to %g", range.low, range.high);
+    }
+    return std::string("no puzzle scores ") + text +
+           " (scores have one decimal: 1.0 to 9.0, and 10.0 for puzzles that need trial)";
+}
+
 std::string impossible(const GenerateOptions& o)
 {
+    if (o.score) {
+        if (std::string why = impossibleScore(*o.score); !why.empty()) {
+            return why;
+        }
+    }
     if (!o.givensGiven) {
         return {};
     }
@@ -114,6 +146,7 @@ int run(GenerateOptions& options)
             ++byGrade[static_cast<std::size_t>(made.label)];
         }
         console.out(text);
+        console.flush(); // each puzzle is written as it is made, to a pipe or file too
         return !console.outputFailed();
     };
     const sudoku::GenerateResult result =
@@ -132,13 +165,18 @@ int run(GenerateOptions& options)
         console.err("sudoku-generate: started " + std::to_string(result.threads) + " of " +
                     std::to_string(request.threads) + " threads (" + result.startError + ")\n");
     }
+    if (result.workersDropped) {
+        console.err("sudoku-generate: out of memory with " + std::to_string(result.threads) +
+                    " threads; went on with one\n");
+    }
     if (options.stats) {
         const double seconds = console.elapsedSeconds();
         char line[320];
-        std::snprintf(line, sizeof line, "sudoku-generate: %llu %s made, %llu tried, seed %llu; %.3f s, %.0f puzzles per second",
+        std::snprintf(line, sizeof line, "sudoku-generate: %llu %s made, %llu tried, seed %llu%s; %.3f s, %s puzzles per second",
                       static_cast<unsigned long long>(result.made), result.made == 1 ? "puzzle" : "puzzles",
                       static_cast<unsigned long long>(result.tried), static_cast<unsigned long long>(request.seed),
-                      seconds, seconds > 0 ? static_cast<double>(result.made) / seconds : 0.0);
+                      outputOk ? "" : ", but standard output could not be written", seconds,
+                      sudoku::formatRate(seconds > 0 ? static_cast<double>(result.made) / seconds : 0.0).c_str());
         std::string summary = line;
         if (options.rated()) {
             for (int g = 0; g < sudoku::gradeCount; ++g) {

@@ -23,7 +23,13 @@ namespace {
 
 using sudoku::Batch;
 
-constexpr std::size_t batchSize = 1024;
+// Records per batch: enough to make handing batches between threads cheap. An
+// explanation is some fifty lines a puzzle, so its batches are smaller, which keeps the
+// text in flight to a few hundred kilobytes a thread.
+std::size_t batchSizeFor(const sudoku::RecordFormat& format)
+{
+    return format.form == sudoku::RecordFormat::Form::explain ? 64 : 1024;
+}
 
 // Runs `step`, and if memory runs out while worker threads hold some (their stacks
 // above all), runs it again without them: the calling thread goes on alone. `step` must
@@ -48,7 +54,7 @@ void withMemoryFallback(sudoku::BatchPipeline& pipeline, sudoku::Console& consol
 // Reads one input to its end, handing its records to the pipeline in batches.
 // Returns the read error, if any.
 std::string solveInput(const std::string& name, sudoku::platform::InputFile& input, sudoku::BatchPipeline& pipeline,
-                       sudoku::Console& console, std::uint64_t& submitted)
+                       sudoku::Console& console, std::size_t batchSize, std::uint64_t& submitted)
 {
     std::unique_ptr<Batch> batch;
     const auto newBatch = [&] {
@@ -111,10 +117,10 @@ std::string statsLine(const sudoku::Tally& total, bool rated, bool outputOk, dou
         }
         line += " (" + n(g.unfinished) + " needing trial), " + n(g.multipleSolutions) + " with multiple solutions";
     }
-    char rate[96];
-    std::snprintf(rate, sizeof rate, "; %.3f s, %.0f puzzles per second\n", seconds,
-                  seconds > 0 ? static_cast<double>(total.read) / seconds : 0.0);
-    return line + rate;
+    char time[48];
+    std::snprintf(time, sizeof time, "; %.3f s, ", seconds);
+    return line + time + sudoku::formatRate(seconds > 0 ? static_cast<double>(total.read) / seconds : 0.0) +
+           " puzzles per second\n";
 }
 
 int run(sudoku::SolveOptions& options)
@@ -165,7 +171,7 @@ int run(sudoku::SolveOptions& options)
             continue;
         }
         console.setReadingTerminal(input.isTerminal());
-        const std::string readError = solveInput(name, input, pipeline, console, submitted);
+        const std::string readError = solveInput(name, input, pipeline, console, batchSizeFor(options.format), submitted);
         withMemoryFallback(pipeline, console, finish);
         console.setReadingTerminal(false);
         if (!readError.empty()) {

@@ -87,6 +87,7 @@ struct GenerateResult {
     std::uint64_t tried = 0; // candidates up to the last one the outcome depends on
     unsigned threads = 0;    // worker threads that ran; 0 when all ran on the caller's
     std::string startError;  // why fewer threads than asked for started, if so
+    bool workersDropped = false; // memory ran out with workers running: the caller went on alone
 };
 
 // Called on the calling thread, once per kept puzzle, in candidate order; returning
@@ -99,7 +100,9 @@ using Progress = std::function<void(std::uint64_t made, std::uint64_t tried)>;
 // Delivers the first `count` kept candidates of `seed`, in order, working on
 // `request.threads` threads. Ends done, gave up (after maxTries rejections in a row),
 // or stopped. If fewer threads can be started than asked for, it goes on with those,
-// or on the calling thread alone.
+// or on the calling thread alone; if memory runs out while workers run, it ends them
+// and goes on alone. Only when the calling thread itself cannot go on does it throw
+// (std::bad_alloc), with every worker ended.
 GenerateResult generate(const GenerateRequest& request, const Deliver& deliver, const Progress& progress = {});
 
 } // namespace sudoku

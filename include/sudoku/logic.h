@@ -195,6 +195,11 @@ Grade gradeOf(int score);
 
 // The score given to a puzzle the techniques cannot finish: above every technique's.
 inline constexpr int trialScore = 100;
+// The lowest score of a puzzle with an empty cell (a full house alone), and the highest
+// of one the techniques finish (the heaviest unit forcing chain, with the most added for
+// hard steps). No puzzle scores between highestFinishedScore and trialScore.
+inline constexpr int lowestScore = 10;
+inline constexpr int highestFinishedScore = 90;
 
 struct Rating {
     // From the engine: solved (it has a solution), noSolution, invalid (clashing

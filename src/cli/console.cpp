@@ -2,9 +2,17 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 namespace sudoku {
+
+std::string formatRate(double perSecond)
+{
+    char text[48];
+    std::snprintf(text, sizeof text, perSecond >= 10 ? "%.0f" : "%.2f", perSecond);
+    return text;
+}
 
 ProgressStyle progressStyleFor(bool stderrIsTerminal, bool stdoutIsTerminal, const char* term)
 {
@@ -62,23 +70,22 @@ void Console::showProgress(std::uint64_t done, const std::uint64_t* tried)
     }
     lastProgress_ = now;
     const double seconds = std::chrono::duration<double>(now - start_).count();
-    char triedText[48] = "";
+    std::string line = std::string(program_) + ": " + std::to_string(done) + (done == 1 ? " puzzle" : " puzzles");
     if (tried != nullptr) {
-        std::snprintf(triedText, sizeof triedText, " of %llu tried", static_cast<unsigned long long>(*tried));
+        line += " of " + std::to_string(*tried) + " tried";
     }
-    char line[160];
-    const int width = std::snprintf(line, sizeof line, "%s: %llu %s%s, %.0f per second", program_,
-                                    static_cast<unsigned long long>(done), done == 1 ? "puzzle" : "puzzles",
-                                    triedText,
-                                    seconds > 0 ? static_cast<double>(done) / seconds : 0.0);
-    std::size_t shown = std::min(static_cast<std::size_t>(width), sizeof line - 1);
-    if (columns_ > 1 && shown > columns_ - 1) {
-        shown = columns_ - 1; // the last column would make some terminals wrap
-        line[shown] = '\0';
+    const std::string rate = ", " + formatRate(seconds > 0 ? static_cast<double>(done) / seconds : 0.0) + " per second";
+    // In a narrow terminal the rate goes first, then the line is cut: the last column
+    // would make some terminals wrap, and a wrapped line is never cleared.
+    const std::size_t room = columns_ > 1 ? columns_ - 1 : SIZE_MAX;
+    if (line.size() + rate.size() <= room) {
+        line += rate;
     }
+    line.resize(std::min(line.size(), room));
+    const std::size_t shown = line.size();
     // Without erase-line, blanks cover what a longer line left behind.
     const std::size_t pad = style_ == ProgressStyle::plain && shownWidth_ > shown ? shownWidth_ - shown : 0;
-    std::fprintf(err_, "\r%s%*s", line, static_cast<int>(pad), "");
+    std::fprintf(err_, "\r%s%*s", line.c_str(), static_cast<int>(pad), "");
     std::fflush(err_);
     shownWidth_ = shown + pad;
 }

@@ -15,6 +15,10 @@ namespace sudoku {
 // returns and spaces only, or with the terminal's erase-line sequence.
 enum class ProgressStyle { none, plain, ansi };
 
+// A rate for people: whole numbers when it is large, two decimals below 10, so that a
+// slow run does not read "0 per second".
+std::string formatRate(double perSecond);
+
 // Progress is for a person watching a terminal while the records go elsewhere: shown
 // only when standard error is a terminal and standard output is not, and without
 // escape sequences when TERM is unset or "dumb".

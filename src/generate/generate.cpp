@@ -10,7 +10,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <exception>
-#include <map>
+#include <new>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -115,82 +115,111 @@ GenerateResult generate(const GenerateRequest& request, const Deliver& deliver, 
         }
     };
 
+    // Chunk n is made in slot n % window, at most `window` chunks ahead of delivery. The
+    // slots are made before any thread starts, so a worker allocates nothing but the
+    // puzzles it keeps; a chunk whose making threw on a worker is made again by the
+    // caller, and if memory runs out there too while workers hold some, the workers are
+    // dropped and the caller goes on alone.
+    enum class State { free, made, failed };
+    struct Slot {
+        State state = State::free;
+        Chunk chunk;
+    };
+    const std::uint64_t window = 4 * std::uint64_t{std::max(request.threads, 1u)};
+    std::vector<Slot> slots(window);
     std::mutex mutex;
     std::condition_variable chunkDone;
     std::condition_variable windowMoved;
-    std::map<std::uint64_t, Chunk> finished; // chunks made, not yet delivered
-    std::uint64_t nextChunk = 0;             // the next chunk to hand out
-    std::uint64_t delivered = 0;             // chunks delivered
-    std::exception_ptr failure;
-    const std::uint64_t window = 4 * std::uint64_t{std::max(request.threads, 1u)};
+    std::uint64_t nextChunk = 0; // the next chunk to hand out
+    std::uint64_t delivered = 0; // chunks delivered
+    bool retire = false;         // workers are to end
 
     const auto work = [&] {
         std::unique_lock lock(mutex);
         for (;;) {
-            windowMoved.wait(lock, [&] { return failure || run.halted() || nextChunk < delivered + window; });
-            if (failure || run.halted()) {
+            windowMoved.wait(lock, [&] { return retire || run.halted() || nextChunk < delivered + window; });
+            if (retire || run.halted()) {
                 return;
             }
             const std::uint64_t number = nextChunk++;
             lock.unlock();
             Chunk chunk;
-            bool made = false;
+            State state = State::made;
             try {
-                made = run.make(number, chunk);
+                if (!run.make(number, chunk)) {
+                    return; // halted: nothing after this chunk is delivered
+                }
             } catch (...) {
-                lock.lock();
-                failure = std::current_exception();
-                chunkDone.notify_all();
-                return;
+                state = State::failed;
             }
             lock.lock();
-            if (!made) {
-                return;
-            }
-            finished.emplace(number, std::move(chunk));
+            Slot& slot = slots[number % window];
+            slot.chunk = std::move(chunk);
+            slot.state = state;
             chunkDone.notify_all();
         }
     };
 
     std::vector<std::thread> workers;
     if (request.threads > 1) {
-        for (unsigned i = 0; i < request.threads; ++i) {
-            try {
+        try {
+            workers.reserve(request.threads);
+            for (unsigned i = 0; i < request.threads; ++i) {
                 workers.emplace_back(work);
-            } catch (const std::system_error& error) {
-                result.startError = error.what();
-                break;
             }
+        } catch (const std::exception& error) {
+            result.startError = error.what();
         }
     }
     result.threads = static_cast<unsigned>(workers.size());
-
-    if (workers.empty()) {
-        for (std::uint64_t number = 0;; ++number) {
-            Chunk chunk;
-            if (!run.make(number, chunk)) {
-                result.end = GenerateEnd::stopped;
-                break;
-            }
-            if (run.deliver(chunk, result)) {
-                break;
-            }
-            report();
+    const auto dropWorkers = [&] {
+        {
+            std::lock_guard lock(mutex);
+            retire = true;
         }
-        return result;
-    }
+        windowMoved.notify_all();
+        for (std::thread& worker : workers) {
+            worker.join();
+        }
+        workers.clear();
+    };
 
+    // Chunks are delivered in order: from a slot when a worker made it, else made here.
     std::unique_lock lock(mutex);
-    for (;;) {
-        if (failure) {
-            break;
-        }
-        if (auto it = finished.find(delivered); it != finished.end()) {
-            Chunk chunk = std::move(it->second);
-            finished.erase(it);
-            ++delivered;
+    try {
+        for (std::uint64_t number = 0;; ++number) {
+            Slot& slot = slots[number % window];
+            if (!workers.empty()) {
+                while (slot.state == State::free && !run.stopRequested()) {
+                    chunkDone.wait_for(lock, std::chrono::milliseconds(50)); // the timeout notices a stop
+                }
+            }
+            Chunk chunk = std::move(slot.chunk);
+            const bool fromWorker = slot.state == State::made;
+            slot = Slot{};
+            delivered = number + 1;
             windowMoved.notify_all();
             lock.unlock();
+            if (!fromWorker) {
+                chunk = Chunk{};
+                bool made = false;
+                try {
+                    made = run.make(number, chunk);
+                } catch (const std::bad_alloc&) {
+                    if (workers.empty()) {
+                        throw;
+                    }
+                    dropWorkers();
+                    result.workersDropped = true;
+                    chunk = Chunk{};
+                    made = run.make(number, chunk);
+                }
+                if (!made) {
+                    result.end = GenerateEnd::stopped;
+                    lock.lock();
+                    break;
+                }
+            }
             const bool over = run.deliver(chunk, result);
             if (!over) {
                 report();
@@ -199,23 +228,21 @@ GenerateResult generate(const GenerateRequest& request, const Deliver& deliver, 
             if (over) {
                 break;
             }
-            continue;
         }
-        if (run.stopRequested()) {
-            result.end = GenerateEnd::stopped;
-            break;
+    } catch (...) {
+        // Nothing could go on, not even here: end the workers before the caller hears.
+        if (lock.owns_lock()) {
+            lock.unlock();
         }
-        // Woken by each finished chunk; the timeout notices a stop request.
-        chunkDone.wait_for(lock, std::chrono::milliseconds(50));
+        dropWorkers();
+        throw;
     }
     run.end();
+    retire = true;
     windowMoved.notify_all();
     lock.unlock();
     for (std::thread& worker : workers) {
         worker.join();
-    }
-    if (failure) {
-        std::rethrow_exception(failure);
     }
     return result;
 }

@@ -28,7 +28,8 @@ bool stderrIsTerminal();
 std::size_t stderrColumns();
 
 // From now on an interrupt (SIGINT, Ctrl+C) sets the flag returned instead of ending
-// the process, so that the program can stop cleanly; a second one ends it as usual.
+// the process, so that the program can stop cleanly. Another within a second counts as
+// the same one (timeout -s INT sends two); one after that ends the process as usual.
 const std::atomic<bool>& catchInterrupt();
 
 // The CPUs this process may run on (its affinity mask), at least 1.

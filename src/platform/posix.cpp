@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sched.h>
+#include <time.h>
 #include <sys/ioctl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -41,10 +42,28 @@ std::size_t stderrColumns()
 namespace {
 
 std::atomic<bool> interrupted{false};
+std::atomic<long long> firstInterruptNs{0};
 
+long long monotonicNs()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now); // safe in a signal handler
+    return static_cast<long long>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+// The first interrupt asks the program to stop; one within a second of it is the same
+// interrupt sent again (timeout -s INT signals the process and then its group); a later
+// one ends the process as if no handler were set.
 void onInterrupt(int)
 {
-    interrupted.store(true);
+    const long long now = monotonicNs();
+    if (!interrupted.load()) {
+        firstInterruptNs.store(now);
+        interrupted.store(true);
+    } else if (now - firstInterruptNs.load() >= 1'000'000'000) {
+        ::signal(SIGINT, SIG_DFL);
+        ::raise(SIGINT);
+    }
 }
 
 } // namespace
@@ -55,7 +74,7 @@ const std::atomic<bool>& catchInterrupt()
     action.sa_handler = onInterrupt;
     sigemptyset(&action.sa_mask);
     // SA_RESTART: a write cut short by the signal goes on instead of failing.
-    action.sa_flags = static_cast<int>(SA_RESTART | SA_RESETHAND);
+    action.sa_flags = SA_RESTART;
     ::sigaction(SIGINT, &action, nullptr);
     return interrupted;
 }

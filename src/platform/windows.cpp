@@ -89,14 +89,22 @@ std::size_t stderrColumns()
 namespace {
 
 std::atomic<bool> interrupted{false};
+std::atomic<unsigned long long> firstInterruptMs{0};
 
+// The first Ctrl+C asks the program to stop; one within a second of it is taken as the
+// same; a later one, or the console closing, ends the process as usual.
 BOOL WINAPI onConsoleEvent(DWORD event)
 {
-    if ((event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) && !interrupted.load()) {
+    if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) {
+        return FALSE;
+    }
+    const unsigned long long now = ::GetTickCount64();
+    if (!interrupted.load()) {
+        firstInterruptMs.store(now);
         interrupted.store(true);
         return TRUE;
     }
-    return FALSE; // a second interrupt, or the console closing: the default ends the process
+    return now - firstInterruptMs.load() < 1000 ? TRUE : FALSE;
 }
 
 } // namespace

@@ -1,9 +1,11 @@
 // Reads a puzzle from its first argument, solves it with the engine and the reference
 // search, and prints the engine's answer, its uniqueness and the version; then makes
-// two puzzles with the generator, on two threads, and says how many have one solution.
+// two puzzles with the generator, on two threads, says how many have one solution, and
+// rates the puzzle with the logical solver.
 
 #include <sudoku/engine.h>
 #include <sudoku/generate.h>
+#include <sudoku/logic.h>
 #include <sudoku/reader.h>
 #include <sudoku/reference.h>
 #include <sudoku/version.h>
@@ -49,5 +51,6 @@ int main(int argc, char** argv)
         return true;
     });
     std::printf("generated %d puzzles with one solution\n", made);
+    std::printf("rated %s\n", sudoku::logic::formatRating(sudoku::logic::rate(record.cells)).c_str());
     return same ? 0 : 1;
 }
