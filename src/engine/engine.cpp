@@ -74,8 +74,11 @@ std::optional<int> findBadCell(const Cells& puzzle)
 bool fastBitsAvailable()
 {
 #ifdef SUDOKU_ENGINE_FASTBITS
+    // AMD's first two Zen generations have pext and pdep only as slow microcode, which
+    // the propagation's inner loop uses: the plain copy is faster there.
     static const bool available = __builtin_cpu_supports("popcnt") && __builtin_cpu_supports("bmi") &&
-                                  __builtin_cpu_supports("bmi2");
+                                  __builtin_cpu_supports("bmi2") && !__builtin_cpu_is("znver1") &&
+                                  !__builtin_cpu_is("znver2");
     return available;
 #else
     return false;
