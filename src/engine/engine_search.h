@@ -406,6 +406,28 @@ int bitCount(std::uint64_t x)
 #endif
 }
 
+// For each cell of a band (bit 0 to 26): the other cells of its row and box in the
+// band, and its column.
+struct CellPeers {
+    std::uint32_t peers[27];
+    std::uint8_t column[27];
+};
+
+constexpr CellPeers makeCellPeers()
+{
+    CellPeers t{};
+    for (unsigned bit = 0; bit < 27; ++bit) {
+        const unsigned col = bit % 9;
+        t.peers[bit] = ((rowOfNine << (bit - col)) | ((7u * columnInBand) << (col / 3 * 3))) & ~(1u << bit);
+        t.column[bit] = static_cast<std::uint8_t>(col);
+    }
+    return t;
+}
+
+constexpr CellPeers cellPeers = makeCellPeers();
+constexpr int nextBand[3] = {1, 2, 0};
+constexpr int previousBand[3] = {2, 0, 1};
+
 // How much placing `digit` at the cell (band, bit) decides: the candidates it removes
 // from the cell's peers (the other cells of its row and box in its band, of its column
 // in the other bands), and twice more those of them in two-candidate cells (`pairs`,
@@ -413,11 +435,10 @@ int bitCount(std::uint64_t x)
 int placementScore(const State& s, const std::uint32_t* pairs, int digit, int band, int bit)
 {
     const std::uint32_t* m = &s.candidates[slot(digit, 0)];
-    const int col = bit % 9;
-    const std::uint32_t peers = ((rowOfNine << (bit - col)) | ((7u * columnInBand) << (col / 3 * 3))) & ~(1u << bit);
-    const int next = band == 2 ? 0 : band + 1;
-    const int last = band == 0 ? 2 : band - 1;
-    const std::uint64_t here = m[band] & peers;
+    const int col = cellPeers.column[bit];
+    const int next = nextBand[band];
+    const int last = previousBand[band];
+    const std::uint64_t here = m[band] & cellPeers.peers[bit];
     const std::uint64_t column = (m[next] >> col & columnInBand) | (m[last] >> col & columnInBand) << 1;
     const std::uint64_t columnPairs =
         ((m[next] & pairs[next]) >> col & columnInBand) | ((m[last] & pairs[last]) >> col & columnInBand) << 1;
