@@ -647,8 +647,9 @@ void smallestBelow(State& s, Cells& best)
             }
             for (int digit = 0; digit < 9; ++digit) {
                 std::uint32_t& x = s.candidates[slot(digit, band)];
-                x &= ~(fixed & ~masks.exact[slot(digit, band)]);
-                s.dirty |= 1u << slot(digit, band);
+                const std::uint32_t gone = x & fixed & ~masks.exact[slot(digit, band)];
+                x &= ~gone;
+                s.dirty |= static_cast<std::uint32_t>(gone != 0) << slot(digit, band);
             }
         }
         propagate(s); // best completes it, so no contradiction
