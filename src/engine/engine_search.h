@@ -38,7 +38,8 @@ namespace {
 // no digit has changes left. The search branches on the two-candidate cell whose
 // weaker alternative removes the most candidates, and reuses its state for the last
 // alternative. The answer for several solutions (the smallest in row-major order) is
-// built from the solutions the count found, see smallestBelow().
+// built from the solutions the count found, see smallestBelow(), or on sparse puzzles
+// found first by a search in row-major order, see solve().
 
 constexpr std::uint32_t allCells = (1u << 27) - 1;
 constexpr std::uint32_t rowOfNine = 0x1FF;
@@ -545,14 +546,26 @@ void countFrom(State& s, Counter& counter)
     }
 }
 
-// The smallest solution in row-major order below a propagated state, by branching on
-// the first open cell, digits ascending: the first solution reached is the smallest.
-// Gives up (returns -1) after `budget` dead ends; else 1 if found, 0 if none.
-int firstInOrder(State& s, Cells& out, int& budget)
+// A search in row-major order: it branches on the first open cell, digits ascending,
+// so solutions arrive in row-major order and the first one is the smallest. It stops
+// once it has found `wanted` solutions or has used up its budget of guesses.
+struct OrderedSearch {
+    int wanted;
+    int budget;    // alternatives it may still try after the first at a branch
+    int found = 0;
+    Cells smallest{};
+};
+
+// Runs `search` below a propagated state, which it uses up. True when the search
+// stopped early, on reaching `wanted` or its budget; false when it went through the
+// whole subtree.
+bool searchInOrder(State& s, OrderedSearch& search)
 {
     if (solved(s)) {
-        extract(s, out);
-        return 1;
+        if (search.found == 0) {
+            extract(s, search.smallest);
+        }
+        return ++search.found >= search.wanted;
     }
     int cell = 0;
     for (int band = 0; band < 3; ++band) {
@@ -567,27 +580,24 @@ int firstInOrder(State& s, Cells& out, int& budget)
         digits &= digits - 1;
         if (digits == 0) {
             restrictToCell(s, digit, cell);
-            return propagate(s) ? firstInOrder(s, out, budget) : 0;
+            return propagate(s) && searchInOrder(s, search);
         }
         State next = s;
         restrictToCell(next, digit, cell);
-        if (propagate(next)) {
-            const int found = firstInOrder(next, out, budget);
-            if (found != 0) {
-                return found;
-            }
+        if (propagate(next) && searchInOrder(next, search)) {
+            return true;
         }
         SUDOKU_COUNT_GUESS();
-        if (--budget < 0) {
-            return -1;
+        if (--search.budget < 0) {
+            return true;
         }
     }
 }
 
-// Dead ends the row-major search may meet below one alternative before the counting
-// search decides whether that alternative has a solution at all. Most subtrees of a
-// puzzle with many solutions have one near their left edge; a few have none, and
-// exhausting those in row-major order is what would cost.
+// Guesses a row-major search may make before the counting search, which branches
+// where it decides most, takes over. Most subtrees of a puzzle with many solutions
+// have one near their left edge; a few have none, and exhausting those in row-major
+// order is what would cost.
 constexpr int orderedSearchBudget = 10;
 
 // A full grid as masks: for each digit and band, the cells that hold the digit, and
@@ -660,13 +670,14 @@ void smallestBelow(State& s, Cells& best)
             State next = s;
             restrictToCell(next, std::countr_zero(smaller), cell);
             if (propagate(next)) {
-                int budget = orderedSearchBudget;
+                OrderedSearch ordered{1, orderedSearchBudget};
                 State work = next;
-                const int found = firstInOrder(work, best, budget);
-                if (found > 0) {
+                searchInOrder(work, ordered);
+                if (ordered.found > 0) {
+                    best = ordered.smallest;
                     return;
                 }
-                if (found < 0) {
+                if (ordered.budget < 0) {
                     Counter probe{1};
                     work = next;
                     countFrom(work, probe);
@@ -689,66 +700,120 @@ void smallestBelow(State& s, Cells& best)
 
 
 
-// A search from the givens: a cell that is not 0 to 9, their clash, or the solutions
-// counted up to a limit and the state after the givens' propagation, for a second
-// search to start from.
-struct GivenSearch {
+// The givens loaded: a cell that is not 0 to 9, their clash, a contradiction the
+// propagation found, or (ready) the propagated state every search starts from.
+struct LoadedPuzzle {
     Status status = Status::noSolution;
     Clash clash{};
     int badCell = -1;
+    bool ready = false;
     State start{};
-    Counter counter;
 };
 
-GivenSearch countFromGivens(const Cells& puzzle, std::uint64_t limit, bool keepSmallest)
+LoadedPuzzle loadPuzzle(const Cells& puzzle)
 {
-    GivenSearch search{Status::noSolution, {}, -1, {}, Counter{limit == 0 ? 1 : limit, keepSmallest}};
+    LoadedPuzzle loaded;
     if (const auto bad = findBadCell(puzzle)) {
-        search.status = Status::badCell;
-        search.badCell = *bad;
-        return search;
+        loaded.status = Status::badCell;
+        loaded.badCell = *bad;
+        return loaded;
     }
-    const Load load = loadGivens(search.start, puzzle);
+    const Load load = loadGivens(loaded.start, puzzle);
     if (load == Load::clash) {
-        search.status = Status::invalid;
-        search.clash = *findClash(puzzle);
-    } else if (load == Load::ready) {
-        State work = search.start;
-        countFrom(work, search.counter);
-        search.status = search.counter.count > 0 ? Status::solved : Status::noSolution;
+        loaded.status = Status::invalid;
+        loaded.clash = *findClash(puzzle);
     }
-    return search;
+    loaded.ready = load == Load::ready;
+    return loaded;
 }
 
+Counter countBelow(const State& start, std::uint64_t limit, bool keepSmallest)
+{
+    Counter counter{limit == 0 ? 1 : limit, keepSmallest};
+    State work = start;
+    countFrom(work, counter);
+    return counter;
+}
+
+// No puzzle with fewer givens than this has a unique solution (McGuire, Tugemann and
+// Civario proved it in 2012 by exhaustive search). solve() uses it only to choose
+// which search to run first; its answers never depend on it.
+constexpr int fewestGivensOfAUniquePuzzle = 17;
+
+// Guesses the row-major search may make on a sparse puzzle before the general way
+// takes over. On the empty grid it makes 19 before its second solution.
+constexpr int sparseSearchBudget = 30;
+
+int givenCount(const Cells& puzzle)
+{
+    int count = 0;
+    for (const std::uint8_t value : puzzle) {
+        count += value != 0 ? 1 : 0;
+    }
+    return count;
+}
 
 } // namespace
 
+// Two ways to the answer and the count to 2:
+// - Sparse puzzles have many solutions, usually near the left edge of the row-major
+//   tree, so the row-major search comes first: the first two solutions it meets give
+//   both. If it runs out of budget after one, that one is the answer and a count says
+//   whether it is unique; if before any, the general way follows.
+// - The general way counts to 2, branching where it decides most, and turns the
+//   smallest solution it saw into the smallest of all with smallestBelow().
 SolveResult solve(const Cells& puzzle)
 {
-    GivenSearch search = countFromGivens(puzzle, 2, true);
+    LoadedPuzzle loaded = loadPuzzle(puzzle);
     SolveResult result;
-    result.status = search.status;
-    result.clash = search.clash;
-    result.badCell = search.badCell;
-    result.solutionCount = static_cast<int>(search.counter.count);
-    if (search.counter.count > 0) {
-        result.solution = search.counter.smallest;
+    result.status = loaded.status;
+    result.clash = loaded.clash;
+    result.badCell = loaded.badCell;
+    if (!loaded.ready) {
+        return result;
     }
-    if (search.counter.count > 1) {
-        smallestBelow(search.start, result.solution);
+    if (!solved(loaded.start) && givenCount(puzzle) < fewestGivensOfAUniquePuzzle) {
+        OrderedSearch ordered{2, sparseSearchBudget};
+        State work = loaded.start;
+        const bool stopped = searchInOrder(work, ordered);
+        if (ordered.found == 2 || (ordered.found == 1 && stopped)) {
+            result.status = Status::solved;
+            result.solution = ordered.smallest;
+            result.solutionCount = ordered.found == 2 ? 2 : static_cast<int>(countBelow(loaded.start, 2, false).count);
+            return result;
+        }
+        if (!stopped) { // the whole tree, and at most one solution in it
+            result.status = ordered.found == 1 ? Status::solved : Status::noSolution;
+            result.solution = ordered.smallest;
+            result.solutionCount = ordered.found;
+            return result;
+        }
+    }
+    const Counter counter = countBelow(loaded.start, 2, true);
+    result.status = counter.count > 0 ? Status::solved : Status::noSolution;
+    result.solutionCount = static_cast<int>(counter.count);
+    if (counter.count > 0) {
+        result.solution = counter.smallest;
+    }
+    if (counter.count > 1) {
+        smallestBelow(loaded.start, result.solution);
     }
     return result;
 }
 
 CountResult countSolutions(const Cells& puzzle, std::uint64_t limit)
 {
-    const GivenSearch search = countFromGivens(puzzle, limit, false);
+    const LoadedPuzzle loaded = loadPuzzle(puzzle);
     CountResult result;
-    result.status = search.status;
-    result.clash = search.clash;
-    result.badCell = search.badCell;
-    result.count = search.counter.count;
-    result.limitReached = search.counter.count >= search.counter.limit;
+    result.status = loaded.status;
+    result.clash = loaded.clash;
+    result.badCell = loaded.badCell;
+    if (loaded.ready) {
+        const Counter counter = countBelow(loaded.start, limit, false);
+        result.status = counter.count > 0 ? Status::solved : Status::noSolution;
+        result.count = counter.count;
+        result.limitReached = counter.count >= counter.limit;
+    }
     return result;
 }
 
