@@ -455,9 +455,8 @@ int placementScore(const State& s, const std::uint32_t* pairs, int digit, int ba
 }
 
 // The cell to branch on when any cell will do. Among the cells with two candidates it
-// takes the one whose weaker alternative decides most, then whose two decide most
-// together, so both branches decide much; with none, the first open cell. Returns its
-// index.
+// takes the one whose two alternatives decide most, by the product of their scores, so
+// both branches decide much; with none, the first open cell. Returns its index.
 int choosePivot(const State& s)
 {
     std::uint32_t pairs[3];
@@ -481,7 +480,7 @@ int choosePivot(const State& s)
             const std::uint32_t digits = digitsOfCell(s, band, bit);
             const int first = placementScore(s, pairs, std::countr_zero(digits), band, bit);
             const int second = placementScore(s, pairs, 31 - std::countl_zero(digits), band, bit);
-            const int score = (first < second ? first : second) * 256 + first + second;
+            const int score = first * second;
             if (score > bestScore) {
                 bestScore = score;
                 best = 27 * band + bit;
