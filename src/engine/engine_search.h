@@ -454,6 +454,16 @@ int placementScore(const State& s, const std::uint32_t* pairs, int digit, int ba
     return bitCount(here | column << 32) + 2 * bitCount((here & pairs[band]) | columnPairs << 32);
 }
 
+// The first open cell in row-major order, of a state that is not solved.
+int firstOpenCell(const State& s)
+{
+    for (int band = 0;; ++band) {
+        if (s.unsolved[band] != 0) {
+            return 27 * band + std::countr_zero(s.unsolved[band]);
+        }
+    }
+}
+
 // The cell to branch on when any cell will do. Among the cells with two candidates it
 // takes the one whose two alternatives decide most, by the product of their scores, so
 // both branches decide much; with none, the first open cell. Returns its index.
@@ -487,14 +497,7 @@ int choosePivot(const State& s)
             }
         }
     }
-    if (best >= 0) {
-        return best;
-    }
-    for (int band = 0;; ++band) {
-        if (s.unsolved[band] != 0) {
-            return 27 * band + std::countr_zero(s.unsolved[band]);
-        }
-    }
+    return best >= 0 ? best : firstOpenCell(s);
 }
 
 struct Counter {
@@ -566,13 +569,7 @@ bool searchInOrder(State& s, OrderedSearch& search)
         }
         return ++search.found >= search.wanted;
     }
-    int cell = 0;
-    for (int band = 0; band < 3; ++band) {
-        if (s.unsolved[band] != 0) {
-            cell = 27 * band + std::countr_zero(s.unsolved[band]);
-            break;
-        }
-    }
+    const int cell = firstOpenCell(s);
     std::uint32_t digits = digitsOfCell(s, cell / 27, cell % 27);
     for (;;) {
         const int digit = std::countr_zero(digits);
