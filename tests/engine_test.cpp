@@ -203,6 +203,28 @@ TEST(Engine, MatchesReferenceOnSparsePuzzlesWhicheverSearchFinishes)
     }
 }
 
+// Sparse puzzles whose contradiction the propagation cannot see: three digits that
+// only two cells of a box can hold (in the middle band or the last, and one found by
+// the fuzzer). Branching on the first open cell, the count would go through the ways
+// to fill the rest of the grid before meeting it, for minutes or longer.
+TEST(Engine, FindsHiddenContradictionsInSparsePuzzles)
+{
+    constexpr std::string_view unsolvable[] = {
+        "000000000000000000000000000000001000000000986986000000000000000000000000000000000",
+        "000000000000000000000000000000000000000000000000000000000001000000000986986000000",
+        "000000000000000000005006000004001000000000986986000000000000000000000000000000000",
+    };
+    for (const std::string_view line : unsolvable) {
+        const Cells puzzle = cellsFrom(line);
+        SCOPED_TRACE("puzzle " + textOf(puzzle));
+        for (const SolveCall solveWith : searchCopies()) {
+            EXPECT_EQ(solveWith(puzzle).status, Status::noSolution);
+        }
+        EXPECT_EQ(sudoku::countSolutions(puzzle, 2).count, 0u);
+        EXPECT_EQ(sudoku::portable::countSolutions(puzzle, 2).count, 0u);
+    }
+}
+
 Cells twoSolutionPuzzle()
 {
     return cellsFrom(twoSolutionLine);

@@ -464,10 +464,121 @@ int firstOpenCell(const State& s)
     }
 }
 
-// The cell to branch on when any cell will do. Among the cells with two candidates it
-// takes the one whose two alternatives decide most, by the product of their scores, so
-// both branches decide much; with none, the first open cell. Returns its index.
-int choosePivot(const State& s)
+// A branch: placements (digit, cell) of which exactly one holds in every solution
+// below the state, so the search tries each in turn.
+struct Branch {
+    int size = 0;
+    std::uint8_t digit[9];
+    std::uint8_t cell[9];
+
+    void add(int d, int c)
+    {
+        digit[size] = static_cast<std::uint8_t>(d);
+        cell[size] = static_cast<std::uint8_t>(c);
+        ++size;
+    }
+};
+
+Branch cellBranch(const State& s, int cell)
+{
+    Branch branch;
+    for (std::uint32_t digits = digitsOfCell(s, cell / 27, cell % 27); digits != 0; digits &= digits - 1) {
+        branch.add(std::countr_zero(digits), cell);
+    }
+    return branch;
+}
+
+// Per band, which cells hold exactly `count` candidates, from the bit planes of the
+// candidate counts (plane k holds bit k of each cell's count).
+std::uint32_t cellsWithCount(const std::uint32_t* planes, int count)
+{
+    std::uint32_t cells = allCells;
+    for (int k = 0; k < 4; ++k) {
+        cells &= (count >> k & 1) != 0 ? planes[k] : ~planes[k];
+    }
+    return cells;
+}
+
+// The branch with the fewest alternatives when no cell has two candidates: a digit
+// with the fewest places left in one of its rows, columns or boxes, or a cell with
+// the fewest candidates, if either has fewer than the first open cell; else that
+// cell. Choosing this way, as an exact cover search does, meets a contradiction that
+// the propagation cannot see (three digits that only two cells of a box can hold,
+// say) within a few branches, instead of after going through every way to fill the
+// rest of a sparse grid.
+Branch fewestAlternatives(const State& s)
+{
+    const int first = firstOpenCell(s);
+    int fewest = bitCount(digitsOfCell(s, first / 27, first % 27));
+    int fewestCell = first;
+    int fewestDigit = -1;
+    std::uint32_t places[3] = {0, 0, 0};
+    auto consider = [&](int count, int digit, std::uint32_t p0, std::uint32_t p1, std::uint32_t p2) {
+        if (count >= 2 && count < fewest) {
+            fewest = count;
+            fewestDigit = digit;
+            places[0] = p0;
+            places[1] = p1;
+            places[2] = p2;
+        }
+    };
+    constexpr std::uint32_t firstBox = 7u * columnInBand;
+    for (int digit = 0; digit < 9 && fewest > 2; ++digit) {
+        const std::uint32_t* m = &s.candidates[slot(digit, 0)];
+        for (int k = 0; k < 3; ++k) {
+            for (int band = 0; band < 3; ++band) {
+                const std::uint32_t row = m[band] & rowOfNine << 9 * k;
+                const std::uint32_t box = m[band] & firstBox << 3 * k;
+                consider(bitCount(row), digit, band == 0 ? row : 0, band == 1 ? row : 0, band == 2 ? row : 0);
+                consider(bitCount(box), digit, band == 0 ? box : 0, band == 1 ? box : 0, band == 2 ? box : 0);
+            }
+        }
+        for (int col = 0; col < 9; ++col) {
+            const std::uint32_t column = columnInBand << col;
+            const std::uint32_t p0 = m[0] & column;
+            const std::uint32_t p1 = m[1] & column;
+            const std::uint32_t p2 = m[2] & column;
+            consider(bitCount(p0 | p1 << 1 | p2 << 2), digit, p0, p1, p2);
+        }
+    }
+    // The candidate count of each cell as four bit planes, added up digit by digit.
+    for (int band = 0; band < 3 && fewest > 3; ++band) {
+        std::uint32_t planes[4] = {0, 0, 0, 0};
+        for (int digit = 0; digit < 9; ++digit) {
+            std::uint32_t carry = s.candidates[slot(digit, band)];
+            for (std::uint32_t& plane : planes) {
+                const std::uint32_t sum = plane ^ carry;
+                carry &= plane;
+                plane = sum;
+            }
+        }
+        for (int count = 3; count < fewest; ++count) {
+            const std::uint32_t cells = s.unsolved[band] & cellsWithCount(planes, count);
+            if (cells != 0) {
+                fewest = count;
+                fewestDigit = -1;
+                fewestCell = 27 * band + std::countr_zero(cells);
+                break;
+            }
+        }
+    }
+    if (fewestDigit < 0) {
+        return cellBranch(s, fewestCell);
+    }
+    Branch branch;
+    for (int band = 0; band < 3; ++band) {
+        for (std::uint32_t left = places[band]; left != 0; left &= left - 1) {
+            branch.add(fewestDigit, 27 * band + std::countr_zero(left));
+        }
+    }
+    return branch;
+}
+
+// What to branch on. Among the cells with two candidates it takes the one whose two
+// alternatives decide most, by the product of their scores, so both branches decide
+// much. With none, the first open cell, or once `fewest` is set, the fewest
+// alternatives anywhere.
+Branch chooseBranch(const State& s, bool fewest)
 {
     std::uint32_t pairs[3];
     for (int band = 0; band < 3; ++band) {
@@ -497,7 +608,10 @@ int choosePivot(const State& s)
             }
         }
     }
-    return best >= 0 ? best : firstOpenCell(s);
+    if (best >= 0) {
+        return cellBranch(s, best);
+    }
+    return fewest ? fewestAlternatives(s) : cellBranch(s, firstOpenCell(s));
 }
 
 struct Counter {
@@ -505,7 +619,15 @@ struct Counter {
     bool keepSmallest = false; // compare every solution found, not only keep the first
     std::uint64_t count = 0;
     Cells smallest{};          // the first solution found, or the smallest in row-major order
+    std::uint64_t branches = 0; // branch nodes met so far
 };
+
+// Branches after which a count that has not finished, branching where no cell has
+// two candidates, takes the fewest alternatives instead of the first open cell. A
+// search that long is likely stuck below a contradiction the propagation cannot see;
+// in ordinary puzzles, the first open cell finds solutions sooner and costs nothing to
+// choose.
+constexpr std::uint64_t quickSearchBranches = 256;
 
 // Counts the solutions below a propagated state, branching wherever it is cheapest.
 // The state is used up: the last alternative of each branch reuses it.
@@ -524,20 +646,17 @@ void countFrom(State& s, Counter& counter)
         ++counter.count;
         return;
     }
-    const int cell = choosePivot(s);
-    std::uint32_t digits = digitsOfCell(s, cell / 27, cell % 27);
-    for (;;) {
-        const int digit = std::countr_zero(digits);
-        digits &= digits - 1;
-        if (digits == 0) {
-            restrictToCell(s, digit, cell);
+    const Branch branch = chooseBranch(s, ++counter.branches > quickSearchBranches);
+    for (int k = 0;; ++k) {
+        if (k + 1 == branch.size) {
+            restrictToCell(s, branch.digit[k], branch.cell[k]);
             if (propagate(s)) {
                 countFrom(s, counter);
             }
             return;
         }
         State next = s;
-        restrictToCell(next, digit, cell);
+        restrictToCell(next, branch.digit[k], branch.cell[k]);
         if (propagate(next)) {
             countFrom(next, counter);
             if (counter.count >= counter.limit) {
