@@ -225,6 +225,28 @@ TEST(Engine, FindsHiddenContradictionsInSparsePuzzles)
     }
 }
 
+// Counting tens of thousands of solutions goes past the branches after which the
+// count, where no cell has two candidates, branches on the fewest alternatives: often
+// the places of a digit in a row, column or box. The count must stay exact: it equals
+// the sum of the counts with each digit filled into the first open cell.
+TEST(Engine, CountsExactlyWhateverItBranchesOn)
+{
+    const Cells puzzle =
+        cellsFrom("000000700000462100000000406801003040000200000000000302970000081600000000008007000");
+    constexpr std::uint64_t limit = 1000000;
+    const sudoku::CountResult whole = sudoku::countSolutions(puzzle, limit);
+    ASSERT_FALSE(whole.limitReached);
+    EXPECT_EQ(sudoku::portable::countSolutions(puzzle, limit).count, whole.count);
+    const auto first = static_cast<std::size_t>(std::find(puzzle.begin(), puzzle.end(), 0) - puzzle.begin());
+    std::uint64_t sum = 0;
+    for (std::uint8_t digit = 1; digit <= 9; ++digit) {
+        Cells filled = puzzle;
+        filled[first] = digit;
+        sum += sudoku::countSolutions(filled, limit).count;
+    }
+    EXPECT_EQ(whole.count, sum);
+}
+
 Cells twoSolutionPuzzle()
 {
     return cellsFrom(twoSolutionLine);
