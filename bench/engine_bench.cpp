@@ -18,8 +18,8 @@
 // Built with SUDOKU_ENGINE_COUNT_GUESSES, it also reports the guesses per puzzle: each
 // alternative tried after the first at a branch.
 
-#include "builtin_puzzle.h"
-#include "guess_count.h"
+#include "sudoku/builtin_puzzle.h"
+#include "engine/guess_count.h"
 #include "puzzle_file.h"
 
 #include <sudoku/engine.h>

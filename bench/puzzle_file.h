@@ -2,7 +2,7 @@
 
 // Reading a whole puzzle file for a benchmark.
 
-#include "platform.h"
+#include "platform/platform.h"
 
 #include <sudoku/reader.h>
 

@@ -1,6 +1,6 @@
 // The pipeline must deliver every batch, in order, whatever happens to its threads.
 
-#include "pipeline.h"
+#include "batch/pipeline.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "print.h"
+#include "sudoku/print.h"
 #include "grid_literals.h"
 
 #include <gtest/gtest.h>

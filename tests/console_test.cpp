@@ -1,9 +1,9 @@
 // sudoku-solve's console: when the progress line shows, and that it never mixes with
 // what else is written.
 
-#include "console.h"
-#include "display_name.h"
-#include "platform.h"
+#include "cli/console.h"
+#include "cli/display_name.h"
+#include "platform/platform.h"
 
 #include <gtest/gtest.h>
 

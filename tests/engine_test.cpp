@@ -2,7 +2,7 @@
 // two on puzzles made here from a fixed seed, and check counting and clash reports.
 
 #include <sudoku/engine.h>
-#include "engine_variants.h"
+#include "engine/engine_variants.h"
 #include "grid_literals.h"
 #include "puzzle_generator.h"
 #include <sudoku/reference.h>

@@ -1,6 +1,7 @@
 // The logical solver: each technique on a position built for it and on a near miss,
 // soundness of every step on generated puzzles, and the rating and text outputs.
 
+#include <sudoku/engine.h>
 #include <sudoku/logic.h>
 
 #include "grid_literals.h"

@@ -1,4 +1,4 @@
-#include "builtin_puzzle.h"
+#include "sudoku/builtin_puzzle.h"
 #include "grid_literals.h"
 #include <sudoku/reference.h>
 

@@ -1,11 +1,11 @@
 // sudoku-generate: makes new puzzles with exactly one solution and writes them as
 // sudoku-solve reads them.
 
-#include "console.h"
-#include "options.h"
-#include "platform.h"
-#include "rating.h"
-#include "version_text.h"
+#include "cli/console.h"
+#include "sudoku-generate/options.h"
+#include "platform/platform.h"
+#include "sudoku-generate/rating.h"
+#include "cli/version_text.h"
 
 #include <sudoku/generate.h>
 #include <sudoku/writer.h>

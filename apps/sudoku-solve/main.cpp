@@ -1,13 +1,13 @@
 // sudoku-solve: solves the puzzles in files or standard input with the fast engine,
 // one output record per puzzle, in input order.
 
-#include "console.h"
-#include "display_name.h"
-#include "options.h"
-#include "pipeline.h"
-#include "platform.h"
-#include "solve_batch.h"
-#include "version_text.h"
+#include "cli/console.h"
+#include "cli/display_name.h"
+#include "sudoku-solve/options.h"
+#include "batch/pipeline.h"
+#include "platform/platform.h"
+#include "batch/solve_batch.h"
+#include "cli/version_text.h"
 
 #include <sudoku/reader.h>
 

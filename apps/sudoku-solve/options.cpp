@@ -1,6 +1,6 @@
 #include "options.h"
 
-#include "arguments.h"
+#include "cli/arguments.h"
 
 
 namespace sudoku {

@@ -2,7 +2,7 @@
 
 // The command line of sudoku-solve.
 
-#include "solve_batch.h"
+#include "batch/solve_batch.h"
 
 #include <string>
 #include <vector>
