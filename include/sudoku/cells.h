@@ -25,4 +25,9 @@ struct Clash {
     int second;
 };
 
+// What a puzzle turned out to be. invalid: two givens clash. badCell: a cell holds a
+// value outside 0 to 9, so the puzzle is not a puzzle at all; it is checked before
+// clashes.
+enum class Status { solved, noSolution, invalid, badCell };
+
 } // namespace sudoku

@@ -20,10 +20,6 @@ std::optional<Clash> findClash(const Cells& puzzle);
 // The first cell (row-major index) holding a value above 9, or none.
 std::optional<int> findBadCell(const Cells& puzzle);
 
-// invalid: two givens clash. badCell: a cell holds a value outside 0 to 9, so the
-// puzzle is not a puzzle at all; it is checked before clashes.
-enum class Status { solved, noSolution, invalid, badCell };
-
 struct SolveResult {
     Status status = Status::noSolution;
     // Solutions seen, counted up to 2: 1 means the solution is unique, 2 means two or more.

@@ -13,7 +13,7 @@
 // (rows, columns, boxes) are numbered 0 to 26: rows 0-8, columns 9-17, boxes 18-26.
 // Digits are 1 to 9; a set of digits is a 9-bit mask, bit d-1 for digit d.
 
-#include <sudoku/engine.h>
+#include <sudoku/cells.h>
 
 #include <array>
 #include <cstdint>
@@ -128,7 +128,7 @@ public:
 
     // The position of a puzzle: its givens placed, and every empty cell holding the
     // digits that no given in its row, column or box has. None when a cell holds a
-    // value above 9 or two givens clash (engine.h's findBadCell and findClash say
+    // value above 9 or two givens clash (<sudoku/engine.h>'s findBadCell and findClash say
     // which). A puzzle without solution still loads; its steps then mean nothing.
     static std::optional<Board> fromPuzzle(const Cells& puzzle);
 

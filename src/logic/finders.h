@@ -2,6 +2,7 @@
 
 // The finders of each technique and the helpers they share to fill a step.
 
+#include <sudoku/engine.h>
 #include <sudoku/logic.h>
 #include "tables.h"
 
