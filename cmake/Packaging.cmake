@@ -20,7 +20,7 @@ else()
   set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${SUDOKU_PACKAGE_MAINTAINER}")
   set(CPACK_DEBIAN_PACKAGE_SECTION games)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
-  # Lines of at most 79 characters: dpkg shows each one after a space.
+  # Lines of at most 79 characters, as dpkg shows each one after a space: 80 columns.
   string(JOIN "\n" CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "sudoku solves its built-in puzzle by plain backtracking; sudoku-solve solves"
     "your own puzzles, one or millions, with exactly the same answers, fast, and"
@@ -31,6 +31,6 @@ else()
     "."
     "This is not Debian's sudoku package, a console game: the two install side by"
     "side. On the default PATH /usr/bin comes before /usr/games, so the command"
-    "sudoku runs this package's /usr/bin/sudoku; the game stays at /usr/games/sudoku.")
+    "sudoku runs this package's /usr/bin/sudoku, not the game's /usr/games/sudoku.")
 endif()
 include(CPack)

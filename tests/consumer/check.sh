@@ -42,15 +42,16 @@ fi
 
 if [ "$mode" = shared ]; then
     # The consumer runs on the shared libraries, each of which exports the API alone:
-    # every symbol it defines is in namespace sudoku (or a weak copy of a template or
-    # inline function the API uses), and none is a helper of the library's own.
+    # every symbol it defines is in namespace sudoku (or a weak or unique copy of a
+    # template or inline function that it uses), and none is a helper of its own.
     libraries=$(find "$work/prefix" -name 'libsudoku_*.so' | sort)
     if [ "$(printf '%s\n' "$libraries" | wc -l)" != 5 ]; then
         printf 'expected five shared libraries, found:\n%s\n' "$libraries"
         exit 1
     fi
+    loaded=$(ldd "$work/build/consumer")
     for library in engine io reference logic generate; do
-        if ! ldd "$work/build/consumer" | grep -q "libsudoku_$library\.so"; then
+        if ! grep -q "libsudoku_$library\.so" <<<"$loaded"; then
             echo "the consumer does not load libsudoku_$library.so"
             exit 1
         fi
@@ -59,7 +60,8 @@ if [ "$mode" = shared ]; then
     unwanted=$(printf '%s\n' "$exported" |
         grep -v -E '^[0-9a-f]+ [VWu] ' | grep -v -E '^[0-9a-f]+ [A-Za-z] ((vtable|typeinfo|typeinfo name) for )?sudoku::' ||
         true)
-    helpers=$(printf '%s\n' "$exported" | grep -E 'detail::|anonymous namespace|::portable::|::fastbits::' || true)
+    helpers=$(printf '%s\n' "$exported" |
+        grep -E 'sudoku::(.*::)?(detail|portable|fastbits)::|sudoku::.*anonymous namespace' || true)
     if [ -n "$unwanted$helpers" ]; then
         printf 'symbols exported beyond the API:\n%s\n%s\n' "$unwanted" "$helpers"
         exit 1
