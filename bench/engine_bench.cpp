@@ -132,11 +132,12 @@ bool compareOnBuiltInPuzzle()
     }
 
     constexpr int referenceRuns = 200;
-    Grid grid;
+    sudoku::reference::Grid grid;
+    bool referenceSolved = true;
     auto start = Clock::now();
     for (int run = 0; run < referenceRuns; ++run) {
         std::memcpy(grid, builtInPuzzle, sizeof grid);
-        solveSudoku(grid, 0, 0);
+        referenceSolved = sudoku::reference::solveSudoku(grid, 0, 0) && referenceSolved;
     }
     const double referenceEach = seconds(Clock::now() - start) / referenceRuns;
 
@@ -148,7 +149,7 @@ bool compareOnBuiltInPuzzle()
     }
     const double engineEach = seconds(Clock::now() - start) / engineRuns;
 
-    bool same = result.status == sudoku::Status::solved;
+    bool same = referenceSolved && result.status == sudoku::Status::solved;
     for (std::size_t i = 0; i < 81 && same; ++i) {
         same = result.solution[i] == grid[i / 9][i % 9];
     }
@@ -173,7 +174,7 @@ bool benchSolve(const Puzzles& puzzles, int runs)
     for (std::size_t i = 0; i < puzzles.size(); ++i) {
         if (results[i].status != sudoku::Status::solved || !isValidCompletion(puzzles[i], results[i].solution)) {
             ++wrong;
-        } else if (results[i].solutionCount != 1) {
+        } else if (results[i].solutionsUpToTwo != 1) {
             ++notUnique;
         }
     }
@@ -226,9 +227,9 @@ bool benchMulti(const Puzzles& puzzles, const Puzzles& answers, int runs)
     std::size_t several = 0;
     for (std::size_t i = 0; i < puzzles.size(); ++i) {
         const bool same = solved[i].status == sudoku::Status::solved && solved[i].solution == answers[i] &&
-                          counted[i].count == static_cast<std::uint64_t>(solved[i].solutionCount);
+                          counted[i].count == static_cast<std::uint64_t>(solved[i].solutionsUpToTwo);
         wrong += same ? 0 : 1;
-        several += solved[i].solutionCount > 1 ? 1 : 0;
+        several += solved[i].solutionsUpToTwo > 1 ? 1 : 0;
     }
     std::printf("checked %zu answers: %zu differ from the expected ones, %zu with more than one solution\n",
                 puzzles.size(), wrong, several);

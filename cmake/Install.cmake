@@ -1,14 +1,21 @@
-# cmake --install: the programs, the public headers, the static libraries, the man
-# pages and the CMake package, so that another project can write
-#   find_package(sudoku 1.1 CONFIG REQUIRED)
+# cmake --install: the programs, the public headers, the libraries (static, or shared
+# with BUILD_SHARED_LIBS), the man pages and the CMake package, so that another project
+# can write
+#   find_package(sudoku 2.0 CONFIG REQUIRED)
 #   target_link_libraries(app PRIVATE sudoku::engine)
 include(CMakePackageConfigHelpers)
+
+# The name of the Debian package and of its folder of documents. Debian's own `sudoku`
+# package is an unrelated console game, so ours may not take that name.
+set(SUDOKU_PACKAGE_NAME sudoku-toolkit)
 
 set(SUDOKU_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/sudoku)
 
 install(TARGETS sudoku_reference sudoku_engine sudoku_io sudoku_logic sudoku_generate
   EXPORT sudokuTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT development
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT development
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(DIRECTORY include/sudoku ${SUDOKU_GENERATED_INCLUDE_DIR}/sudoku
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} COMPONENT development
@@ -31,4 +38,4 @@ if(SUDOKU_BUILD_PROGRAMS)
       DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT programs)
   endif()
 endif()
-install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/sudoku COMPONENT programs)
+install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${SUDOKU_PACKAGE_NAME} COMPONENT programs)

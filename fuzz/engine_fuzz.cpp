@@ -77,21 +77,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
               solved.clash.second == clash->second && solved.clash.digit == clash->digit);
         return 0;
     }
-    check(counted.count == static_cast<std::uint64_t>(solved.solutionCount));
-    check(first.count == (solved.solutionCount > 0 ? 1u : 0u));
+    check(counted.count == static_cast<std::uint64_t>(solved.solutionsUpToTwo));
+    check(first.count == (solved.solutionsUpToTwo > 0 ? 1u : 0u));
     if (solved.status == sudoku::Status::solved) {
-        check(solved.solutionCount == 1 || solved.solutionCount == 2);
+        check(solved.solutionsUpToTwo == 1 || solved.solutionsUpToTwo == 2);
         check(isCompletion(puzzle, solved.solution));
     } else {
-        check(solved.status == sudoku::Status::noSolution && solved.solutionCount == 0);
+        check(solved.status == sudoku::Status::noSolution && solved.solutionsUpToTwo == 0);
     }
 
     if (givens >= 40 && solved.status == sudoku::Status::solved) {
-        Grid grid;
+        sudoku::reference::Grid grid;
         for (std::size_t i = 0; i < 81; ++i) {
             grid[i / 9][i % 9] = puzzle[i];
         }
-        check(solveSudoku(grid, 0, 0));
+        check(sudoku::reference::solveSudoku(grid, 0, 0));
         for (std::size_t i = 0; i < 81; ++i) {
             check(solved.solution[i] == grid[i / 9][i % 9]);
         }

@@ -35,11 +35,11 @@ struct ReferenceAnswer {
 
 ReferenceAnswer referenceAnswer(const Cells& puzzle)
 {
-    Grid grid;
+    sudoku::reference::Grid grid;
     for (std::size_t i = 0; i < 81; ++i) {
         grid[i / 9][i % 9] = puzzle[i];
     }
-    const bool solved = solveSudoku(grid, 0, 0);
+    const bool solved = sudoku::reference::solveSudoku(grid, 0, 0);
     std::string text;
     for (const auto& row : grid) {
         for (const int v : row) {
@@ -64,22 +64,32 @@ std::vector<SolveCall> searchCopies()
     return copies;
 }
 
+// Reads solutionsUpToTwo under its deprecated old name, which must stay equal to it.
+int oldSolutionCount(const sudoku::SolveResult& result)
+{
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    return result.solutionCount;
+#pragma GCC diagnostic pop
+}
+
 void expectSameAsReference(const Cells& puzzle)
 {
     SCOPED_TRACE("puzzle " + textOf(puzzle));
     const ReferenceAnswer expected = referenceAnswer(puzzle);
     const sudoku::SolveResult public_ = sudoku::solve(puzzle);
+    EXPECT_EQ(oldSolutionCount(public_), public_.solutionsUpToTwo);
     for (const SolveCall solveWith : searchCopies()) {
         const sudoku::SolveResult got = solveWith(puzzle);
-        EXPECT_EQ(got.solutionCount, public_.solutionCount);
+        EXPECT_EQ(got.solutionsUpToTwo, public_.solutionsUpToTwo);
         if (!expected.solved) {
             EXPECT_EQ(got.status, Status::noSolution);
-            EXPECT_EQ(got.solutionCount, 0);
+            EXPECT_EQ(got.solutionsUpToTwo, 0);
             continue;
         }
         ASSERT_EQ(got.status, Status::solved);
         EXPECT_EQ(textOf(got.solution), expected.grid);
-        EXPECT_EQ(static_cast<std::uint64_t>(got.solutionCount), sudoku::countSolutions(puzzle, 2).count);
+        EXPECT_EQ(static_cast<std::uint64_t>(got.solutionsUpToTwo), sudoku::countSolutions(puzzle, 2).count);
     }
 }
 
@@ -153,7 +163,7 @@ TEST(Engine, SolvesMinimalPuzzlesAndTheirMultiSolutionNeighbours)
         SCOPED_TRACE("puzzle " + textOf(puzzle));
         for (const SolveCall solveWith : searchCopies()) {
             const sudoku::SolveResult got = solveWith(puzzle);
-            EXPECT_EQ(got.solutionCount, 1);
+            EXPECT_EQ(got.solutionsUpToTwo, 1);
             EXPECT_EQ(textOf(got.solution), textOf(grid));
         }
         const sudoku::CountResult first = sudoku::countSolutions(puzzle, 1);
@@ -170,7 +180,7 @@ TEST(Engine, SolvesMinimalPuzzlesAndTheirMultiSolutionNeighbours)
             open[cell] = 0;
         }
         expectSameAsReference(open);
-        EXPECT_EQ(sudoku::solve(open).solutionCount, 2);
+        EXPECT_EQ(sudoku::solve(open).solutionsUpToTwo, 2);
         EXPECT_EQ(sudoku::portable::countSolutions(open, 2).count, 2u);
     }
 }
@@ -289,9 +299,9 @@ TEST(Engine, ReportsTwoOrMoreSolutionsAndTheReferenceChoice)
 {
     const sudoku::SolveResult got = sudoku::solve(twoSolutionPuzzle());
     EXPECT_EQ(got.status, Status::solved);
-    EXPECT_EQ(got.solutionCount, 2);
+    EXPECT_EQ(got.solutionsUpToTwo, 2);
     EXPECT_EQ(textOf(got.solution), emptyGridSolution);
-    EXPECT_EQ(sudoku::solve(builtInCells()).solutionCount, 1);
+    EXPECT_EQ(sudoku::solve(builtInCells()).solutionsUpToTwo, 1);
 }
 
 struct ClashCase {

@@ -8,7 +8,7 @@
 
 // A grid held by value, so tests can copy, compare and print it.
 struct TestGrid {
-    Grid cells{};
+    sudoku::reference::Grid cells{};
 
     int (*data())[9] { return cells; }
     bool operator==(const TestGrid& other) const

@@ -10,6 +10,9 @@
 
 namespace {
 
+using sudoku::reference::isSafe;
+using sudoku::reference::solveSudoku;
+
 TestGrid unsolvableGrid()
 {
     return gridFrom(unsolvableLine);

@@ -3,7 +3,7 @@
 #include <sudoku/reference.h>
 
 // The puzzle that `sudoku` solves: 25 givens, exactly one solution.
-inline constexpr Grid builtInPuzzle = {
+inline constexpr sudoku::reference::Grid builtInPuzzle = {
     {2, 0, 0, 5, 0, 7, 4, 0, 6},
     {0, 0, 0, 0, 3, 1, 0, 0, 0},
     {0, 0, 0, 0, 0, 0, 2, 3, 0},

@@ -2,6 +2,11 @@
 
 #include <sudoku/reference.h>
 
+// The program's own names for the reference search it runs.
+using Grid = sudoku::reference::Grid;
+using sudoku::reference::isSafe;
+using sudoku::reference::solveSudoku;
+
 // Writes the grid to standard output: nine lines, each cell in plain decimal followed
 // by one space, each line ended by a newline and a flush.
 void print(const int (*grid)[9]);

@@ -1,11 +1,14 @@
 #pragma once
 
-// The puzzle types every part of the library shares.
+// The puzzle types every part of the library shares, and SUDOKU_API, the export mark
+// of every public header's namespace (they all include this one).
+
+#include <sudoku/export.h>
 
 #include <array>
 #include <cstdint>
 
-namespace sudoku {
+namespace SUDOKU_API sudoku {
 
 // 81 cells in row-major order (cell r * 9 + c for row r and column c, both 0 to 8):
 // 0 for empty, 1 to 9 for a given digit. Any other value is not a cell value; the calls

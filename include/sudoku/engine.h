@@ -11,19 +11,28 @@
 #include <cstdint>
 #include <optional>
 
-namespace sudoku {
+namespace SUDOKU_API sudoku {
 
 // The first clash in row-major order of the second cell, or none. Only cells holding
 // 1 to 9 take part: a value above 9 is not a digit and clashes with nothing.
-std::optional<Clash> findClash(const Cells& puzzle);
+[[nodiscard]] std::optional<Clash> findClash(const Cells& puzzle);
 
 // The first cell (row-major index) holding a value above 9, or none.
-std::optional<int> findBadCell(const Cells& puzzle);
+[[nodiscard]] std::optional<int> findBadCell(const Cells& puzzle);
 
+// GCC would warn about the deprecated member in the constructors it writes for this
+// struct, wherever one is used; only code that names the member is to be warned.
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#endif
 struct SolveResult {
     Status status = Status::noSolution;
-    // Solutions seen, counted up to 2: 1 means the solution is unique, 2 means two or more.
-    int solutionCount = 0;
+    // Solutions seen, counted up to 2: 0 none, 1 unique, 2 two or more.
+    int solutionsUpToTwo = 0;
+    // The same number under its old name, which did not say that it stops at 2; solve()
+    // sets both.
+    [[deprecated("use solutionsUpToTwo, which is the same number")]] int solutionCount = 0;
     // When solved: the completion that the reference search finds.
     Cells solution{};
     // When invalid: where the givens clash.
@@ -31,10 +40,13 @@ struct SolveResult {
     // When badCell: the first cell holding a value above 9.
     int badCell = -1;
 };
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
 
 // Solves `puzzle` and checks whether its solution is unique. Defined for every input:
 // a cell outside 0 to 9 gives Status::badCell, clashing givens Status::invalid.
-SolveResult solve(const Cells& puzzle);
+[[nodiscard]] SolveResult solve(const Cells& puzzle);
 
 struct CountResult {
     Status status = Status::noSolution; // badCell, invalid, or solved/noSolution by the count
@@ -46,6 +58,6 @@ struct CountResult {
 
 // Counts the solutions of `puzzle`, stopping once `limit` have been found (a limit
 // of 0 counts as 1). Bad cells and clashes are reported as by solve().
-CountResult countSolutions(const Cells& puzzle, std::uint64_t limit);
+[[nodiscard]] CountResult countSolutions(const Cells& puzzle, std::uint64_t limit);
 
 } // namespace sudoku

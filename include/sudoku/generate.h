@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-namespace sudoku {
+namespace SUDOKU_API sudoku {
 
 // The pattern of givens: unchanged by a half turn, a quarter turn, a reflection left to
 // right, or a reflection across the main diagonal (top left to bottom right).

@@ -22,7 +22,8 @@
 #include <string_view>
 #include <vector>
 
-namespace sudoku::logic {
+namespace SUDOKU_API sudoku {
+namespace logic {
 
 // The techniques, in the order the solver tries them (rising weight). The grave and
 // the forcing chains go past alternating chains, for puzzles those cannot finish.
@@ -276,4 +277,5 @@ Hint hint(const Cells& puzzle);
 // several-solutions or trial line when no step holds. "" unless solved.
 std::string formatHint(const Hint& hint);
 
-} // namespace sudoku::logic
+} // namespace logic
+} // namespace sudoku

@@ -18,7 +18,7 @@
 #include <cstddef>
 #include <string>
 
-namespace sudoku {
+namespace SUDOKU_API sudoku {
 
 // Where the bytes come from. Implement it to read from anything (a file, a socket).
 class ByteSource {

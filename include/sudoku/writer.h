@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace sudoku {
+namespace SUDOKU_API sudoku {
 
 // Appends the 81 cells as one line and a newline: digits 1 to 9, and `empty` for a cell
 // holding 0. A cell holding any other value is written as '?'.

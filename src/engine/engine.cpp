@@ -85,7 +85,9 @@ bool fastBitsAvailable()
 #endif
 }
 
-SolveResult solve(const Cells& puzzle)
+namespace {
+
+SolveResult solveWithBestCopy(const Cells& puzzle)
 {
 #ifdef SUDOKU_ENGINE_FASTBITS
     if (fastBitsAvailable()) {
@@ -93,6 +95,28 @@ SolveResult solve(const Cells& puzzle)
     }
 #endif
     return portable::solve(puzzle);
+}
+
+} // namespace
+
+SolveResult solve(const Cells& puzzle)
+{
+    SolveResult result = solveWithBestCopy(puzzle);
+    // Programs written against the old name read the same number.
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#elif defined(_MSC_VER)
+#pragma warning(push)
+#pragma warning(disable : 4996)
+#endif
+    result.solutionCount = result.solutionsUpToTwo;
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#elif defined(_MSC_VER)
+#pragma warning(pop)
+#endif
+    return result;
 }
 
 CountResult countSolutions(const Cells& puzzle, std::uint64_t limit)

@@ -894,19 +894,19 @@ SolveResult solve(const Cells& puzzle)
         if (ordered.found == 2 || (ordered.found == 1 && stopped)) {
             result.status = Status::solved;
             result.solution = ordered.smallest;
-            result.solutionCount = ordered.found == 2 ? 2 : static_cast<int>(countBelow(loaded.start, 2, false).count);
+            result.solutionsUpToTwo = ordered.found == 2 ? 2 : static_cast<int>(countBelow(loaded.start, 2, false).count);
             return result;
         }
         if (!stopped) { // the whole tree, and at most one solution in it
             result.status = ordered.found == 1 ? Status::solved : Status::noSolution;
             result.solution = ordered.smallest;
-            result.solutionCount = ordered.found;
+            result.solutionsUpToTwo = ordered.found;
             return result;
         }
     }
     const Counter counter = countBelow(loaded.start, 2, true);
     result.status = counter.count > 0 ? Status::solved : Status::noSolution;
-    result.solutionCount = static_cast<int>(counter.count);
+    result.solutionsUpToTwo = static_cast<int>(counter.count);
     if (counter.count > 0) {
         result.solution = counter.smallest;
     }

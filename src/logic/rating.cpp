@@ -57,7 +57,7 @@ Rating rate(const Cells& puzzle)
     if (solved.status != Status::solved) {
         return rating;
     }
-    if (solved.solutionCount > 1) {
+    if (solved.solutionsUpToTwo > 1) {
         rating.multipleSolutions = true;
         return rating;
     }
@@ -122,7 +122,7 @@ void explain(const Cells& puzzle, Explanation& out)
     if (solved.status != Status::solved) {
         return;
     }
-    out.multipleSolutions = solved.solutionCount > 1;
+    out.multipleSolutions = solved.solutionsUpToTwo > 1;
     Board board = *Board::fromPuzzle(puzzle);
     out.finished = solveWith(board, !out.multipleSolutions, [&](const Step& step) { out.steps.push_back(step); });
 }
@@ -135,7 +135,7 @@ Hint hint(const Cells& puzzle)
     if (solved.status != Status::solved) {
         return result;
     }
-    result.multipleSolutions = solved.solutionCount > 1;
+    result.multipleSolutions = solved.solutionsUpToTwo > 1;
     const Board board = *Board::fromPuzzle(puzzle);
     result.full = board.emptyCells() == 0;
     result.found = findStep(board, !result.multipleSolutions, result.step);

@@ -1,5 +1,7 @@
 #include <sudoku/reference.h>
 
+namespace sudoku::reference {
+
 bool isSafe(const int (*grid)[9], int row, int col, int digit)
 {
     for (int c = 0; c < 9; ++c) {
@@ -48,3 +50,5 @@ bool solveSudoku(int (*grid)[9], int row, int col)
     }
     return false;
 }
+
+} // namespace sudoku::reference

@@ -1,7 +1,8 @@
 // Reads a puzzle from its first argument, solves it with the engine and the reference
 // search, and prints the engine's answer, its uniqueness and the version; then makes
 // two puzzles with the generator, on two threads, says how many have one solution, and
-// rates the puzzle with the logical solver.
+// rates the puzzle with the logical solver. It has a Grid of its own, a name the
+// library's headers must leave alone.
 
 #include <sudoku/engine.h>
 #include <sudoku/generate.h>
@@ -14,6 +15,11 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+
+// This program's own grid, in the global namespace where the library puts nothing.
+struct Grid {
+    sudoku::reference::Grid cells;
+};
 
 int main(int argc, char** argv)
 {
@@ -28,19 +34,19 @@ int main(int argc, char** argv)
         return 1;
     }
     const sudoku::SolveResult result = sudoku::solve(record.cells);
-    Grid grid;
+    Grid grid{};
     for (int i = 0; i < 81; ++i) {
-        grid[i / 9][i % 9] = record.cells[static_cast<std::size_t>(i)];
+        grid.cells[i / 9][i % 9] = record.cells[static_cast<std::size_t>(i)];
     }
-    const bool referenceSolved = solveSudoku(grid, 0, 0);
+    const bool referenceSolved = sudoku::reference::solveSudoku(grid.cells, 0, 0);
     bool same = referenceSolved && result.status == sudoku::Status::solved;
     for (int i = 0; i < 81 && same; ++i) {
-        same = grid[i / 9][i % 9] == result.solution[static_cast<std::size_t>(i)];
+        same = grid.cells[i / 9][i % 9] == result.solution[static_cast<std::size_t>(i)];
     }
     std::string out;
     sudoku::appendLine(out, result.solution);
     std::printf("%s%s, %s the reference, sudoku %s\n", out.c_str(),
-                result.solutionCount == 1 ? "unique" : "not unique", same ? "same as" : "differs from",
+                result.solutionsUpToTwo == 1 ? "unique" : "not unique", same ? "same as" : "differs from",
                 sudoku::versionString);
     int made = 0;
     sudoku::GenerateRequest request;
