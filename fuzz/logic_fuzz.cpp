@@ -13,6 +13,7 @@
 #include <sudoku/engine.h>
 #include <sudoku/logic.h>
 
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstdlib>
