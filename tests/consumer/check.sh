@@ -18,7 +18,7 @@ subdirectory)
     cmake -S "$here" -B "$work/build" -G "$generator" -DSUDOKU_SOURCE_DIR="$from" >/dev/null
     ;;
 shared)
-    cmake -S "$from" -B "$work/libraries" -G "$generator" -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON >/dev/null
+    cmake -S "$from" -B "$work/libraries" -G "$generator" -DBUILD_SHARED_LIBS=ON >/dev/null
     cmake --build "$work/libraries" >/dev/null
     cmake --install "$work/libraries" --prefix "$work/prefix" >/dev/null
     cmake -S "$here" -B "$work/build" -G "$generator" -DCMAKE_PREFIX_PATH="$work/prefix" >/dev/null
