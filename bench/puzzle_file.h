@@ -22,7 +22,7 @@ inline bool readPuzzleFile(const char* program, const char* path, std::vector<su
     sudoku::Record record;
     while (reader.next(record)) {
         if (record.kind == sudoku::Record::Kind::invalid) {
-            std::fprintf(stderr, "%s:%ld: %s\n", path, record.line, record.error.c_str());
+            std::fprintf(stderr, "%s:%lld: %s\n", path, static_cast<long long>(record.line), record.error.c_str());
             return false;
         }
         puzzles.push_back(record.cells);

@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     sudoku::MemorySource source(reinterpret_cast<const char*>(data), size);
     sudoku::PuzzleReader reader(source);
     sudoku::Record record;
-    long lastLine = 0;
+    std::int64_t lastLine = 0;
     while (reader.next(record)) {
         // Records come in input order, each from a later line than the one before.
         if (record.line <= lastLine) {

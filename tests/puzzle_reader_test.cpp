@@ -6,6 +6,7 @@
 
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -153,6 +154,22 @@ TEST(PuzzleReader, CountsAVeryLongLineWithoutKeepingIt)
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[0], "L1 ! line 1 has 50000000 cells; a puzzle is one line of 81 cells or nine lines of 9");
     EXPECT_EQ(records[1], "L2 " + solved);
+}
+
+// A reader moved elsewhere reads on where it stopped.
+TEST(PuzzleReader, MovedReaderReadsOn)
+{
+    const std::string input = puzzle + "\n" + solved + "\n";
+    sudoku::MemorySource source(input.data(), input.size());
+    sudoku::PuzzleReader first(source);
+    Record record;
+    ASSERT_TRUE(first.next(record));
+    sudoku::PuzzleReader second(std::move(first));
+    ASSERT_TRUE(second.next(record));
+    EXPECT_EQ(record.line, 2);
+    EXPECT_EQ(textOf(record.cells), solved);
+    EXPECT_FALSE(second.next(record));
+    EXPECT_TRUE(second.readError().empty());
 }
 
 // What the writer writes reads back as the same cells, in both forms.

@@ -27,9 +27,71 @@ std::string describeByte(unsigned char c)
 
 const char* const cellHint = " (a cell is 1 to 9, or 0 or . for an empty cell)";
 
+// One physical line, reduced to what matters: its cells (up to 81 kept), how many
+// non-blank characters it had, and the first character that is not a cell.
+struct Line {
+    std::int64_t number = 0;
+    std::size_t cells = 0; // non-blank characters, cells or not
+    std::uint8_t values[81]{};
+    bool hasBadChar = false;
+    unsigned char badChar = 0;
+    std::size_t badCell = 0; // which of the line's non-blank characters, from 1
+    bool comment = false;
+};
+
+// What is wrong with a line as a row of a block, or as a one-line puzzle when it has
+// 81 cells; empty when nothing is.
+std::string rowFault(const Line& line)
+{
+    if (line.hasBadChar) {
+        return "invalid character " + describeByte(line.badChar) + " at line " + std::to_string(line.number) +
+               ", cell " + std::to_string(line.badCell) + cellHint;
+    }
+    if (line.cells != 9) {
+        return "line " + std::to_string(line.number) + " has " + std::to_string(line.cells) +
+               (line.cells == 1 ? " cell" : " cells") + "; a puzzle is one line of 81 cells or nine lines of 9";
+    }
+    return {};
+}
+
 } // namespace
 
-bool PuzzleReader::fill()
+struct PuzzleReader::State {
+    explicit State(ByteSource& source) : source_(source) {}
+
+    bool next(Record& record);
+    bool readLine(Line& line);
+    bool fill();
+
+    ByteSource& source_;
+    char buffer_[1 << 16];
+    std::size_t pos_ = 0;
+    std::size_t end_ = 0;
+    bool eof_ = false;
+    bool started_ = false;
+    std::int64_t lineNumber_ = 0;
+    std::string readError_;
+    // A one-line puzzle that ended a block early, to be handled next.
+    Line pending_;
+    bool hasPending_ = false;
+};
+
+PuzzleReader::PuzzleReader(ByteSource& source) : state_(std::make_unique<State>(source)) {}
+PuzzleReader::PuzzleReader(PuzzleReader&&) noexcept = default;
+PuzzleReader& PuzzleReader::operator=(PuzzleReader&&) noexcept = default;
+PuzzleReader::~PuzzleReader() = default;
+
+bool PuzzleReader::next(Record& record)
+{
+    return state_->next(record);
+}
+
+const std::string& PuzzleReader::readError() const
+{
+    return state_->readError_;
+}
+
+bool PuzzleReader::State::fill()
 {
     while (!eof_) {
         pos_ = 0;
@@ -57,7 +119,7 @@ bool PuzzleReader::fill()
     return false;
 }
 
-bool PuzzleReader::readLine(Line& line)
+bool PuzzleReader::State::readLine(Line& line)
 {
     if (pos_ == end_ && !fill()) {
         return false;
@@ -103,20 +165,7 @@ bool PuzzleReader::readLine(Line& line)
     }
 }
 
-std::string PuzzleReader::rowFault(const Line& line)
-{
-    if (line.hasBadChar) {
-        return "invalid character " + describeByte(line.badChar) + " at line " + std::to_string(line.number) +
-               ", cell " + std::to_string(line.badCell) + cellHint;
-    }
-    if (line.cells != 9) {
-        return "line " + std::to_string(line.number) + " has " + std::to_string(line.cells) +
-               (line.cells == 1 ? " cell" : " cells") + "; a puzzle is one line of 81 cells or nine lines of 9";
-    }
-    return {};
-}
-
-bool PuzzleReader::next(Record& record)
+bool PuzzleReader::State::next(Record& record)
 {
     Line line;
     for (;;) {
