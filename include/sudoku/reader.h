@@ -4,14 +4,25 @@
 // whatever the input holds (binary data, NUL bytes, a gigabyte without a newline).
 //
 // A puzzle is one line of 81 cells, or a block of nine lines of nine cells. A cell is
-// '1' to '9' (a given) or '0' or '.' (empty); spaces and tabs around cells are ignored.
-// Blank lines and lines starting with '#' are skipped. CR LF line ends, a missing final
-// newline and a UTF-8 byte order mark at the start are accepted.
+// '1' to '9' (a given) or '0' or '.' (empty). Spaces, tabs and '|' around cells are
+// ignored, so a grid with bars between its boxes reads. A one-line puzzle may be
+// followed by other fields (a rating, a solution, a name) after a space, tab, ',' or
+// ';', which are ignored, but only when its 81 cells stand together, with no blank
+// among them: otherwise blanks between cells are ignored and the line must hold 81
+// cells and nothing else, so a puzzle that lost a cell never reads as another one.
 //
-// Every record lines up with one piece of input, damaged or not: any line that is not
-// blank, not a comment and not 81 cells starts a block; the block takes the next row
-// lines (of any length, comments skipped) up to nine, and ends early at a blank line, a
-// line of 81 cells or the end of input. A damaged block is one invalid record.
+// Skipped: blank lines; lines starting with '#'; lines made only of '-', '=', '+', '|',
+// '*' and blanks (the rules of a bordered grid); and a first line with no digit in it
+// that cannot be a row of cells (a header such as "puzzle,solution"). CR LF line ends,
+// a missing final newline and a UTF-8 byte order mark at the start are accepted.
+//
+// Every record lines up with one piece of input, damaged or not:
+// - a line of 18 or more cells (counting every character but blanks and '|'), or one
+//   with a ',' or ';', is a record of its own, good or bad;
+// - any other line that is not skipped starts a block: the block takes the next such
+//   row lines (of any length up to 17 cells, skipped lines passed over) up to nine,
+//   and ends early at a blank line, a line that is a record of its own, or the end of
+//   input. A damaged block is one invalid record.
 
 #include <sudoku/cells.h>
 
