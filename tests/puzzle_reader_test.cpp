@@ -141,6 +141,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 const std::string cellHint = " (a cell is 1 to 9, or 0 or . for an empty cell)";
 
+const std::string fieldsHint = "; other fields may follow a one-line puzzle only after all its 81 cells";
+
 INSTANTIATE_TEST_SUITE_P(
     Bad, ReadsPuzzles,
     testing::Values(
@@ -186,9 +188,9 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"MissingCellIsNoOtherPuzzle",
                  solved.substr(1) + "," + solved + "\n" + solved.substr(1) + "\t3.5\n" + solved.substr(0, 30) + " " +
                      solved.substr(30) + ";x\n",
-                 {"L1 ! line 1 has 80 cells before ','; a puzzle is one line of 81 cells or nine lines of 9",
-                  "L2 ! line 2 has 80 cells before a tab; a puzzle is one line of 81 cells or nine lines of 9",
-                  "L3 ! line 3 has 30 cells before a space; a puzzle is one line of 81 cells or nine lines of 9"}},
+                 {"L1 ! line 1 has 80 cells before ','" + fieldsHint,
+                  "L2 ! line 2 has 80 cells before a tab" + fieldsHint,
+                  "L3 ! line 3 has 30 cells before a space" + fieldsHint}},
         ReadCase{"BadCharacterInTheFirstField", std::string(solved).replace(0, 1, "x") + "," + solved + "\n",
                  {"L1 ! invalid character 'x' at line 1, cell 1" + cellHint}},
         ReadCase{"OneLinePuzzleWithFieldsEndsABlock", "123456789\n456789123\n" + puzzle + ",1\n",

@@ -165,7 +165,7 @@ std::string singleFault(const Line& line)
                             : line.fieldEnd == '\t' ? "a tab"
                                                     : describeByte(line.fieldEnd);
     return "line " + std::to_string(line.number) + " has " + std::to_string(field) + " cells before " + end +
-           shapeHint;
+           "; other fields may follow a one-line puzzle only after all its 81 cells";
 }
 
 // Why a single line ends a block early.
