@@ -7,6 +7,7 @@
 #include <sudoku/reader.h>
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 // Reads every puzzle of a file; false (with a message) if it cannot be read or holds
@@ -22,7 +23,7 @@ inline bool readPuzzleFile(const char* program, const char* path, std::vector<su
     sudoku::Record record;
     while (reader.next(record)) {
         if (record.kind == sudoku::Record::Kind::invalid) {
-            std::fprintf(stderr, "%s:%ld: %s\n", path, record.line, record.error.c_str());
+            std::fprintf(stderr, "%s:%s: %s\n", path, std::to_string(record.line).c_str(), record.error.c_str());
             return false;
         }
         puzzles.push_back(record.cells);

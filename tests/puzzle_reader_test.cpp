@@ -6,6 +6,7 @@
 
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -69,6 +70,23 @@ std::string asBlock(const std::string& grid)
     return text;
 }
 
+// `grid` as many tools print it: bars between boxes, `rule` above, between and below
+// the bands.
+std::string asBorderedGrid(const std::string& grid, const std::string& rule)
+{
+    std::string text = rule + "\n";
+    for (std::size_t r = 0; r < 9; ++r) {
+        text += '|';
+        for (std::size_t c = 0; c < 9; ++c) {
+            text += ' ';
+            text += grid[r * 9 + c];
+            text += c % 3 == 2 ? " |" : "";
+        }
+        text += r % 3 == 2 ? "\n" + rule + "\n" : "\n";
+    }
+    return text;
+}
+
 struct ReadCase {
     const char* name;
     std::string input;
@@ -103,10 +121,27 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"BlockThenLine", asBlock(solved) + puzzle + "\n", {"L1 " + solved, "L10 " + puzzleCells}},
         ReadCase{"CommentInsideABlockIsSkipped",
                  std::string(asBlock(solved)).insert(4 * 19, "# half way\n") + puzzle + "\n",
-                 {"L1 " + solved, "L11 " + puzzleCells}}),
+                 {"L1 " + solved, "L11 " + puzzleCells}},
+        // Lists carry other fields after the puzzle; the puzzle is what comes first.
+        ReadCase{"FieldsAfterThePuzzleAreIgnored",
+                 puzzle + "," + solved + "\n" + puzzle + "\t3.5 name\n" + puzzle + ";\n" + puzzle + " " + solved +
+                     "\n" + std::string(puzzle).insert(40, "  ") + "\n",
+                 {"L1 " + puzzleCells, "L2 " + puzzleCells, "L3 " + puzzleCells, "L4 " + puzzleCells,
+                  "L5 " + puzzleCells}},
+        ReadCase{"CsvHeaderIsSkipped", "puzzle,solution\r\n" + puzzle + "," + solved + "\r\n" + solved + "," + solved,
+                 {"L2 " + puzzleCells, "L3 " + solved}},
+        // A first line of empty cells has no digit either, but is no header.
+        ReadCase{"EmptyCellsOnTheFirstLineAreNoHeader", std::string(81, '.') + "\n",
+                 {"L1 " + std::string(81, '0')}},
+        ReadCase{"BorderedGrids",
+                 asBorderedGrid(solved, "+-------+-------+-------+") +
+                     asBorderedGrid(puzzle, "*=======|=======|=======*") + asBorderedGrid(solved, "-- - -"),
+                 {"L2 " + solved, "L15 " + puzzleCells, "L28 " + solved}}),
     [](const testing::TestParamInfo<ReadCase>& param) { return std::string(param.param.name); });
 
 const std::string cellHint = " (a cell is 1 to 9, or 0 or . for an empty cell)";
+
+const std::string fieldsHint = "; other fields may follow a one-line puzzle only after all its 81 cells";
 
 INSTANTIATE_TEST_SUITE_P(
     Bad, ReadsPuzzles,
@@ -139,6 +174,36 @@ INSTANTIATE_TEST_SUITE_P(
                  "1234567\n" + asBlock(solved).substr(19) + puzzle + "\n",
                  {"L1 ! line 1 has 7 cells; a puzzle is one line of 81 cells or nine lines of 9",
                   "L10 " + puzzleCells}},
+        // A row with a few cells too many is still one of its block's nine.
+        ReadCase{"LongRowKeepsTheBlocksAligned",
+                 asBlock(solved) + "\n" + std::string(asBlock(puzzleCells)).insert(3 * 19, "12345678") + "\n" +
+                     asBlock(solved),
+                 {"L1 " + solved, "L11 ! line 14 has 17 cells; a puzzle is one line of 81 cells or nine lines of 9",
+                  "L21 " + solved}},
+        // A longer line, or one with a ',' or ';', is never a row: it is a record of its
+        // own and ends a block in progress.
+        ReadCase{"CellsTooManyTakeNoLinesAfterThem", solved + "1\n" + solved + "12\n" + puzzle + "\n",
+                 {"L1 ! line 1 has 82 cells; a puzzle is one line of 81 cells or nine lines of 9",
+                  "L2 ! line 2 has 83 cells; a puzzle is one line of 81 cells or nine lines of 9", "L3 " + puzzleCells}},
+        ReadCase{"MissingCellIsNoOtherPuzzle",
+                 solved.substr(1) + "," + solved + "\n" + solved.substr(1) + "\t3.5\n" + solved.substr(0, 30) + " " +
+                     solved.substr(30) + ";x\n",
+                 {"L1 ! line 1 has 80 cells before ','" + fieldsHint,
+                  "L2 ! line 2 has 80 cells before a tab" + fieldsHint,
+                  "L3 ! line 3 has 30 cells before a space" + fieldsHint}},
+        ReadCase{"BadCharacterInTheFirstField", std::string(solved).replace(0, 1, "x") + "," + solved + "\n",
+                 {"L1 ! invalid character 'x' at line 1, cell 1" + cellHint}},
+        ReadCase{"OneLinePuzzleWithFieldsEndsABlock", "123456789\n456789123\n" + puzzle + ",1\n",
+                 {"L1 ! block of nine rows cut short: line 3 is a one-line puzzle (after 2 rows)", "L3 " + puzzleCells}},
+        ReadCase{"LineOf18CellsEndsABlock", "123456789\n123456789123456789\n",
+                 {"L1 ! block of nine rows cut short: line 2 has 18 cells, too many for a row (after 1 row)",
+                  "L2 ! line 2 has 18 cells; a puzzle is one line of 81 cells or nine lines of 9"}},
+        ReadCase{"SeparatorEndsABlock", "123456789\n1;2\n",
+                 {"L1 ! block of nine rows cut short: line 2 has a ';' and so is no row (after 1 row)",
+                  "L2 ! invalid character ';' at line 2, cell 2" + cellHint}},
+        // Only the first line can be a header.
+        ReadCase{"HeaderAfterTheFirstLineIsARecord", puzzle + "\npuzzle,rating\n",
+                 {"L1 " + puzzleCells, "L2 ! invalid character 'p' at line 2, cell 1" + cellHint}},
         // The tenth row of a run of rows starts a block of its own, cut short.
         ReadCase{"ExtraRowIsARecordOfItsOwn", asBlock(solved) + "123456789\n\n" + puzzle,
                  {"L1 " + solved, "L10 ! block of nine rows cut short: line 11 is blank (after 1 row)",
@@ -153,6 +218,22 @@ TEST(PuzzleReader, CountsAVeryLongLineWithoutKeepingIt)
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[0], "L1 ! line 1 has 50000000 cells; a puzzle is one line of 81 cells or nine lines of 9");
     EXPECT_EQ(records[1], "L2 " + solved);
+}
+
+// A reader moved elsewhere reads on where it stopped.
+TEST(PuzzleReader, MovedReaderReadsOn)
+{
+    const std::string input = puzzle + "\n" + solved + "\n";
+    sudoku::MemorySource source(input.data(), input.size());
+    sudoku::PuzzleReader first(source);
+    Record record;
+    ASSERT_TRUE(first.next(record));
+    sudoku::PuzzleReader second(std::move(first));
+    ASSERT_TRUE(second.next(record));
+    EXPECT_EQ(record.line, 2);
+    EXPECT_EQ(textOf(record.cells), solved);
+    EXPECT_FALSE(second.next(record));
+    EXPECT_TRUE(second.readError().empty());
 }
 
 // What the writer writes reads back as the same cells, in both forms.

@@ -4,18 +4,31 @@
 // whatever the input holds (binary data, NUL bytes, a gigabyte without a newline).
 //
 // A puzzle is one line of 81 cells, or a block of nine lines of nine cells. A cell is
-// '1' to '9' (a given) or '0' or '.' (empty); spaces and tabs around cells are ignored.
-// Blank lines and lines starting with '#' are skipped. CR LF line ends, a missing final
-// newline and a UTF-8 byte order mark at the start are accepted.
+// '1' to '9' (a given) or '0' or '.' (empty). Spaces, tabs and '|' around cells are
+// ignored, so a grid with bars between its boxes reads. A one-line puzzle may be
+// followed by other fields (a rating, a solution, a name) after a space, tab, ',' or
+// ';', which are ignored, but only when its 81 cells stand together, with no blank
+// among them: otherwise blanks between cells are ignored and the line must hold 81
+// cells and nothing else, so a puzzle that lost a cell never reads as another one.
 //
-// Every record lines up with one piece of input, damaged or not: any line that is not
-// blank, not a comment and not 81 cells starts a block; the block takes the next row
-// lines (of any length, comments skipped) up to nine, and ends early at a blank line, a
-// line of 81 cells or the end of input. A damaged block is one invalid record.
+// Skipped: blank lines; lines starting with '#'; lines made only of '-', '=', '+', '|',
+// '*' and blanks (the rules of a bordered grid); and a first line with no digit in it
+// that cannot be a row of cells (a header such as "puzzle,solution"). CR LF line ends,
+// a missing final newline and a UTF-8 byte order mark at the start are accepted.
+//
+// Every record lines up with one piece of input, damaged or not:
+// - a line of 18 or more cells (counting every character but blanks and '|'), or one
+//   with a ',' or ';', is a record of its own, good or bad;
+// - any other line that is not skipped starts a block: the block takes the next such
+//   row lines (of any length up to 17 cells, skipped lines passed over) up to nine,
+//   and ends early at a blank line, a line that is a record of its own, or the end of
+//   input. A damaged block is one invalid record.
 
 #include <sudoku/cells.h>
 
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <string>
 
 namespace SUDOKU_API sudoku {
@@ -26,14 +39,14 @@ public:
     virtual ~ByteSource() = default;
     // Reads up to `size` bytes into `buffer`; 0 at the end. On a read error returns 0
     // and sets `error` to what happened. May return fewer bytes than asked for.
-    virtual std::size_t read(char* buffer, std::size_t size, std::string& error) = 0;
+    [[nodiscard]] virtual std::size_t read(char* buffer, std::size_t size, std::string& error) = 0;
 };
 
 // Bytes already in memory, which must outlive the source.
 class MemorySource : public ByteSource {
 public:
     MemorySource(const char* data, std::size_t size) : data_(data), size_(size) {}
-    std::size_t read(char* buffer, std::size_t size, std::string& error) override;
+    [[nodiscard]] std::size_t read(char* buffer, std::size_t size, std::string& error) override;
 
 private:
     const char* data_;
@@ -44,55 +57,34 @@ private:
 struct Record {
     enum class Kind { puzzle, invalid };
     Kind kind = Kind::puzzle;
-    long line = 0;     // the line where it starts, counting from 1
-    Cells cells{};     // the puzzle, when kind is puzzle
-    std::string error; // what is wrong, when kind is invalid
+    std::int64_t line = 0; // the line where it starts, counting from 1
+    Cells cells{};         // the puzzle, when kind is puzzle
+    std::string error;     // what is wrong, when kind is invalid
 };
 
-// One reader per input; it holds a 64 KiB buffer, so keep it off small stacks. The
-// source must outlive the reader.
+// One reader per input. The constructor allocates the reader's state, a 64 KiB buffer
+// and a little more, on the heap (std::bad_alloc if it cannot); after that, reading
+// allocates only what a record's error message needs. The source must outlive the
+// reader. A reader can be moved, not copied; a moved-from reader may only be assigned
+// to or destroyed.
 class PuzzleReader {
 public:
-    explicit PuzzleReader(ByteSource& source) : source_(source) {}
+    explicit PuzzleReader(ByteSource& source);
+    PuzzleReader(PuzzleReader&&) noexcept;
+    PuzzleReader& operator=(PuzzleReader&&) noexcept;
+    ~PuzzleReader();
 
     // Fills `record` with the next record; false at the end of the input or on a read
     // error (then readError() says what happened). Records come in input order, each
     // from a later line than the one before.
-    bool next(Record& record);
+    [[nodiscard]] bool next(Record& record);
 
-    const std::string& readError() const { return readError_; }
+    // Empty unless reading stopped on an error of the source.
+    [[nodiscard]] const std::string& readError() const;
 
 private:
-    // One physical line, reduced to what matters: its cells (up to 81 kept), how many
-    // non-blank characters it had, and the first character that is not a cell.
-    struct Line {
-        long number = 0;
-        std::size_t cells = 0; // non-blank characters, cells or not
-        std::uint8_t values[81]{};
-        bool hasBadChar = false;
-        unsigned char badChar = 0;
-        std::size_t badCell = 0; // which of the line's non-blank characters, from 1
-        bool comment = false;
-    };
-
-    bool readLine(Line& line);
-    // What is wrong with a line as a row of a block, or as a one-line puzzle when it
-    // has 81 cells; empty when nothing is.
-    static std::string rowFault(const Line& line);
-    int nextByte();
-    bool fill();
-
-    ByteSource& source_;
-    char buffer_[1 << 16];
-    std::size_t pos_ = 0;
-    std::size_t end_ = 0;
-    bool eof_ = false;
-    bool started_ = false;
-    long lineNumber_ = 0;
-    std::string readError_;
-    // A one-line puzzle that ended a block early, to be handled next.
-    Line pending_;
-    bool hasPending_ = false;
+    struct State;
+    std::unique_ptr<State> state_;
 };
 
 } // namespace sudoku

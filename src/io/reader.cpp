@@ -1,6 +1,7 @@
 #include <sudoku/reader.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace sudoku {
@@ -16,6 +17,107 @@ std::size_t MemorySource::read(char* buffer, std::size_t size, std::string& /*er
 
 namespace {
 
+// What a byte is to the reader, looked up in a table: a byte that is no cell costs
+// one look-up and one switch.
+enum class ByteKind : std::uint8_t {
+    other,     // no cell
+    blank,     // space or tab
+    newline,
+    cr,        // part of a CR LF line end, or else no cell
+    cell,      // '0' to '9' or '.'
+    separator, // ',' or ';': ends the first field; no cell
+    bar,       // '|': not a cell, ignored
+    rule,      // '-', '=', '+', '*': a bordered grid's rules; no cell
+    hash,      // '#': starts a comment when nothing but blanks and bars come before it
+};
+
+constexpr std::array<ByteKind, 256> byteKinds = [] {
+    std::array<ByteKind, 256> kinds{};
+    kinds[' '] = kinds['\t'] = ByteKind::blank;
+    kinds['\n'] = ByteKind::newline;
+    kinds['\r'] = ByteKind::cr;
+    for (int c = '0'; c <= '9'; ++c) {
+        kinds[static_cast<std::size_t>(c)] = ByteKind::cell;
+    }
+    kinds['.'] = ByteKind::cell;
+    kinds[','] = kinds[';'] = ByteKind::separator;
+    kinds['|'] = ByteKind::bar;
+    kinds['-'] = kinds['='] = kinds['+'] = kinds['*'] = ByteKind::rule;
+    kinds['#'] = ByteKind::hash;
+    return kinds;
+}();
+
+// A cell's code: its value for a digit, dotCode for '.', more for anything else. A
+// value is the code's low four bits.
+constexpr std::uint8_t dotCode = 16;
+
+constexpr std::array<std::uint8_t, 256> cellCodes = [] {
+    std::array<std::uint8_t, 256> codes{};
+    codes.fill(0xFF);
+    for (int c = '0'; c <= '9'; ++c) {
+        codes[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(c - '0');
+    }
+    codes['.'] = dotCode;
+    return codes;
+}();
+
+// A line with this many cells is too long to be a row of a block even with a few
+// cells too many: it is a one-line puzzle, or what is left of one.
+constexpr std::size_t singleLineCells = 18;
+
+// One physical line, reduced to what matters: its cells (up to 81 kept), how many
+// characters other than blanks and bars it had, and the first of them that is no cell.
+struct Line {
+    std::int64_t number = 0;
+    std::size_t cells = 0;      // characters other than blanks and '|', cells or not
+    std::size_t fieldCells = 0; // of them, those before the end of the first field
+    unsigned char fieldEnd = 0; // the blank, ',' or ';' that ended the first field; 0 if none did
+    unsigned char separator = 0; // the first ',' or ';'
+    std::size_t rules = 0;      // '-', '=', '+' and '*' among the cells
+    bool bars = false;
+    bool digit = false; // '0' to '9' anywhere
+    bool comment = false;
+    bool hasBadChar = false;
+    unsigned char badChar = 0;
+    std::size_t badCell = 0; // which of the line's cells, from 1
+    std::uint8_t values[81]{};
+
+    // The cells of the first field: up to the first blank, ',' or ';' after a cell.
+    std::size_t firstField() const { return fieldEnd != 0 ? fieldCells : cells; }
+};
+
+enum class LineKind {
+    skipped, // a comment, a rule of a bordered grid or a header
+    blank,
+    row,     // one row of a block, maybe damaged
+    single,  // a record of its own: a one-line puzzle, maybe damaged
+};
+
+LineKind kindOf(const Line& line)
+{
+    if (line.comment || (line.cells == line.rules && (line.cells != 0 || line.bars))) {
+        return LineKind::skipped;
+    }
+    if (line.cells == 0) {
+        return LineKind::blank;
+    }
+    // A header such as "puzzle,solution": no digit, and something that is no cell, so
+    // that a first row or puzzle of empty cells still reads.
+    if (line.number == 1 && !line.digit && line.hasBadChar) {
+        return LineKind::skipped;
+    }
+    return line.cells >= singleLineCells || line.separator != 0 ? LineKind::single : LineKind::row;
+}
+
+// Whether a single line is a good one-line puzzle (its cells are then the first 81
+// values): 81 cells standing together before any other fields, or 81 cells and nothing
+// else once blanks are dropped.
+bool isPuzzle(const Line& line)
+{
+    return (line.firstField() == 81 && (!line.hasBadChar || line.badCell > 81)) ||
+           (line.cells == 81 && !line.hasBadChar);
+}
+
 std::string describeByte(unsigned char c)
 {
     if (c > ' ' && c < 0x7F) {
@@ -26,10 +128,97 @@ std::string describeByte(unsigned char c)
 }
 
 const char* const cellHint = " (a cell is 1 to 9, or 0 or . for an empty cell)";
+const char* const shapeHint = "; a puzzle is one line of 81 cells or nine lines of 9";
+
+std::string badCharFault(const Line& line)
+{
+    return "invalid character " + describeByte(line.badChar) + " at line " + std::to_string(line.number) +
+           ", cell " + std::to_string(line.badCell) + cellHint;
+}
+
+// What is wrong with a line as a row of a block, or as a one-line puzzle read with its
+// blanks dropped; empty when nothing is.
+std::string rowFault(const Line& line)
+{
+    if (line.hasBadChar) {
+        return badCharFault(line);
+    }
+    if (line.cells != 9) {
+        return "line " + std::to_string(line.number) + " has " + std::to_string(line.cells) +
+               (line.cells == 1 ? " cell" : " cells") + shapeHint;
+    }
+    return {};
+}
+
+// What is wrong with a single line that is no puzzle. When it starts with a long field
+// followed by others, that field was meant to be the puzzle.
+std::string singleFault(const Line& line)
+{
+    const std::size_t field = line.firstField();
+    if (line.fieldEnd == 0 || field < singleLineCells) {
+        return rowFault(line);
+    }
+    if (line.hasBadChar && line.badCell <= field) {
+        return badCharFault(line);
+    }
+    const std::string end = line.fieldEnd == ' '    ? "a space"
+                            : line.fieldEnd == '\t' ? "a tab"
+                                                    : describeByte(line.fieldEnd);
+    return "line " + std::to_string(line.number) + " has " + std::to_string(field) + " cells before " + end +
+           "; other fields may follow a one-line puzzle only after all its 81 cells";
+}
+
+// Why a single line ends a block early.
+std::string whatEndsABlock(const Line& line)
+{
+    const std::string which = "line " + std::to_string(line.number);
+    if (isPuzzle(line)) {
+        return which + " is a one-line puzzle";
+    }
+    if (line.cells >= singleLineCells) {
+        return which + " has " + std::to_string(line.cells) + " cells, too many for a row";
+    }
+    return which + " has a " + describeByte(line.separator) + " and so is no row";
+}
 
 } // namespace
 
-bool PuzzleReader::fill()
+struct PuzzleReader::State {
+    explicit State(ByteSource& source) : source_(source) {}
+
+    bool next(Record& record);
+    bool readLine(Line& line);
+    bool fill();
+
+    ByteSource& source_;
+    char buffer_[1 << 16];
+    std::size_t pos_ = 0;
+    std::size_t end_ = 0;
+    bool eof_ = false;
+    bool started_ = false;
+    std::int64_t lineNumber_ = 0;
+    std::string readError_;
+    // A single line that ended a block early, to be handled next.
+    Line pending_;
+    bool hasPending_ = false;
+};
+
+PuzzleReader::PuzzleReader(ByteSource& source) : state_(std::make_unique<State>(source)) {}
+PuzzleReader::PuzzleReader(PuzzleReader&&) noexcept = default;
+PuzzleReader& PuzzleReader::operator=(PuzzleReader&&) noexcept = default;
+PuzzleReader::~PuzzleReader() = default;
+
+bool PuzzleReader::next(Record& record)
+{
+    return state_->next(record);
+}
+
+const std::string& PuzzleReader::readError() const
+{
+    return state_->readError_;
+}
+
+bool PuzzleReader::State::fill()
 {
     while (!eof_) {
         pos_ = 0;
@@ -57,25 +246,77 @@ bool PuzzleReader::fill()
     return false;
 }
 
-bool PuzzleReader::readLine(Line& line)
+bool PuzzleReader::State::readLine(Line& line)
 {
     if (pos_ == end_ && !fill()) {
         return false;
     }
     line = Line{};
     line.number = ++lineNumber_;
+    const auto endField = [&line](unsigned char c) {
+        if (line.fieldEnd == 0 && line.cells != 0) {
+            line.fieldEnd = c;
+            line.fieldCells = line.cells;
+        }
+    };
     for (;;) {
         if (pos_ == end_ && !fill()) {
             return readError_.empty(); // a last line without a newline still counts
         }
+        // A run of cells, the bulk of any puzzle file, on a short path that keeps its
+        // counts in locals (a store to values may alias any member).
+        {
+            const char* p = buffer_ + pos_;
+            const char* const stop = buffer_ + end_;
+            std::size_t cells = line.cells;
+            unsigned digits = 0;
+            for (; p != stop; ++p) {
+                const std::uint8_t code = cellCodes[static_cast<unsigned char>(*p)];
+                if (code > dotCode) {
+                    break;
+                }
+                if (cells < 81) {
+                    line.values[cells] = code & 15;
+                }
+                ++cells;
+                digits |= code ^ dotCode; // nonzero once a digit was seen
+            }
+            line.cells = cells;
+            line.digit = line.digit || digits != 0;
+            pos_ = static_cast<std::size_t>(p - buffer_);
+            if (p == stop) {
+                continue;
+            }
+        }
+        // Anything else, a byte at a time.
         const auto c = static_cast<unsigned char>(buffer_[pos_++]);
-        if (c == '\n') {
+        switch (byteKinds[c]) {
+        case ByteKind::newline:
             return true;
-        }
-        if (line.comment || c == ' ' || c == '\t') {
+        case ByteKind::blank:
+            endField(c);
             continue;
-        }
-        if (c == '\r') {
+        case ByteKind::bar:
+            line.bars = true;
+            continue;
+        case ByteKind::hash:
+            if (line.cells == 0) {
+                // A comment: pass over the rest of the line.
+                line.comment = true;
+                for (;;) {
+                    if (pos_ == end_ && !fill()) {
+                        return readError_.empty();
+                    }
+                    const void* newline = std::memchr(buffer_ + pos_, '\n', end_ - pos_);
+                    if (newline != nullptr) {
+                        pos_ = static_cast<std::size_t>(static_cast<const char*>(newline) - buffer_) + 1;
+                        return true;
+                    }
+                    pos_ = end_;
+                }
+            }
+            break;
+        case ByteKind::cr:
             if (pos_ == end_ && !fill()) {
                 return readError_.empty();
             }
@@ -83,42 +324,38 @@ bool PuzzleReader::readLine(Line& line)
                 ++pos_;
                 return true;
             }
+            break;
+        case ByteKind::separator:
+            endField(c);
+            if (line.separator == 0) {
+                line.separator = c;
+            }
+            break;
+        case ByteKind::rule:
+            ++line.rules;
+            break;
+        case ByteKind::other:
+            break;
+        case ByteKind::cell:
+            break; // taken by the short path
         }
-        if (c == '#' && line.cells == 0) {
-            line.comment = true;
-            continue;
-        }
-        std::uint8_t value = 0;
-        if (c >= '1' && c <= '9') {
-            value = static_cast<std::uint8_t>(c - '0');
-        } else if (c != '0' && c != '.' && !line.hasBadChar) {
+        // What is left is a character that is no cell, in a cell's place.
+        if (!line.hasBadChar) {
             line.hasBadChar = true;
             line.badChar = c;
             line.badCell = line.cells + 1;
         }
         if (line.cells < 81) {
-            line.values[line.cells] = value;
+            line.values[line.cells] = 0;
         }
         ++line.cells;
     }
 }
 
-std::string PuzzleReader::rowFault(const Line& line)
-{
-    if (line.hasBadChar) {
-        return "invalid character " + describeByte(line.badChar) + " at line " + std::to_string(line.number) +
-               ", cell " + std::to_string(line.badCell) + cellHint;
-    }
-    if (line.cells != 9) {
-        return "line " + std::to_string(line.number) + " has " + std::to_string(line.cells) +
-               (line.cells == 1 ? " cell" : " cells") + "; a puzzle is one line of 81 cells or nine lines of 9";
-    }
-    return {};
-}
-
-bool PuzzleReader::next(Record& record)
+bool PuzzleReader::State::next(Record& record)
 {
     Line line;
+    LineKind kind = LineKind::blank;
     for (;;) {
         if (hasPending_) {
             line = pending_;
@@ -126,45 +363,49 @@ bool PuzzleReader::next(Record& record)
         } else if (!readLine(line)) {
             return false;
         }
-        if (line.cells != 0 && !line.comment) {
+        kind = kindOf(line);
+        if (kind == LineKind::row || kind == LineKind::single) {
             break;
         }
     }
 
     record.line = line.number;
     record.error.clear();
-    if (line.cells == 81) {
-        record.kind = line.hasBadChar ? Record::Kind::invalid : Record::Kind::puzzle;
-        if (line.hasBadChar) {
-            record.error = rowFault(line);
-        } else {
+    if (kind == LineKind::single) {
+        const bool puzzle = isPuzzle(line);
+        record.kind = puzzle ? Record::Kind::puzzle : Record::Kind::invalid;
+        if (puzzle) {
             std::copy(line.values, line.values + 81, record.cells.begin());
+        } else {
+            record.error = singleFault(line);
         }
         return true;
     }
 
-    // Any other line starts a block of nine rows. Every row line counts as one of the
-    // nine, whatever is wrong with it, so a damaged block is still one record; comment
-    // lines inside are skipped. A blank line, a one-line puzzle or the end of input
-    // ends the block early. The first fault found is the one reported.
+    // A row starts a block of nine. Every row line counts as one of the nine, whatever
+    // is wrong with it, so a damaged block is still one record; skipped lines inside
+    // are passed over. A blank line, a single line or the end of input ends the block
+    // early. The first fault found is the one reported.
     std::string fault = rowFault(line);
     std::copy(line.values, line.values + 9, record.cells.begin());
     int rows = 1;
     while (rows < 9) {
         Line next;
         const bool more = readLine(next);
-        if (more && next.comment) {
+        const LineKind nextKind = more ? kindOf(next) : LineKind::blank;
+        if (nextKind == LineKind::skipped) {
             continue;
         }
-        if (!more || next.cells == 0 || next.cells == 81) {
+        if (nextKind != LineKind::row) {
             if (fault.empty()) {
                 const std::string after = std::to_string(rows) + (rows == 1 ? " row" : " rows");
                 fault = !more ? "block of nine rows cut short: the input ends after " + after
-                              : "block of nine rows cut short: line " + std::to_string(next.number) +
-                                    (next.cells == 0 ? " is blank" : " is a one-line puzzle") + " (after " +
-                                    after + ")";
+                              : "block of nine rows cut short: " +
+                                    (nextKind == LineKind::blank ? "line " + std::to_string(next.number) + " is blank"
+                                                                 : whatEndsABlock(next)) +
+                                    " (after " + after + ")";
             }
-            if (more && next.cells == 81) {
+            if (nextKind == LineKind::single) {
                 pending_ = next;
                 hasPending_ = true;
             }
