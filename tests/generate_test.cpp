@@ -156,6 +156,25 @@ TEST(Generate, DeliversTheFirstKeptCandidatesInOrderWhateverTheThreads)
     EXPECT_NE(run(request)[0].puzzle, expected[0].puzzle) << "another seed, other puzzles";
 }
 
+// Threads start as chunks go out, and chunks go out as earlier ones come back: a run
+// that needs one chunk starts one thread, however many it may use.
+TEST(Generate, StartsNoMoreThreadsThanTheRunNeeds)
+{
+    GenerateRequest request;
+    request.seed = 5;
+    request.threads = 64;
+    sudoku::GenerateResult result;
+    EXPECT_EQ(run(request, &result).size(), 1u);
+    EXPECT_EQ(result.threads, 1u);
+    EXPECT_TRUE(result.startError.empty());
+
+    request.count = 3000;
+    request.threads = 4;
+    EXPECT_EQ(run(request, &result).size(), 3000u);
+    EXPECT_GT(result.threads, 1u);
+    EXPECT_LE(result.threads, 4u);
+}
+
 // Giving up counts rejections since the last kept candidate, the same on any threads:
 // 29 in a row (4 to 32) are fine, the 30th in a row (34 to 63) ends the run.
 TEST(Generate, GivesUpAfterTooManyRejectionsInARow)
