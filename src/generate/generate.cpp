@@ -10,8 +10,10 @@
 
 #include "pool/ordered_pool.h"
 
+#include <array>
 #include <exception>
 #include <new>
+#include <string_view>
 
 namespace sudoku {
 namespace {
@@ -44,6 +46,7 @@ public:
             }
             std::optional<Generated> made = makeCandidate(request_.seed, index, request_.candidate);
             if (made && (!request_.filter || request_.filter(*made))) {
+                keepGradeAndLabelEqual(*made);
                 chunk.kept.push_back(std::move(*made));
             }
         }
@@ -94,13 +97,44 @@ private:
         return true;
     }
 
+    // A filter written for the old name sets `label`; delivery sees both names equal.
+    static void keepGradeAndLabelEqual(Generated& made)
+    {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+        if (made.grade == -1) {
+            made.grade = made.label;
+        }
+        made.label = made.grade;
+#pragma GCC diagnostic pop
+    }
+
+
     const GenerateRequest& request_;
     const Deliver& deliver_;
     std::atomic<bool> over_{false};
     std::uint64_t sinceKept_ = 0; // the candidate after the last kept one
 };
 
+constexpr std::array<std::string_view, 5> symmetryNames = {"none", "rotate180", "rotate90", "mirror", "diagonal"};
+
 } // namespace
+
+std::string_view symmetryName(Symmetry symmetry)
+{
+    const auto at = static_cast<std::size_t>(symmetry);
+    return at < symmetryNames.size() ? symmetryNames[at] : std::string_view();
+}
+
+std::optional<Symmetry> symmetryFromName(std::string_view name)
+{
+    for (std::size_t at = 0; at < symmetryNames.size(); ++at) {
+        if (name == symmetryNames[at]) {
+            return static_cast<Symmetry>(at);
+        }
+    }
+    return std::nullopt;
+}
 
 GenerateResult generate(const GenerateRequest& request, const Deliver& deliver, const Progress& progress)
 {
