@@ -262,6 +262,25 @@ TEST(Generate, StopsWhenAskedOrWhenDeliveryFails)
     EXPECT_EQ(result.made, 2u);
 }
 
+// What deliver throws ends the run and reaches the caller; it is not taken for memory
+// running out while making candidates, which would deliver puzzles again.
+TEST(Generate, AnExceptionFromDeliverEndsTheRun)
+{
+    GenerateRequest request;
+    request.count = 50;
+    request.threads = 3;
+    int calls = 0;
+    EXPECT_THROW(sudoku::generate(request,
+                                  [&calls](const Generated&) {
+                                      if (++calls == 3) {
+                                          throw std::bad_alloc();
+                                      }
+                                      return true;
+                                  }),
+                 std::bad_alloc);
+    EXPECT_EQ(calls, 3);
+}
+
 // Running out of memory loses no candidate: a chunk that failed on a worker is made
 // again by the caller, and when the caller fails too the workers are dropped and the
 // caller goes on alone. Either way the puzzles are those of one thread.
