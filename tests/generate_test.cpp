@@ -11,6 +11,7 @@
 #include <new>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -113,8 +114,7 @@ INSTANTIATE_TEST_SUITE_P(Each, GenerateWithSymmetry,
 bool scoreBetween26And28(Generated& made)
 {
     const double score = made.givens / 10.0;
-    made.note = std::to_string(score);
-    made.label = made.givens % 3;
+    made.grade = made.givens % 3;
     return score >= 2.6 && score <= 2.8;
 }
 
@@ -145,8 +145,7 @@ TEST(Generate, DeliversTheFirstKeptCandidatesInOrderWhateverTheThreads)
             EXPECT_TRUE(made[i].givens >= 27 && made[i].givens <= 28) << made[i].givens;
             EXPECT_EQ(made[i].index, expected[i].index) << threads << " threads";
             EXPECT_EQ(made[i].puzzle, expected[i].puzzle) << threads << " threads";
-            EXPECT_EQ(made[i].note, expected[i].note) << threads << " threads";
-            EXPECT_EQ(made[i].label, expected[i].label) << threads << " threads";
+            EXPECT_EQ(made[i].grade, expected[i].grade) << threads << " threads";
         }
         EXPECT_EQ(result.end, GenerateEnd::done);
         EXPECT_EQ(result.made, 100u);
@@ -154,6 +153,62 @@ TEST(Generate, DeliversTheFirstKeptCandidatesInOrderWhateverTheThreads)
     }
     request.seed = 78;
     EXPECT_NE(run(request)[0].puzzle, expected[0].puzzle) << "another seed, other puzzles";
+}
+
+// Threads start as chunks go out, and chunks go out as earlier ones come back: a run
+// that needs one chunk starts one thread, however many it may use.
+TEST(Generate, StartsNoMoreThreadsThanTheRunNeeds)
+{
+    GenerateRequest request;
+    request.seed = 5;
+    request.threads = 64;
+    sudoku::GenerateResult result;
+    EXPECT_EQ(run(request, &result).size(), 1u);
+    EXPECT_EQ(result.threads, 1u);
+    EXPECT_TRUE(result.startError.empty());
+
+    request.count = 3000;
+    request.threads = 4;
+    EXPECT_EQ(run(request, &result).size(), 3000u);
+    EXPECT_GT(result.threads, 1u);
+    EXPECT_LE(result.threads, 4u);
+}
+
+// A filter written for the old name of the grade still counts: delivery sees both.
+TEST(Generate, KeepsTheGradeAndItsOldNameEqual)
+{
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    GenerateRequest request;
+    request.count = 6;
+    for (const bool oldName : {false, true}) {
+        request.filter = [oldName](Generated& made) {
+            (oldName ? made.label : made.grade) = static_cast<int>(made.index % 4);
+            return true;
+        };
+        for (const Generated& made : run(request)) {
+            EXPECT_EQ(made.grade, static_cast<int>(made.index % 4)) << oldName;
+            EXPECT_EQ(made.label, made.grade) << oldName;
+        }
+    }
+#pragma GCC diagnostic pop
+}
+
+TEST(Generate, NamesEachSymmetryAsTheProgramTakesIt)
+{
+    const std::vector<std::pair<Symmetry, std::string>> names = {{Symmetry::none, "none"},
+                                                                 {Symmetry::rotate180, "rotate180"},
+                                                                 {Symmetry::rotate90, "rotate90"},
+                                                                 {Symmetry::mirror, "mirror"},
+                                                                 {Symmetry::diagonal, "diagonal"}};
+    for (const auto& [symmetry, name] : names) {
+        EXPECT_EQ(sudoku::symmetryName(symmetry), name);
+        EXPECT_EQ(sudoku::symmetryFromName(name), symmetry) << name;
+    }
+    for (const char* unknown : {"", "Mirror", "rotate", "rotate1800", "mirror "}) {
+        EXPECT_EQ(sudoku::symmetryFromName(unknown), std::nullopt) << unknown;
+    }
+    EXPECT_EQ(sudoku::symmetryName(static_cast<Symmetry>(5)), "");
 }
 
 // Giving up counts rejections since the last kept candidate, the same on any threads:
@@ -205,6 +260,25 @@ TEST(Generate, StopsWhenAskedOrWhenDeliveryFails)
     EXPECT_EQ(result.end, GenerateEnd::stopped);
     EXPECT_EQ(calls, 3);
     EXPECT_EQ(result.made, 2u);
+}
+
+// What deliver throws ends the run and reaches the caller; it is not taken for memory
+// running out while making candidates, which would deliver puzzles again.
+TEST(Generate, AnExceptionFromDeliverEndsTheRun)
+{
+    GenerateRequest request;
+    request.count = 50;
+    request.threads = 3;
+    int calls = 0;
+    EXPECT_THROW(sudoku::generate(request,
+                                  [&calls](const Generated&) {
+                                      if (++calls == 3) {
+                                          throw std::bad_alloc();
+                                      }
+                                      return true;
+                                  }),
+                 std::bad_alloc);
+    EXPECT_EQ(calls, 3);
 }
 
 // Running out of memory loses no candidate: a chunk that failed on a worker is made

@@ -79,7 +79,7 @@ std::string impossible(const GenerateOptions& o)
             return {};
         }
     }
-    return std::string("no pattern with symmetry ") + sudoku::symmetryName(o.symmetry) + " has " + range + " givens";
+    return "no pattern with symmetry " + std::string(sudoku::symmetryName(o.symmetry)) + " has " + range + " givens";
 }
 
 int run(GenerateOptions& options)
@@ -106,15 +106,18 @@ int run(GenerateOptions& options)
     request.candidate.maxGivens = options.maxGivens;
     request.threads = options.threads == 0 ? sudoku::platform::usableCpus() : options.threads;
     request.maxTries = options.maxTries;
+    sudoku::RatingTexts ratingTexts; // for --rate
     if (options.rated()) {
-        request.filter = [&options](sudoku::Generated& made) {
+        request.filter = [&options, &ratingTexts](sudoku::Generated& made) {
             const sudoku::Rating rating = sudoku::rate(made.puzzle);
             if ((options.grade && rating.grade != *options.grade) ||
                 (options.score && (rating.score < options.score->low || rating.score > options.score->high))) {
                 return false;
             }
-            made.note = rating.text;
-            made.label = static_cast<int>(rating.grade);
+            made.grade = static_cast<int>(rating.grade);
+            if (options.rate) {
+                ratingTexts.put(made.index, rating.text);
+            }
             return true;
         };
     }
@@ -140,10 +143,10 @@ int run(GenerateOptions& options)
             sudoku::appendLine(text, made.solution);
         }
         if (options.rate) {
-            text += "# " + made.note + "\n";
+            text += "# " + ratingTexts.take(made.index) + "\n";
         }
-        if (made.label >= 0) {
-            ++byGrade[static_cast<std::size_t>(made.label)];
+        if (made.grade >= 0) {
+            ++byGrade[static_cast<std::size_t>(made.grade)];
         }
         console.out(text);
         console.flush(); // each puzzle is written as it is made, to a pipe or file too

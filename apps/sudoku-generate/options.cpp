@@ -2,7 +2,6 @@
 
 #include "cli/arguments.h"
 
-#include <array>
 #include <charconv>
 #include <cmath>
 
@@ -10,7 +9,6 @@ namespace sudoku {
 
 namespace {
 
-constexpr std::array<const char*, 5> symmetryNames = {"none", "rotate180", "rotate90", "mirror", "diagonal"};
 const std::string maxNumber = std::to_string(UINT64_MAX);
 
 
@@ -40,11 +38,6 @@ std::string parseRange(const std::string& what, const std::string& text, const c
 }
 
 } // namespace
-
-const char* symmetryName(Symmetry symmetry)
-{
-    return symmetryNames[static_cast<std::size_t>(symmetry)];
-}
 
 const char* generateUsageText()
 {
@@ -145,15 +138,12 @@ ParsedGenerateOptions parseGenerateOptions(const std::vector<std::string>& args)
             }
             o.number = number;
         } else if (name == "--symmetry") {
-            std::size_t k = 0;
-            while (k < symmetryNames.size() && value != symmetryNames[k]) {
-                ++k;
-            }
-            if (k == symmetryNames.size()) {
+            const std::optional<Symmetry> symmetry = symmetryFromName(value);
+            if (!symmetry) {
                 parsed.error = "unknown symmetry '" + value + "' (none, rotate180, rotate90, mirror or diagonal)";
                 return parsed;
             }
-            o.symmetry = static_cast<Symmetry>(k);
+            o.symmetry = *symmetry;
         } else if (name == "--grade") {
             o.grade = parseGrade(value);
             if (!o.grade) {

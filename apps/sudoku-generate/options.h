@@ -49,8 +49,6 @@ struct ParsedGenerateOptions {
 
 ParsedGenerateOptions parseGenerateOptions(const std::vector<std::string>& args);
 
-const char* symmetryName(Symmetry symmetry);
-
 // The text of --help.
 const char* generateUsageText();
 

@@ -6,9 +6,12 @@
 #include <sudoku/cells.h>
 #include <sudoku/logic.h>
 
+#include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace sudoku {
 
@@ -28,5 +31,19 @@ std::string gradeName(Grade grade);
 // The rating of a puzzle that has exactly one solution. Safe to call from several
 // threads at once.
 Rating rate(const Cells& puzzle);
+
+// The rating texts of kept candidates by candidate index, from the filter, which puts
+// them on the worker threads, to delivery, which takes them on the calling thread.
+// Candidates kept past the end of a run leave theirs: a few per thread at most.
+class RatingTexts {
+public:
+    void put(std::uint64_t index, const std::string& text);
+    // The text put for `index`, taken out; "" when there is none.
+    std::string take(std::uint64_t index);
+
+private:
+    std::mutex mutex_;
+    std::unordered_map<std::uint64_t, std::string> byIndex_;
+};
 
 } // namespace sudoku

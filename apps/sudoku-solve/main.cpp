@@ -151,12 +151,6 @@ int run(sudoku::SolveOptions& options)
             total += batch.tally;
             console.progress(total.read);
         });
-    if (!pipeline.startError().empty()) {
-        console.err("sudoku-solve: started " + std::to_string(pipeline.workers() > 0 ? pipeline.workers() : 1) +
-                    " of " + std::to_string(options.threads) + " threads (" + pipeline.startError() +
-                    "); going on with those\n");
-    }
-
     const auto finish = [&pipeline] { pipeline.finish(); };
     for (const std::string& file : options.files) {
         if (console.outputFailed()) {
@@ -181,6 +175,12 @@ int run(sudoku::SolveOptions& options)
     }
     withMemoryFallback(pipeline, console, finish);
     console.clearProgress();
+    // Threads start as batches come, so a start that failed is told at the end.
+    if (!pipeline.startError().empty()) {
+        const unsigned started = pipeline.threadsStarted();
+        console.err("sudoku-solve: started " + std::to_string(started > 0 ? started : 1) + " of " +
+                    std::to_string(options.threads) + " threads (" + pipeline.startError() + "); went on with those\n");
+    }
 
     inputOk = inputOk && total.invalid == 0;
     const bool outputOk = console.finishOutput();

@@ -1,19 +1,19 @@
 // A run of candidates on several threads, delivered in candidate order.
 //
-// Candidates are handed out in chunks; a worker makes and filters a whole chunk, and
-// the calling thread takes finished chunks in order and delivers their kept puzzles
-// until it has enough. Workers stay at most a few chunks ahead of delivery, so memory
-// stays small however rare kept puzzles are.
+// Candidates are handed out in chunks to the ordered pool: a worker makes and filters a
+// whole chunk, and the calling thread delivers the kept puzzles of finished chunks in
+// order until it has enough. Chunks go out no faster than one more ahead for each one
+// delivered, so a run that needs few chunks starts few threads; and at most a few per
+// thread are ahead of delivery, so memory stays small however rare kept puzzles are.
 
 #include <sudoku/generate.h>
 
-#include <chrono>
-#include <condition_variable>
+#include "pool/ordered_pool.h"
+
+#include <array>
 #include <exception>
 #include <new>
-#include <mutex>
-#include <system_error>
-#include <thread>
+#include <string_view>
 
 namespace sudoku {
 namespace {
@@ -22,6 +22,7 @@ constexpr std::uint64_t chunkSize = 8;
 
 struct Chunk {
     std::uint64_t first = 0; // its first candidate
+    bool finished = false;   // every candidate made: false when the run halted midway
     std::vector<Generated> kept;
 };
 
@@ -33,21 +34,23 @@ public:
     // Over, or asked to stop: no more candidates are to be made.
     bool halted() const { return over_.load(std::memory_order_relaxed) || stopRequested(); }
 
-    // Makes and filters the candidates of chunk `number`; false when the run ended or
-    // was asked to stop before the chunk was finished.
-    bool make(std::uint64_t number, Chunk& chunk) const
+    // Makes and filters the candidates of the chunk from its first, afresh; stops early,
+    // leaving the chunk unfinished, when the run ends or is asked to stop.
+    void make(Chunk& chunk) const
     {
-        chunk.first = number * chunkSize;
+        chunk.finished = false;
+        chunk.kept.clear();
         for (std::uint64_t index = chunk.first; index < chunk.first + chunkSize; ++index) {
             if (halted()) {
-                return false;
+                return;
             }
             std::optional<Generated> made = makeCandidate(request_.seed, index, request_.candidate);
             if (made && (!request_.filter || request_.filter(*made))) {
+                keepGradeAndLabelEqual(*made);
                 chunk.kept.push_back(std::move(*made));
             }
         }
-        return true;
+        chunk.finished = true;
     }
 
     // Delivers a chunk's puzzles, the chunks before it having been delivered; true when
@@ -94,13 +97,44 @@ private:
         return true;
     }
 
+    // A filter written for the old name sets `label`; delivery sees both names equal.
+    static void keepGradeAndLabelEqual(Generated& made)
+    {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+        if (made.grade == -1) {
+            made.grade = made.label;
+        }
+        made.label = made.grade;
+#pragma GCC diagnostic pop
+    }
+
+
     const GenerateRequest& request_;
     const Deliver& deliver_;
     std::atomic<bool> over_{false};
     std::uint64_t sinceKept_ = 0; // the candidate after the last kept one
 };
 
+constexpr std::array<std::string_view, 5> symmetryNames = {"none", "rotate180", "rotate90", "mirror", "diagonal"};
+
 } // namespace
+
+std::string_view symmetryName(Symmetry symmetry)
+{
+    const auto at = static_cast<std::size_t>(symmetry);
+    return at < symmetryNames.size() ? symmetryNames[at] : std::string_view();
+}
+
+std::optional<Symmetry> symmetryFromName(std::string_view name)
+{
+    for (std::size_t at = 0; at < symmetryNames.size(); ++at) {
+        if (name == symmetryNames[at]) {
+            return static_cast<Symmetry>(at);
+        }
+    }
+    return std::nullopt;
+}
 
 GenerateResult generate(const GenerateRequest& request, const Deliver& deliver, const Progress& progress)
 {
@@ -109,140 +143,61 @@ GenerateResult generate(const GenerateRequest& request, const Deliver& deliver, 
         return result;
     }
     Run run(request, deliver);
-    const auto report = [&] {
-        if (progress) {
-            progress(result.made, result.tried);
+
+    // Runs on the calling thread, chunk after chunk in order. What the caller's deliver
+    // or progress throws is kept for after the workers have ended, so that an exception
+    // out of the pool always means that making a chunk failed here.
+    bool over = false;
+    std::uint64_t chunksDelivered = 0;
+    std::exception_ptr callerFailed;
+    const auto deliverChunk = [&](Chunk& chunk) {
+        if (over) {
+            return; // made after the run ended
         }
-    };
-
-    // Chunk n is made in slot n % window, at most `window` chunks ahead of delivery. The
-    // slots are made before any thread starts, so a worker allocates nothing but the
-    // puzzles it keeps; a chunk whose making threw on a worker is made again by the
-    // caller, and if memory runs out there too while workers hold some, the workers are
-    // dropped and the caller goes on alone.
-    enum class State { free, made, failed };
-    struct Slot {
-        State state = State::free;
-        Chunk chunk;
-    };
-    const std::uint64_t window = 4 * std::uint64_t{std::max(request.threads, 1u)};
-    std::vector<Slot> slots(window);
-    std::mutex mutex;
-    std::condition_variable chunkDone;
-    std::condition_variable windowMoved;
-    std::uint64_t nextChunk = 0; // the next chunk to hand out
-    std::uint64_t delivered = 0; // chunks delivered
-    bool retire = false;         // workers are to end
-
-    const auto work = [&] {
-        std::unique_lock lock(mutex);
-        for (;;) {
-            windowMoved.wait(lock, [&] { return retire || run.halted() || nextChunk < delivered + window; });
-            if (retire || run.halted()) {
-                return;
-            }
-            const std::uint64_t number = nextChunk++;
-            lock.unlock();
-            Chunk chunk;
-            State state = State::made;
-            try {
-                if (!run.make(number, chunk)) {
-                    return; // halted: nothing after this chunk is delivered
-                }
-            } catch (...) {
-                state = State::failed;
-            }
-            lock.lock();
-            Slot& slot = slots[number % window];
-            slot.chunk = std::move(chunk);
-            slot.state = state;
-            chunkDone.notify_all();
-        }
-    };
-
-    std::vector<std::thread> workers;
-    if (request.threads > 1) {
+        ++chunksDelivered;
         try {
-            workers.reserve(request.threads);
-            for (unsigned i = 0; i < request.threads; ++i) {
-                workers.emplace_back(work);
+            if (!chunk.finished) {
+                result.end = GenerateEnd::stopped;
+                over = true;
+            } else if (run.deliver(chunk, result)) {
+                over = true;
+            } else if (progress) {
+                progress(result.made, result.tried);
             }
-        } catch (const std::exception& error) {
-            result.startError = error.what();
+        } catch (...) {
+            callerFailed = std::current_exception();
+            over = true;
         }
-    }
-    result.threads = static_cast<unsigned>(workers.size());
-    const auto dropWorkers = [&] {
-        {
-            std::lock_guard lock(mutex);
-            retire = true;
+        if (over) {
+            run.end(); // chunks in the making stop at their next candidate
         }
-        windowMoved.notify_all();
-        for (std::thread& worker : workers) {
-            worker.join();
-        }
-        workers.clear();
     };
+    OrderedPool<Chunk> pool(request.threads, [&run](Chunk& chunk) { run.make(chunk); }, deliverChunk);
 
-    // Chunks are delivered in order: from a slot when a worker made it, else made here.
-    std::unique_lock lock(mutex);
-    try {
-        for (std::uint64_t number = 0;; ++number) {
-            Slot& slot = slots[number % window];
-            if (!workers.empty()) {
-                while (slot.state == State::free && !run.stopRequested()) {
-                    chunkDone.wait_for(lock, std::chrono::milliseconds(50)); // the timeout notices a stop
-                }
-            }
-            Chunk chunk = std::move(slot.chunk);
-            const bool fromWorker = slot.state == State::made;
-            slot = Slot{};
-            delivered = number + 1;
-            windowMoved.notify_all();
-            lock.unlock();
-            if (!fromWorker) {
-                chunk = Chunk{};
-                bool made = false;
-                try {
-                    made = run.make(number, chunk);
-                } catch (const std::bad_alloc&) {
-                    if (workers.empty()) {
-                        throw;
-                    }
-                    dropWorkers();
-                    result.workersDropped = true;
-                    chunk = Chunk{};
-                    made = run.make(number, chunk);
-                }
-                if (!made) {
-                    result.end = GenerateEnd::stopped;
-                    lock.lock();
-                    break;
-                }
-            }
-            const bool over = run.deliver(chunk, result);
+    for (std::uint64_t next = 0; !over;) {
+        try {
+            pool.deliverReady(chunksDelivered); // at most one more chunk ahead per chunk delivered
             if (!over) {
-                report();
+                Chunk chunk;
+                chunk.first = next * chunkSize;
+                pool.submit(chunk);
+                ++next;
             }
-            lock.lock();
-            if (over) {
-                break;
+        } catch (const std::bad_alloc&) {
+            // Making a chunk here ran out of memory. With workers holding some (their
+            // stacks above all), end them and go on alone: the chunk is still first in
+            // line, or still ours to hand over again.
+            if (pool.workers() == 0) {
+                throw;
             }
+            pool.dropWorkers();
+            result.workersDropped = true;
         }
-    } catch (...) {
-        // Nothing could go on, not even here: end the workers before the caller hears.
-        if (lock.owns_lock()) {
-            lock.unlock();
-        }
-        dropWorkers();
-        throw;
     }
-    run.end();
-    retire = true;
-    windowMoved.notify_all();
-    lock.unlock();
-    for (std::thread& worker : workers) {
-        worker.join();
+    result.threads = pool.threadsStarted();
+    result.startError = pool.startError();
+    if (callerFailed) {
+        std::rethrow_exception(callerFailed); // the pool ends its workers on the way out
     }
     return result;
 }
