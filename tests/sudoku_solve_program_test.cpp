@@ -93,6 +93,7 @@ TEST_F(SudokuSolve, CountsSolutionsUpToTheLimit)
     EXPECT_EQ(solve("--count counts.txt").out, "0\n1\n2+\n2+\n");
     EXPECT_EQ(solve("--count --limit 5 counts.txt").out, "0\n1\n2\n5+\n");
     EXPECT_EQ(solve("--count --limit=1 counts.txt").out, "0\n1+\n1+\n1+\n");
+    EXPECT_EQ(solve("counts.txt --cou --lim=5").out, "0\n1\n2\n5+\n") << "prefixes, a file before the options";
 }
 
 TEST_F(SudokuSolve, LabelsNameFileAndLineAndStandardInput)
@@ -284,19 +285,21 @@ INSTANTIATE_TEST_SUITE_P(
                     UsageCase{"RateWithCount", "--count --rate", "options '--count' and '--rate' cannot be used together"},
                     UsageCase{"ExplainWithHint", "--explain --hint",
                               "options '--explain' and '--hint' cannot be used together"},
-                    UsageCase{"GridWithRate", "--rate --grid", "options '--grid' and '--rate' cannot be used together"}),
+                    UsageCase{"GridWithRate", "--rate --grid", "options '--grid' and '--rate' cannot be used together"},
+                    UsageCase{"AmbiguousPrefix", "--h", "option '--h' is ambiguous; possibilities: '--hint' '--help'"},
+                    UsageCase{"UnknownInABundle", "-xV", "unknown option '-x'"}),
     [](const testing::TestParamInfo<UsageCase>& param) { return std::string(param.param.name); });
 
 // Help and version go to standard output; the first of them wins, and what follows it
 // is not read.
 TEST(SudokuSolveInfo, HelpAndVersionActOnTheFirstOfThem)
 {
-    for (const char* arguments : {"--help", "-h --version", "--help --bogus"}) {
+    for (const char* arguments : {"--help", "-h --version", "--help --bogus", "-hV", "--he"}) {
         const CommandResult help = runCommand(solveExe + " " + arguments);
         EXPECT_EQ(help.out.rfind("Usage: sudoku-solve [OPTION]... [FILE]...\n", 0), 0u) << arguments;
         EXPECT_EQ(help.status, 0) << arguments;
     }
-    for (const char* arguments : {"--version", "-V", "--version --help"}) {
+    for (const char* arguments : {"--version", "-V", "--version --help", "-Vh", "--vers"}) {
         const CommandResult version = runCommand(solveExe + " " + arguments);
         EXPECT_TRUE(testing::internal::RE::PartialMatch(
             version.out, testing::internal::RE("^sudoku-solve \\(sudoku\\) [0-9]+\\.[0-9]+\\.[0-9]+\n.*License MIT")))
