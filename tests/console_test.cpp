@@ -128,7 +128,11 @@ INSTANTIATE_TEST_SUITE_P(
                     NameCase{"del\x7f", "'del'$'\\177'"}, NameCase{"two\r\n", "'two'$'\\r\\n'"},
                     NameCase{"grille-\xc3\xa9-\xe6\x95\xb0.txt", "grille-\xc3\xa9-\xe6\x95\xb0.txt"},
                     NameCase{"no\xc2\x85such", "'no'$'\\302\\205''such'"},
-                    NameCase{"\xff\xfe.txt", "''$'\\377\\376''.txt'"}, NameCase{"", "''"}),
+                    NameCase{"\xff\xfe.txt", "''$'\\377\\376''.txt'"}, NameCase{"", "''"},
+                    // U+D800 and U+DFFF, surrogates, are not UTF-8; U+D7FF and U+E000 are.
+                    NameCase{"a\xed\xa0\x80", "'a'$'\\355\\240\\200'"},
+                    NameCase{"\xed\xbf\xbf.txt", "''$'\\355\\277\\277''.txt'"},
+                    NameCase{"\xed\x9f\xbf\xee\x80\x80", "\xed\x9f\xbf\xee\x80\x80"}),
     [](const testing::TestParamInfo<NameCase>& param) { return "Case" + std::to_string(param.index); });
 
 TEST(UsableCpus, FollowsTheAffinityMask)
