@@ -157,7 +157,8 @@ TEST_F(SudokuSolve, OutputThatCannotBeWrittenFailsTheRun)
     const CommandResult run = solve("--stats good.txt >/dev/full");
     EXPECT_TRUE(testing::internal::RE::FullMatch(
         run.err, testing::internal::RE("sudoku-solve: cannot write standard output: No space left on device\n"
-                                       "sudoku-solve: 1 puzzle read: 1 solved, 0 without solution, 0 invalid, but "
+                                       "sudoku-solve: 1 puzzle read: 1 solved \\(0 with multiple solutions\\), 0 without "
+                                       "solution, 0 invalid, but "
                                        "standard output could not be written; .*\n")))
         << run.err;
     EXPECT_EQ(run.status, 1);
@@ -192,14 +193,18 @@ TEST_F(SudokuSolve, NamesWithControlCharactersAreShownQuoted)
                        "line of 81 cells or nine lines of 9\n");
 }
 
+// Every way of solving counts the puzzles with several solutions among those solved.
 TEST_F(SudokuSolve, StatsSummariseTheRunOnStandardError)
 {
-    file("stats.txt", puzzle + "\n" + unsolvable + "\n" + clashing + "\n");
-    const CommandResult run = solve("--stats stats.txt");
-    EXPECT_TRUE(testing::internal::RE::PartialMatch(
-        run.err, testing::internal::RE("sudoku-solve: 3 puzzles read: 1 solved, 1 without solution, 1 invalid; "
-                                       "[0-9.]+ s, [0-9]+ puzzles per second\n$")))
-        << run.err;
+    file("stats.txt", puzzle + "\n" + twoSolutions + "\n" + unsolvable + "\n" + clashing + "\n");
+    for (const char* form : {"", "--count", "--rate", "--explain", "--hint"}) {
+        const CommandResult run = solve(std::string("--stats ") + form + " stats.txt");
+        EXPECT_TRUE(testing::internal::RE::PartialMatch(
+            run.err, testing::internal::RE("\nsudoku-solve: 4 puzzles read: 2 solved \\(1 with multiple solutions\\), "
+                                           "1 without solution, 1 invalid(; grades: [^;]*)?; "
+                                           "[0-9.]+ s, [0-9]+ puzzles per second\n$")))
+            << form << ": " << run.err;
+    }
 }
 
 // The logical modes on one file: a rating per puzzle, an explanation that ends with the

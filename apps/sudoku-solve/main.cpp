@@ -102,7 +102,8 @@ std::string statsLine(const sudoku::Tally& total, bool rated, bool outputOk, dou
 {
     const auto n = [](std::uint64_t value) { return std::to_string(value); };
     std::string line = "sudoku-solve: " + n(total.read) + (total.read == 1 ? " puzzle" : " puzzles") +
-                       " read: " + n(total.solved) + " solved, " + n(total.noSolution) + " without solution, " +
+                       " read: " + n(total.solved) + " solved (" + n(total.multipleSolutions) +
+                       " with multiple solutions), " + n(total.noSolution) + " without solution, " +
                        n(total.invalid) + " invalid";
     if (!outputOk) {
         line += ", but standard output could not be written";
@@ -115,7 +116,7 @@ std::string statsLine(const sudoku::Tally& total, bool rated, bool outputOk, dou
                     std::string(sudoku::logic::gradeName(static_cast<sudoku::logic::Grade>(grade))) + " " +
                     n(g.grades[static_cast<std::size_t>(grade)]);
         }
-        line += " (" + n(g.unfinished) + " needing trial), " + n(g.multipleSolutions) + " with multiple solutions";
+        line += " (" + n(g.unfinished) + " needing trial)";
     }
     char time[48];
     std::snprintf(time, sizeof time, "; %.3f s, ", seconds);
