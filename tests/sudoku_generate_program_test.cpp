@@ -127,7 +127,7 @@ TEST(SudokuGenerate, AnInterruptWritesWhatWasMadeAndExitsWith130)
 TEST(SudokuGenerate, AFailedWriteIsOneMessageAndStatusOne)
 {
     const CommandResult run = generate("-n 100 >/dev/full");
-    EXPECT_EQ(run.err, "sudoku-generate: cannot write standard output: No space left on device\n");
+    EXPECT_EQ(run.err, "sudoku-generate: write error: No space left on device\n");
     EXPECT_EQ(run.status, 1);
 }
 

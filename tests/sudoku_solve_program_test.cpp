@@ -156,7 +156,7 @@ TEST_F(SudokuSolve, OutputThatCannotBeWrittenFailsTheRun)
     file("good.txt", puzzle + "\n");
     const CommandResult run = solve("--stats good.txt >/dev/full");
     EXPECT_TRUE(testing::internal::RE::FullMatch(
-        run.err, testing::internal::RE("sudoku-solve: cannot write standard output: No space left on device\n"
+        run.err, testing::internal::RE("sudoku-solve: write error: No space left on device\n"
                                        "sudoku-solve: 1 puzzle read: 1 solved \\(0 with multiple solutions\\), 0 without "
                                        "solution, 0 invalid, but "
                                        "standard output could not be written; .*\n")))

@@ -1,5 +1,7 @@
 #include "console.h"
 
+#include "platform/platform.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -116,7 +118,7 @@ bool Console::finishOutput()
 {
     flush();
     if (outputFailed_) {
-        err(std::string(program_) + ": cannot write standard output: " + outputError_ + "\n");
+        err(std::string(program_) + ": write error: " + outputError_ + "\n");
     }
     return !outputFailed_;
 }
@@ -135,8 +137,10 @@ double Console::elapsedSeconds() const
 
 void Console::noteOutputFailure()
 {
+    const int error = errno;
+    platform::endIfOutputPipeClosed();
     outputFailed_ = true;
-    outputError_ = std::strerror(errno);
+    outputError_ = std::strerror(error);
 }
 
 } // namespace sudoku

@@ -34,7 +34,8 @@ public:
     Console(const char* program, std::FILE* out, std::FILE* err, ProgressStyle style, std::size_t columns = 0,
             std::chrono::milliseconds delay = std::chrono::seconds(1));
 
-    // Writes to standard output, unless an earlier write failed.
+    // Writes to standard output, unless an earlier write failed. When the reader of a
+    // pipe has gone, the process ends here, as SIGPIPE would end it.
     void out(const std::string& text);
     // Writes a message to standard error, after clearing the progress line.
     void err(const std::string& text);

@@ -22,6 +22,14 @@ std::vector<std::string> arguments(int argc, char** argv);
 // Windows), like the `sudoku` program's lines.
 void prepareStandardStreams();
 
+// Called when a write to standard output has just failed. When the reader of the pipe
+// it went to has gone (`sudoku-solve big.txt | head -1`), ends the process at once and
+// without a word, with status 141, the status a POSIX shell reports for a process that
+// SIGPIPE ended. Otherwise returns. On POSIX systems SIGPIPE itself ends the process
+// before the write can fail; on Windows the pipe's end is told by the system's error
+// for the write.
+void endIfOutputPipeClosed();
+
 bool stdoutIsTerminal();
 bool stderrIsTerminal();
 // The width of the terminal on standard error, or 0 when it is not known.

@@ -23,6 +23,8 @@ std::vector<std::string> arguments(int argc, char** argv)
 
 void prepareStandardStreams() {}
 
+void endIfOutputPipeClosed() {}
+
 bool stdoutIsTerminal()
 {
     return ::isatty(STDOUT_FILENO) == 1;

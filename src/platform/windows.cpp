@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 
@@ -65,6 +66,17 @@ void prepareStandardStreams()
 {
     ::SetConsoleOutputCP(CP_UTF8);
     ::_setmode(::_fileno(stdin), _O_BINARY);
+}
+
+void endIfOutputPipeClosed()
+{
+    // The C runtime keeps the system's error for the failed write in _doserrno (errno
+    // says only "Invalid argument"): ERROR_NO_DATA while the pipe is being closed,
+    // ERROR_BROKEN_PIPE once it is, ERROR_PIPE_NOT_CONNECTED under Wine.
+    const unsigned long error = _doserrno;
+    if (error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE || error == ERROR_PIPE_NOT_CONNECTED) {
+        std::_Exit(141);
+    }
 }
 
 bool stdoutIsTerminal()

@@ -95,6 +95,28 @@ for i in $(seq 1 300); do printf '%s\n%s\n' "$puzzle" "$unsolvable"; done >many.
 wine "$exe" --threads 1 many.txt >expected
 check "--threads 3 writes what one thread writes" 0 expected none wine "$exe" --threads 3 many.txt
 
+# A reader that has gone ends the program without a word, with status 141 as a POSIX
+# shell reports SIGPIPE: at once, and in the middle of a file too. `true` is gone long
+# before Wine has started the program.
+for args in "lf.txt" "--threads 2 many.txt" "--help"; do
+    # shellcheck disable=SC2086
+    status=0
+    wine "$exe" $args 2>got.err | true || status=${PIPESTATUS[0]}
+    if [ "$status" -eq 141 ] && [ ! -s got.err ]; then
+        echo "ok: a closed pipe ($args): status 141, no message"
+    else
+        echo "FAIL: a closed pipe ($args): exit status $status, expected 141 and no message"; cat got.err
+        failed=1
+    fi
+done
+
+: >expected
+crlf "sudoku-solve: write error: No space left on device" >expected.err
+check "a full disk: one message, status 1" 1 expected expected.err sh -c "wine '$exe' lf.txt >/dev/full"
+
+crlf 1 0 "2+" >expected
+check "long options by a prefix" 0 expected none wine "$exe" --cou --lim=2 counts.txt
+
 printf '%s\n' "$puzzle" >"grille-é-数独.txt"
 crlf "grille-é-数独.txt:1: $solution" >expected
 check "a file name in other scripts, with --label" 0 expected none wine "$exe" --label "grille-é-数独.txt"
