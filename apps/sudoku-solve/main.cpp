@@ -11,6 +11,7 @@
 
 #include <sudoku/reader.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -71,6 +72,7 @@ std::string solveInput(const std::string& name, sudoku::platform::InputFile& inp
         const std::size_t count = batch->records.size();
         batch->source = name;
         batch->firstIndex = submitted;
+        batch->inputRead = input.bytesRead();
         pipeline.submit(batch);
         submitted += count;
     };
@@ -144,13 +146,24 @@ int run(sudoku::SolveOptions& options)
     bool inputOk = true;
     sudoku::Tally total;
     std::uint64_t submitted = 0;
+    // For the progress line through a regular file: its size, and when its reading began.
+    std::uint64_t fileSize = 0;
+    double fileStart = 0;
     sudoku::BatchPipeline pipeline(
         options.threads, [&options](Batch& batch) { sudoku::solveBatch(batch, options.format); },
         [&](Batch& batch) {
             console.out(batch.out);
             console.err(batch.err);
             total += batch.tally;
-            console.progress(total.read);
+            if (fileSize == 0) {
+                console.progress(total.read);
+                return;
+            }
+            // The share of the file done, from the bytes read when the batch was made (the
+            // reader is at most its buffer ahead), and the time left at the pace so far.
+            const double done = std::min(1.0, static_cast<double>(batch.inputRead) / static_cast<double>(fileSize));
+            const double spent = console.elapsedSeconds() - fileStart;
+            console.progress(total.read, done, done > 0 ? spent * (1 - done) / done : 0.0);
         });
     if (!pipeline.startError().empty()) {
         console.err("sudoku-solve: started " + std::to_string(pipeline.workers() > 0 ? pipeline.workers() : 1) +
@@ -172,9 +185,12 @@ int run(sudoku::SolveOptions& options)
             continue;
         }
         console.setReadingTerminal(input.isTerminal());
+        fileSize = input.fileSize();
+        fileStart = console.elapsedSeconds();
         const std::string readError = solveInput(name, input, pipeline, console, batchSizeFor(options.format), submitted);
         withMemoryFallback(pipeline, console, finish);
         console.setReadingTerminal(false);
+        fileSize = 0;
         if (!readError.empty()) {
             console.err("sudoku-solve: " + name + ": read error: " + readError + "\n");
             inputOk = false;

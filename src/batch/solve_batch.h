@@ -55,6 +55,7 @@ struct Tally {
 struct Batch {
     std::string source;           // the input's name, as messages and labels show it
     std::uint64_t firstIndex = 0; // position of the first record in the whole output
+    std::uint64_t inputRead = 0;  // bytes of the input read when it was submitted
     std::vector<Record> records;
     std::string out;
     std::string err;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -13,6 +14,19 @@ std::string formatRate(double perSecond)
 {
     char text[48];
     std::snprintf(text, sizeof text, perSecond >= 10 ? "%.0f" : "%.2f", perSecond);
+    return text;
+}
+
+std::string formatDuration(double seconds)
+{
+    char text[48];
+    if (seconds < 99.5) {
+        std::snprintf(text, sizeof text, "%.0f s", seconds);
+    } else if (seconds < 99.5 * 60) {
+        std::snprintf(text, sizeof text, "%.0f min", seconds / 60);
+    } else {
+        std::snprintf(text, sizeof text, "%.0f h", seconds / 3600);
+    }
     return text;
 }
 
@@ -53,15 +67,22 @@ void Console::err(const std::string& text)
 
 void Console::progress(std::uint64_t done)
 {
-    showProgress(done, nullptr);
+    showProgress(done, {});
 }
 
 void Console::progress(std::uint64_t done, std::uint64_t tried)
 {
-    showProgress(done, &tried);
+    showProgress(done, {" of " + std::to_string(tried) + " tried"});
 }
 
-void Console::showProgress(std::uint64_t done, const std::uint64_t* tried)
+void Console::progress(std::uint64_t done, double fraction, double secondsLeft)
+{
+    // Rounded down, so that 100% means the end.
+    const auto percent = static_cast<int>(std::floor(std::clamp(fraction, 0.0, 1.0) * 100));
+    showProgress(done, {" (" + std::to_string(percent) + "%)", ", " + formatDuration(secondsLeft) + " left"});
+}
+
+void Console::showProgress(std::uint64_t done, const std::vector<std::string>& details)
 {
     if (style_ == ProgressStyle::none || readingTerminal_) {
         return;
@@ -73,16 +94,21 @@ void Console::showProgress(std::uint64_t done, const std::uint64_t* tried)
     lastProgress_ = now;
     const double seconds = std::chrono::duration<double>(now - start_).count();
     std::string line = std::string(program_) + ": " + std::to_string(done) + (done == 1 ? " puzzle" : " puzzles");
-    if (tried != nullptr) {
-        line += " of " + std::to_string(*tried) + " tried";
-    }
-    const std::string rate = ", " + formatRate(seconds > 0 ? static_cast<double>(done) / seconds : 0.0) + " per second";
-    // In a narrow terminal the rate goes first, then the line is cut: the last column
-    // would make some terminals wrap, and a wrapped line is never cleared.
+    // In a narrow terminal what does not fit goes from the end, the rate first, and then
+    // the line is cut: the last column would make some terminals wrap, and a wrapped
+    // line is never cleared.
     const std::size_t room = columns_ > 1 ? columns_ - 1 : SIZE_MAX;
-    if (line.size() + rate.size() <= room) {
-        line += rate;
+    bool fits = true;
+    const auto add = [&](const std::string& detail) {
+        fits = fits && line.size() + detail.size() <= room;
+        if (fits) {
+            line += detail;
+        }
+    };
+    for (const std::string& detail : details) {
+        add(detail);
     }
+    add(", " + formatRate(seconds > 0 ? static_cast<double>(done) / seconds : 0.0) + " per second");
     line.resize(std::min(line.size(), room));
     const std::size_t shown = line.size();
     // Without erase-line, blanks cover what a longer line left behind.

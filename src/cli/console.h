@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace sudoku {
 
@@ -18,6 +19,9 @@ enum class ProgressStyle { none, plain, ansi };
 // A rate for people: whole numbers when it is large, two decimals below 10, so that a
 // slow run does not read "0 per second".
 std::string formatRate(double perSecond);
+
+// A time left for people, rounded to what matters: "40 s", "12 min", "3 h".
+std::string formatDuration(double seconds);
 
 // Progress is for a person watching a terminal while the records go elsewhere: shown
 // only when standard error is a terminal and standard output is not, and without
@@ -46,6 +50,9 @@ public:
     // The same, with the candidates tried for them (for a generator whose puzzles may
     // be rare, so that the line moves while none is found).
     void progress(std::uint64_t done, std::uint64_t tried);
+    // The same for a file of known size: with the share of it done (0 to 1) and the time
+    // left at the pace so far.
+    void progress(std::uint64_t done, double fraction, double secondsLeft);
     void clearProgress();
     void setReadingTerminal(bool reading);
 
@@ -60,7 +67,8 @@ private:
     using Clock = std::chrono::steady_clock;
 
     void noteOutputFailure();
-    void showProgress(std::uint64_t done, const std::uint64_t* tried);
+    // `details` follow the count, each only when it fits, the most wanted first.
+    void showProgress(std::uint64_t done, const std::vector<std::string>& details);
 
     const char* program_;
     std::FILE* out_;

@@ -7,6 +7,7 @@
 #include <sudoku/reader.h>
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -57,6 +58,10 @@ public:
     const std::string& openError() const { return openError_; }
     // True for a terminal: someone may be typing.
     bool isTerminal() const;
+    // The size of a regular file, or 0 for anything else (a pipe, a terminal).
+    std::uint64_t fileSize() const { return fileSize_; }
+    // The bytes read so far.
+    std::uint64_t bytesRead() const { return bytesRead_; }
 
     // `beforeWait`, when set, runs before any read that would have to wait for input (a
     // pipe or terminal with nothing to read yet), so that the caller can deliver what it
@@ -71,6 +76,8 @@ private:
     int fd_ = -1;
     bool ownsFd_ = false;
     bool mayWait_ = true; // false for a regular file, which never makes a read wait
+    std::uint64_t fileSize_ = 0;
+    std::uint64_t bytesRead_ = 0;
     std::string openError_;
     std::function<void()> beforeWait_;
 };

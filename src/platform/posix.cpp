@@ -103,7 +103,9 @@ InputFile::InputFile(const std::string& name)
         ownsFd_ = true;
     }
     struct stat info {};
-    mayWait_ = !(::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode));
+    const bool regular = ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode);
+    mayWait_ = !regular;
+    fileSize_ = regular ? static_cast<std::uint64_t>(info.st_size) : 0;
 }
 
 InputFile::~InputFile()
@@ -132,6 +134,7 @@ std::size_t InputFile::read(char* buffer, std::size_t size, std::string& error)
     for (;;) {
         const ssize_t got = ::read(fd_, buffer, size);
         if (got >= 0) {
+            bytesRead_ += static_cast<std::uint64_t>(got);
             return static_cast<std::size_t>(got);
         }
         if (errno != EINTR) {

@@ -161,6 +161,10 @@ InputFile::InputFile(const std::string& name)
         ownsFd_ = true;
     }
     mayWait_ = ::GetFileType(handleOf(fd_)) != FILE_TYPE_DISK;
+    LARGE_INTEGER size{};
+    if (!mayWait_ && ::GetFileSizeEx(handleOf(fd_), &size) != 0) {
+        fileSize_ = static_cast<std::uint64_t>(size.QuadPart);
+    }
 }
 
 InputFile::~InputFile()
@@ -201,6 +205,7 @@ std::size_t InputFile::read(char* buffer, std::size_t size, std::string& error)
         error = std::strerror(errno);
         return 0;
     }
+    bytesRead_ += static_cast<std::uint64_t>(got);
     return static_cast<std::size_t>(got);
 }
 
