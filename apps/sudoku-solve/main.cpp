@@ -144,14 +144,31 @@ int run(sudoku::SolveOptions& options)
     }
 
     bool inputOk = true;
-    sudoku::Tally total;
+    sudoku::Tally total; // of the records written; changed only while the console is held
     std::uint64_t submitted = 0;
+    const bool rated = options.format.form == sudoku::RecordFormat::Form::rate;
+    // An interrupt ends the run at once, with the records written so far, each whole.
+    const sudoku::platform::InterruptWatch watch([&] {
+        // Held, the console has whole records only: out() writes a batch's at once. Each
+        // message below clears the progress line first.
+        const auto hold = console.hold();
+        const bool outputOk = console.finishOutput();
+        if (outputOk) {
+            console.err("sudoku-solve: interrupted after " + std::to_string(total.read) +
+                        (total.read == 1 ? " puzzle\n" : " puzzles\n"));
+        }
+        if (options.stats) {
+            console.err(statsLine(total, rated, outputOk, console.elapsedSeconds()));
+        }
+        std::_Exit(130);
+    });
     // For the progress line through a regular file: its size, and when its reading began.
     std::uint64_t fileSize = 0;
     double fileStart = 0;
     sudoku::BatchPipeline pipeline(
         options.threads, [&options](Batch& batch) { sudoku::solveBatch(batch, options.format); },
         [&](Batch& batch) {
+            const auto hold = console.hold();
             console.out(batch.out);
             console.err(batch.err);
             total += batch.tally;
@@ -197,13 +214,13 @@ int run(sudoku::SolveOptions& options)
         }
     }
     withMemoryFallback(pipeline, console, finish);
+    const auto hold = console.hold(); // an interrupt now waits until the end is written
     console.clearProgress();
 
     inputOk = inputOk && total.invalid == 0;
     const bool outputOk = console.finishOutput();
     if (options.stats) {
-        console.err(statsLine(total, options.format.form == sudoku::RecordFormat::Form::rate, outputOk,
-                              console.elapsedSeconds()));
+        console.err(statsLine(total, rated, outputOk, console.elapsedSeconds()));
     }
     return inputOk && outputOk ? 0 : 1;
 }

@@ -48,6 +48,7 @@ Console::Console(const char* program, std::FILE* out, std::FILE* err, ProgressSt
 
 void Console::out(const std::string& text)
 {
+    const std::lock_guard lock(mutex_);
     if (outputFailed_ || text.empty()) {
         return;
     }
@@ -58,6 +59,7 @@ void Console::out(const std::string& text)
 
 void Console::err(const std::string& text)
 {
+    const std::lock_guard lock(mutex_);
     if (!text.empty()) {
         clearProgress();
         std::fputs(text.c_str(), err_);
@@ -84,6 +86,7 @@ void Console::progress(std::uint64_t done, double fraction, double secondsLeft)
 
 void Console::showProgress(std::uint64_t done, const std::vector<std::string>& details)
 {
+    const std::lock_guard lock(mutex_);
     if (style_ == ProgressStyle::none || readingTerminal_) {
         return;
     }
@@ -120,6 +123,7 @@ void Console::showProgress(std::uint64_t done, const std::vector<std::string>& d
 
 void Console::clearProgress()
 {
+    const std::lock_guard lock(mutex_);
     if (shownWidth_ == 0) {
         return;
     }
@@ -134,6 +138,7 @@ void Console::clearProgress()
 
 void Console::setReadingTerminal(bool reading)
 {
+    const std::lock_guard lock(mutex_);
     if (reading) {
         clearProgress();
     }
@@ -142,6 +147,7 @@ void Console::setReadingTerminal(bool reading)
 
 bool Console::finishOutput()
 {
+    const std::lock_guard lock(mutex_);
     flush();
     if (outputFailed_) {
         err(std::string(program_) + ": write error: " + outputError_ + "\n");
@@ -151,9 +157,16 @@ bool Console::finishOutput()
 
 void Console::flush()
 {
+    const std::lock_guard lock(mutex_);
     if (!outputFailed_ && std::fflush(out_) != 0) {
         noteOutputFailure();
     }
+}
+
+bool Console::outputFailed() const
+{
+    const std::lock_guard lock(mutex_);
+    return outputFailed_;
 }
 
 double Console::elapsedSeconds() const

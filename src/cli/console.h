@@ -2,11 +2,13 @@
 
 // A program's two output streams: records to standard output, messages and the
 // progress line to standard error. A failed write to standard output is remembered, and
-// the progress line is cleared before any message so the two never mix.
+// the progress line is cleared before any message so the two never mix. Any thread may
+// use the console.
 
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -60,8 +62,13 @@ public:
     bool finishOutput();
     void flush();
 
-    bool outputFailed() const { return outputFailed_; }
+    bool outputFailed() const;
     double elapsedSeconds() const;
+
+    // Keeps the other threads' use of the console waiting while the returned lock lives,
+    // so that what the caller writes, and what it decides from, stays whole: a program
+    // that ends on an interrupt writes only whole records.
+    std::unique_lock<std::recursive_mutex> hold() { return std::unique_lock(mutex_); }
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -82,6 +89,7 @@ private:
     bool readingTerminal_ = false;
     bool outputFailed_ = false;
     std::string outputError_;
+    mutable std::recursive_mutex mutex_;
 };
 
 } // namespace sudoku

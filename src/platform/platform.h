@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace sudoku::platform {
@@ -40,6 +41,22 @@ std::size_t stderrColumns();
 // the process, so that the program can stop cleanly. Another within a second counts as
 // the same one (timeout -s INT sends two); one after that ends the process as usual.
 const std::atomic<bool>& catchInterrupt();
+
+// While it lives, the first interrupt runs `onInterrupt` on a thread of its own,
+// whatever the program's other threads are doing then (reading a terminal, waiting,
+// working), so that the program can end at once; `onInterrupt` should end the process.
+// Repeated interrupts count as catchInterrupt() says.
+class InterruptWatch {
+public:
+    explicit InterruptWatch(std::function<void()> onInterrupt);
+    ~InterruptWatch();
+    InterruptWatch(const InterruptWatch&) = delete;
+    InterruptWatch& operator=(const InterruptWatch&) = delete;
+
+private:
+    std::function<void()> onInterrupt_;
+    std::thread watcher_; // on Windows the system runs the handler on a thread of its own
+};
 
 // The CPUs this process may run on (its affinity mask), at least 1.
 unsigned usableCpus();

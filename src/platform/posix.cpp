@@ -45,6 +45,12 @@ namespace {
 
 std::atomic<bool> interrupted{false};
 std::atomic<long long> firstInterruptNs{0};
+// The pipe through which the handler wakes an InterruptWatch: made once and kept open,
+// so that the handler never writes to a closed descriptor.
+int watchPipe[2] = {-1, -1};
+std::atomic<int> wakeFd{-1};
+constexpr char interruptByte = 'i';
+constexpr char endWatchByte = 'e';
 
 long long monotonicNs()
 {
@@ -62,6 +68,9 @@ void onInterrupt(int)
     if (!interrupted.load()) {
         firstInterruptNs.store(now);
         interrupted.store(true);
+        if (const int fd = wakeFd.load(); fd >= 0) {
+            [[maybe_unused]] const ssize_t written = ::write(fd, &interruptByte, 1);
+        }
     } else if (now - firstInterruptNs.load() >= 1'000'000'000) {
         ::signal(SIGINT, SIG_DFL);
         ::raise(SIGINT);
@@ -79,6 +88,34 @@ const std::atomic<bool>& catchInterrupt()
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGINT, &action, nullptr);
     return interrupted;
+}
+
+InterruptWatch::InterruptWatch(std::function<void()> onInterrupt) : onInterrupt_(std::move(onInterrupt))
+{
+    if (watchPipe[0] < 0 && ::pipe2(watchPipe, O_CLOEXEC) != 0) {
+        return; // interrupts then end the process as before the watch
+    }
+    watcher_ = std::thread([this] {
+        char byte = 0;
+        while (::read(watchPipe[0], &byte, 1) < 0 && errno == EINTR) {
+        }
+        if (byte == interruptByte) {
+            onInterrupt_();
+        }
+    });
+    wakeFd.store(watchPipe[1]);
+    catchInterrupt();
+}
+
+InterruptWatch::~InterruptWatch()
+{
+    if (!watcher_.joinable()) {
+        return;
+    }
+    wakeFd.store(-1);
+    // An interrupt that came first is still acted on.
+    [[maybe_unused]] const ssize_t written = ::write(watchPipe[1], &endWatchByte, 1);
+    watcher_.join();
 }
 
 unsigned usableCpus()

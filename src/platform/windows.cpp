@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 
 #include <fcntl.h>
 #include <io.h>
@@ -102,6 +103,9 @@ namespace {
 
 std::atomic<bool> interrupted{false};
 std::atomic<unsigned long long> firstInterruptMs{0};
+// What an InterruptWatch runs; the lock keeps the watch from going while it runs.
+std::mutex watchMutex;
+const std::function<void()>* watchAction = nullptr;
 
 // The first Ctrl+C asks the program to stop; one within a second of it is taken as the
 // same; a later one, or the console closing, ends the process as usual.
@@ -114,6 +118,12 @@ BOOL WINAPI onConsoleEvent(DWORD event)
     if (!interrupted.load()) {
         firstInterruptMs.store(now);
         interrupted.store(true);
+        // The system runs this handler on a thread of its own: the watch's action can
+        // run here.
+        const std::lock_guard lock(watchMutex);
+        if (watchAction != nullptr) {
+            (*watchAction)();
+        }
         return TRUE;
     }
     return now - firstInterruptMs.load() < 1000 ? TRUE : FALSE;
@@ -125,6 +135,21 @@ const std::atomic<bool>& catchInterrupt()
 {
     ::SetConsoleCtrlHandler(onConsoleEvent, TRUE);
     return interrupted;
+}
+
+InterruptWatch::InterruptWatch(std::function<void()> onInterrupt) : onInterrupt_(std::move(onInterrupt))
+{
+    {
+        const std::lock_guard lock(watchMutex);
+        watchAction = &onInterrupt_;
+    }
+    catchInterrupt();
+}
+
+InterruptWatch::~InterruptWatch()
+{
+    const std::lock_guard lock(watchMutex);
+    watchAction = nullptr;
 }
 
 unsigned usableCpus()
