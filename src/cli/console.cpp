@@ -69,31 +69,42 @@ void Console::err(const std::string& text)
 
 void Console::progress(std::uint64_t done)
 {
-    showProgress(done, {});
+    const std::lock_guard lock(mutex_);
+    if (progressDue()) {
+        showProgress(done, {});
+    }
 }
 
 void Console::progress(std::uint64_t done, std::uint64_t tried)
 {
-    showProgress(done, {" of " + std::to_string(tried) + " tried"});
+    const std::lock_guard lock(mutex_);
+    if (progressDue()) {
+        showProgress(done, {" of " + std::to_string(tried) + " tried"});
+    }
 }
 
 void Console::progress(std::uint64_t done, double fraction, double secondsLeft)
 {
-    // Rounded down, so that 100% means the end.
-    const auto percent = static_cast<int>(std::floor(std::clamp(fraction, 0.0, 1.0) * 100));
-    showProgress(done, {" (" + std::to_string(percent) + "%)", ", " + formatDuration(secondsLeft) + " left"});
+    const std::lock_guard lock(mutex_);
+    if (progressDue()) {
+        // Rounded down, so that 100% means the end.
+        const auto percent = static_cast<int>(std::floor(std::clamp(fraction, 0.0, 1.0) * 100));
+        showProgress(done, {" (" + std::to_string(percent) + "%)", ", " + formatDuration(secondsLeft) + " left"});
+    }
+}
+
+bool Console::progressDue() const
+{
+    if (style_ == ProgressStyle::none || readingTerminal_) {
+        return false;
+    }
+    const auto now = Clock::now();
+    return now - start_ >= delay_ && (shownWidth_ == 0 || now - lastProgress_ >= std::chrono::milliseconds(200));
 }
 
 void Console::showProgress(std::uint64_t done, const std::vector<std::string>& details)
 {
-    const std::lock_guard lock(mutex_);
-    if (style_ == ProgressStyle::none || readingTerminal_) {
-        return;
-    }
     const auto now = Clock::now();
-    if (now - start_ < delay_ || (shownWidth_ > 0 && now - lastProgress_ < std::chrono::milliseconds(200))) {
-        return;
-    }
     lastProgress_ = now;
     const double seconds = std::chrono::duration<double>(now - start_).count();
     std::string line = std::string(program_) + ": " + std::to_string(done) + (done == 1 ? " puzzle" : " puzzles");

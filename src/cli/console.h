@@ -74,7 +74,9 @@ private:
     using Clock = std::chrono::steady_clock;
 
     void noteOutputFailure();
-    // `details` follow the count, each only when it fits, the most wanted first.
+    // Whether the progress line is to be drawn now: it is on, and not drawn too lately.
+    bool progressDue() const;
+    // Draws it. `details` follow the count, each only when it fits, the most wanted first.
     void showProgress(std::uint64_t done, const std::vector<std::string>& details);
 
     const char* program_;
