@@ -54,10 +54,13 @@ const char* usageText()
            "solving and --explain only, --limit with --count only.\n"
            "\n"
            "When standard error is a terminal and standard output is not, a run that takes\n"
-           "more than a second shows a progress line on standard error.\n"
+           "more than a second shows a progress line on standard error (through a file,\n"
+           "with the share done and the time left). Interrupted (Ctrl+C), the program ends\n"
+           "at once, with the records written so far whole, and exits with status 130.\n"
            "\n"
            "Exit status: 0 when every input was read and valid, 1 when an input was invalid\n"
-           "or unreadable or the output could not be written, 2 for a usage error.\n";
+           "or unreadable or the output could not be written, 2 for a usage error, 130 when\n"
+           "interrupted.\n";
 }
 
 ParsedOptions parseOptions(const std::vector<std::string>& args)
