@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <system_error>
 #include <thread>
 
 #include <fcntl.h>
@@ -92,17 +93,22 @@ const std::atomic<bool>& catchInterrupt()
 
 InterruptWatch::InterruptWatch(std::function<void()> onInterrupt) : onInterrupt_(std::move(onInterrupt))
 {
+    // Without a pipe or a thread, an interrupt ends the process as if there were no watch.
     if (watchPipe[0] < 0 && ::pipe2(watchPipe, O_CLOEXEC) != 0) {
-        return; // interrupts then end the process as before the watch
+        return;
     }
-    watcher_ = std::thread([this] {
-        char byte = 0;
-        while (::read(watchPipe[0], &byte, 1) < 0 && errno == EINTR) {
-        }
-        if (byte == interruptByte) {
-            onInterrupt_();
-        }
-    });
+    try {
+        watcher_ = std::thread([this] {
+            char byte = 0;
+            while (::read(watchPipe[0], &byte, 1) < 0 && errno == EINTR) {
+            }
+            if (byte == interruptByte) {
+                onInterrupt_();
+            }
+        });
+    } catch (const std::system_error&) {
+        return;
+    }
     wakeFd.store(watchPipe[1]);
     catchInterrupt();
 }
