@@ -107,6 +107,40 @@ TEST_F(ConsoleErr, NoProgressWhileReadingATerminal)
     EXPECT_EQ(text(), "");
 }
 
+// Through a file of known size, the line gives the share done and the time left; in a
+// narrow terminal what does not fit goes, the rate first, then the time, then the share.
+TEST(ConsoleProgress, ThroughAFileShowsTheShareDoneAndTheTimeLeft)
+{
+    struct Width {
+        std::size_t columns;
+        const char* shown; // a pattern
+    };
+    for (const Width width : {Width{0, "sudoku-solve: 12 puzzles \\(37%\\), 2 min left, [0-9.]+ per second"},
+                              Width{43, "sudoku-solve: 12 puzzles \\(37%\\), 2 min left"},
+                              Width{42, "sudoku-solve: 12 puzzles \\(37%\\)"},
+                              Width{30, "sudoku-solve: 12 puzzles"}}) {
+        char* buffer = nullptr;
+        std::size_t size = 0;
+        std::FILE* err = ::open_memstream(&buffer, &size);
+        sudoku::Console("sudoku-solve", stdout, err, ProgressStyle::plain, width.columns, std::chrono::milliseconds(0))
+            .progress(12, 0.379, 125);
+        std::fclose(err);
+        const std::string shown(buffer, size);
+        std::free(buffer);
+        EXPECT_TRUE(testing::internal::RE::FullMatch(shown, testing::internal::RE(std::string("\r") + width.shown)))
+            << width.columns << " columns: " << shown;
+    }
+}
+
+TEST(FormatDuration, RoundsToTheUnitThatMatters)
+{
+    EXPECT_EQ(sudoku::formatDuration(0.2), "0 s");
+    EXPECT_EQ(sudoku::formatDuration(99.4), "99 s");
+    EXPECT_EQ(sudoku::formatDuration(99.6), "2 min");
+    EXPECT_EQ(sudoku::formatDuration(3000), "50 min");
+    EXPECT_EQ(sudoku::formatDuration(7200), "2 h");
+}
+
 struct NameCase {
     const char* name;
     const char* shown;
@@ -128,7 +162,11 @@ INSTANTIATE_TEST_SUITE_P(
                     NameCase{"del\x7f", "'del'$'\\177'"}, NameCase{"two\r\n", "'two'$'\\r\\n'"},
                     NameCase{"grille-\xc3\xa9-\xe6\x95\xb0.txt", "grille-\xc3\xa9-\xe6\x95\xb0.txt"},
                     NameCase{"no\xc2\x85such", "'no'$'\\302\\205''such'"},
-                    NameCase{"\xff\xfe.txt", "''$'\\377\\376''.txt'"}, NameCase{"", "''"}),
+                    NameCase{"\xff\xfe.txt", "''$'\\377\\376''.txt'"}, NameCase{"", "''"},
+                    // U+D800 and U+DFFF, surrogates, are not UTF-8; U+D7FF and U+E000 are.
+                    NameCase{"a\xed\xa0\x80", "'a'$'\\355\\240\\200'"},
+                    NameCase{"\xed\xbf\xbf.txt", "''$'\\355\\277\\277''.txt'"},
+                    NameCase{"\xed\x9f\xbf\xee\x80\x80", "\xed\x9f\xbf\xee\x80\x80"}),
     [](const testing::TestParamInfo<NameCase>& param) { return "Case" + std::to_string(param.index); });
 
 TEST(UsableCpus, FollowsTheAffinityMask)

@@ -127,7 +127,7 @@ TEST(SudokuGenerate, AnInterruptWritesWhatWasMadeAndExitsWith130)
 TEST(SudokuGenerate, AFailedWriteIsOneMessageAndStatusOne)
 {
     const CommandResult run = generate("-n 100 >/dev/full");
-    EXPECT_EQ(run.err, "sudoku-generate: cannot write standard output: No space left on device\n");
+    EXPECT_EQ(run.err, "sudoku-generate: write error: No space left on device\n");
     EXPECT_EQ(run.status, 1);
 }
 
@@ -157,6 +157,8 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"Argument", "puzzles.txt", "unexpected argument 'puzzles.txt' (this program reads no files)", 2},
         Refusal{"NumberNotANumber", "-n x", "invalid number of puzzles 'x' (a whole number from 0 to 18446744073709551615)", 2},
         Refusal{"NumberMissing", "--number", "option '--number' needs a value", 2},
+        Refusal{"GluedNumber", "-nx", "invalid number of puzzles 'x' (a whole number from 0 to 18446744073709551615)", 2},
+        Refusal{"AmbiguousPrefix", "--s 1", "option '--s' is ambiguous; possibilities: '--symmetry' '--score' '--seed' '--solution' '--stats'", 2},
         Refusal{"UnknownSymmetry", "--symmetry spiral", "unknown symmetry 'spiral' (none, rotate180, rotate90, mirror or diagonal)", 2},
         Refusal{"UnknownGrade", "--grade tough", "unknown grade 'tough' (easy, medium, hard, expert or extreme)", 2},
         Refusal{"MalformedGivens", "--givens 20-", "invalid givens range '20-' (MIN-MAX: two whole numbers from 0 to 81, or one)", 2},

@@ -34,11 +34,12 @@ TEST(SudokuProgram, PrintsTheSolutionWhateverItsArgumentsAndInput)
 // When the solution cannot be written, the run must not end as a success.
 TEST(SudokuProgram, FailsLoudlyWhenStandardOutputCannotBeWritten)
 {
-    for (const std::string& how : {sudoku + " >/dev/full", sudoku + " >&-"}) {
+    for (const auto& [how, why] : {std::pair{sudoku + " >/dev/full", "No space left on device"},
+                                   std::pair{sudoku + " >&-", "Bad file descriptor"}}) {
         SCOPED_TRACE(how);
         const CommandResult run = runCommand(how);
         EXPECT_EQ(run.status, 1);
-        EXPECT_EQ(run.err, "sudoku: could not write to standard output\n");
+        EXPECT_EQ(run.err, std::string("sudoku: write error: ") + why + "\n");
     }
 }
 

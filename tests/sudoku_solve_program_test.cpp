@@ -6,10 +6,21 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -93,6 +104,7 @@ TEST_F(SudokuSolve, CountsSolutionsUpToTheLimit)
     EXPECT_EQ(solve("--count counts.txt").out, "0\n1\n2+\n2+\n");
     EXPECT_EQ(solve("--count --limit 5 counts.txt").out, "0\n1\n2\n5+\n");
     EXPECT_EQ(solve("--count --limit=1 counts.txt").out, "0\n1+\n1+\n1+\n");
+    EXPECT_EQ(solve("counts.txt --cou --lim=5").out, "0\n1\n2\n5+\n") << "prefixes, a file before the options";
 }
 
 TEST_F(SudokuSolve, LabelsNameFileAndLineAndStandardInput)
@@ -155,8 +167,9 @@ TEST_F(SudokuSolve, OutputThatCannotBeWrittenFailsTheRun)
     file("good.txt", puzzle + "\n");
     const CommandResult run = solve("--stats good.txt >/dev/full");
     EXPECT_TRUE(testing::internal::RE::FullMatch(
-        run.err, testing::internal::RE("sudoku-solve: cannot write standard output: No space left on device\n"
-                                       "sudoku-solve: 1 puzzle read: 1 solved, 0 without solution, 0 invalid, but "
+        run.err, testing::internal::RE("sudoku-solve: write error: No space left on device\n"
+                                       "sudoku-solve: 1 puzzle read: 1 solved \\(0 with multiple solutions\\), 0 without "
+                                       "solution, 0 invalid, but "
                                        "standard output could not be written; .*\n")))
         << run.err;
     EXPECT_EQ(run.status, 1);
@@ -191,14 +204,18 @@ TEST_F(SudokuSolve, NamesWithControlCharactersAreShownQuoted)
                        "line of 81 cells or nine lines of 9\n");
 }
 
+// Every way of solving counts the puzzles with several solutions among those solved.
 TEST_F(SudokuSolve, StatsSummariseTheRunOnStandardError)
 {
-    file("stats.txt", puzzle + "\n" + unsolvable + "\n" + clashing + "\n");
-    const CommandResult run = solve("--stats stats.txt");
-    EXPECT_TRUE(testing::internal::RE::PartialMatch(
-        run.err, testing::internal::RE("sudoku-solve: 3 puzzles read: 1 solved, 1 without solution, 1 invalid; "
-                                       "[0-9.]+ s, [0-9]+ puzzles per second\n$")))
-        << run.err;
+    file("stats.txt", puzzle + "\n" + twoSolutions + "\n" + unsolvable + "\n" + clashing + "\n");
+    for (const char* form : {"", "--count", "--rate", "--explain", "--hint"}) {
+        const CommandResult run = solve(std::string("--stats ") + form + " stats.txt");
+        EXPECT_TRUE(testing::internal::RE::PartialMatch(
+            run.err, testing::internal::RE("\nsudoku-solve: 4 puzzles read: 2 solved \\(1 with multiple solutions\\), "
+                                           "1 without solution, 1 invalid(; grades: [^;]*)?; "
+                                           "[0-9.]+ s, [0-9]+ puzzles per second\n$")))
+            << form << ": " << run.err;
+    }
 }
 
 // The logical modes on one file: a rating per puzzle, an explanation that ends with the
@@ -251,6 +268,150 @@ TEST_F(SudokuSolve, RatingsDoNotDependOnTheThreadCount)
     EXPECT_EQ(solve("--rate --threads 3 many.txt").out, one.out);
 }
 
+// sudoku-solve started without a shell in between, so that its own exit status is
+// seen: a shell reports a process that SIGINT killed as 130 too.
+class Child {
+public:
+    Child(const std::vector<std::string>& args, int in, int out, int err)
+    {
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(SUDOKU_SOLVE_EXE));
+        for (const std::string& arg : args) {
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        }
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, in, 0);
+        posix_spawn_file_actions_adddup2(&actions, out, 1);
+        posix_spawn_file_actions_adddup2(&actions, err, 2);
+        std::vector<char*> env{const_cast<char*>("TERM=xterm"), nullptr};
+        EXPECT_EQ(::posix_spawn(&pid_, SUDOKU_SOLVE_EXE, &actions, nullptr, argv.data(), env.data()), 0);
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    ~Child()
+    {
+        if (pid_ > 0 && ::waitpid(pid_, nullptr, WNOHANG) == 0) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+    }
+    void interrupt() const { ::kill(pid_, SIGINT); }
+    // Its raw wait status, or -1 if it has not ended within ten seconds.
+    int wait()
+    {
+        for (int tries = 0; tries < 1000; ++tries) {
+            int status = 0;
+            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+                pid_ = 0;
+                return status;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return -1;
+    }
+
+private:
+    pid_t pid_ = 0;
+};
+
+// Reads what arrives on `fd` until `wanted` is in it, the descriptor closes, or
+// `seconds` pass.
+std::string readUntil(int fd, const std::string& wanted, double seconds)
+{
+    std::string text;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while ((wanted.empty() || text.find(wanted) == std::string::npos) && std::chrono::steady_clock::now() < end) {
+        pollfd ready{fd, POLLIN, 0};
+        if (::poll(&ready, 1, 50) <= 0) {
+            continue;
+        }
+        char buffer[4096];
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got <= 0) {
+            break;
+        }
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+    return text;
+}
+
+// Mid-run through a file, with the progress line up on a terminal, an interrupt ends the
+// run at once: status 130, the progress line cleared, and only whole records written
+// (an explanation is many lines), whether the calling thread solves or only reads.
+TEST_F(SudokuSolve, AnInterruptMidFileLeavesWholeRecordsAndExitsWith130)
+{
+    // An extreme puzzle: its explanation takes some milliseconds, so 3000 of them a while.
+    const std::string hard = "2.........93....8...6.549...2.5..7.....1.7.....9..2.6...537.6...1....89.........3";
+    file("one.txt", hard + "\n");
+    std::string many;
+    for (int i = 0; i < 3000; ++i) {
+        many += hard + "\n";
+    }
+    const std::string big = file("big.txt", many);
+    const std::string record = solve("--explain one.txt").out;
+    ASSERT_GT(record.size(), 1000u);
+    for (const char* threads : {"1", "2"}) {
+        SCOPED_TRACE(std::string(threads) + " threads");
+        const auto outPath = dir_ / "out.txt";
+        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int terminal = -1;
+        int screen = -1;
+        ASSERT_EQ(::openpty(&screen, &terminal, nullptr, nullptr, nullptr), 0);
+        Child child({"--explain", "--threads", threads, big}, STDIN_FILENO, out, terminal);
+        ::close(out);
+        ::close(terminal);
+        // The progress line through a file says how much of it is done.
+        std::string shown = readUntil(screen, "%), ", 30);
+        EXPECT_NE(shown.find("sudoku-solve: "), std::string::npos) << shown;
+        child.interrupt();
+        shown += readUntil(screen, "", 10);
+        ::close(screen);
+        const int status = child.wait();
+        ASSERT_TRUE(WIFEXITED(status)) << status;
+        EXPECT_EQ(WEXITSTATUS(status), 130);
+
+        const std::string written = readWholeFile(outPath);
+        const std::size_t records = (written.size() + 1) / (record.size() + 1);
+        ASSERT_GT(records, 0u);
+        std::string whole = record;
+        for (std::size_t i = 1; i < records; ++i) {
+            whole += "\n" + record;
+        }
+        EXPECT_EQ(written, whole);
+        EXPECT_LT(records, 3000u) << "the run ended before the interrupt";
+        // Cleared, then the message (the terminal ends lines in CR LF).
+        const std::string last = "\r\033[Ksudoku-solve: interrupted after " + std::to_string(records) + " puzzles\r\n";
+        EXPECT_EQ(shown.substr(shown.size() - std::min(shown.size(), last.size())), last);
+    }
+}
+
+// Waiting for input through a pipe, the program ends at once on an interrupt.
+TEST_F(SudokuSolve, AnInterruptWhileWaitingForInputEndsTheRunAtOnce)
+{
+    int pipeFds[2];
+    ASSERT_EQ(::pipe(pipeFds), 0);
+    const auto outPath = dir_ / "out.txt";
+    const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err = ::open((dir_ / "err.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    Child child({}, pipeFds[0], out, err);
+    ::close(pipeFds[0]);
+    ::close(out);
+    ::close(err);
+    const std::string line = puzzle + "\n";
+    ASSERT_EQ(::write(pipeFds[1], line.data(), line.size()), static_cast<ssize_t>(line.size()));
+    for (int tries = 0; tries < 1000 && readWholeFile(outPath).empty(); ++tries) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    child.interrupt();
+    const int status = child.wait(); // with the pipe still open
+    ::close(pipeFds[1]);
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+    EXPECT_EQ(readWholeFile(outPath), solution + "\n");
+    EXPECT_EQ(readWholeFile(dir_ / "err.txt"), "sudoku-solve: interrupted after 1 puzzle\n");
+}
+
 struct UsageCase {
     const char* name;
     const char* arguments;
@@ -284,19 +445,21 @@ INSTANTIATE_TEST_SUITE_P(
                     UsageCase{"RateWithCount", "--count --rate", "options '--count' and '--rate' cannot be used together"},
                     UsageCase{"ExplainWithHint", "--explain --hint",
                               "options '--explain' and '--hint' cannot be used together"},
-                    UsageCase{"GridWithRate", "--rate --grid", "options '--grid' and '--rate' cannot be used together"}),
+                    UsageCase{"GridWithRate", "--rate --grid", "options '--grid' and '--rate' cannot be used together"},
+                    UsageCase{"AmbiguousPrefix", "--h", "option '--h' is ambiguous; possibilities: '--hint' '--help'"},
+                    UsageCase{"UnknownInABundle", "-xV", "unknown option '-x'"}),
     [](const testing::TestParamInfo<UsageCase>& param) { return std::string(param.param.name); });
 
 // Help and version go to standard output; the first of them wins, and what follows it
 // is not read.
 TEST(SudokuSolveInfo, HelpAndVersionActOnTheFirstOfThem)
 {
-    for (const char* arguments : {"--help", "-h --version", "--help --bogus"}) {
+    for (const char* arguments : {"--help", "-h --version", "--help --bogus", "-hV", "--he"}) {
         const CommandResult help = runCommand(solveExe + " " + arguments);
         EXPECT_EQ(help.out.rfind("Usage: sudoku-solve [OPTION]... [FILE]...\n", 0), 0u) << arguments;
         EXPECT_EQ(help.status, 0) << arguments;
     }
-    for (const char* arguments : {"--version", "-V", "--version --help"}) {
+    for (const char* arguments : {"--version", "-V", "--version --help", "-Vh", "--vers"}) {
         const CommandResult version = runCommand(solveExe + " " + arguments);
         EXPECT_TRUE(testing::internal::RE::PartialMatch(
             version.out, testing::internal::RE("^sudoku-solve \\(sudoku\\) [0-9]+\\.[0-9]+\\.[0-9]+\n.*License MIT")))

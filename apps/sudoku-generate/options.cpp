@@ -92,31 +92,38 @@ const char* generateUsageText()
 
 ParsedGenerateOptions parseGenerateOptions(const std::vector<std::string>& args)
 {
-    const auto takesValue = [](const std::string& n) {
-        return n == "-n" || n == "--number" || n == "--symmetry" || n == "--grade" || n == "--score" ||
-               n == "--givens" || n == "--seed" || n == "--threads" || n == "--max-tries";
-    };
     ParsedGenerateOptions parsed;
     GenerateOptions& o = parsed.options;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg.size() < 2 || arg[0] != '-') {
-            parsed.error = "unexpected argument '" + arg + "' (this program reads no files)";
+    CommandLine commandLine(args, {{"number", 'n', true},
+                                   {"grid"},
+                                   {"zeros"},
+                                   {"symmetry", '\0', true},
+                                   {"no-minimal"},
+                                   {"givens", '\0', true},
+                                   {"grade", '\0', true},
+                                   {"score", '\0', true},
+                                   {"seed", '\0', true},
+                                   {"threads", '\0', true},
+                                   {"max-tries", '\0', true},
+                                   {"solution"},
+                                   {"rate"},
+                                   {"stats"},
+                                   {"help", 'h'},
+                                   {"version", 'V'}});
+    Argument argument;
+    while (commandLine.next(argument)) {
+        if (argument.kind == Argument::Kind::operand) {
+            parsed.error = "unexpected argument '" + argument.value + "' (this program reads no files)";
             return parsed;
         }
-        Option option;
-        parsed.error = readOption(args, i, takesValue, option);
-        if (!parsed.error.empty()) {
-            return parsed;
-        }
-        const std::string name = option.name == "-n" ? "--number" : option.name;
-        const std::string& value = option.value;
+        const std::string& name = argument.name;
+        const std::string& value = argument.value;
 
         std::uint64_t number = 0;
-        if (name == "--help" || name == "-h") {
+        if (name == "--help") {
             o.help = true; // acted on at once, as GNU tools do: what follows is not read
             return parsed;
-        } else if (name == "--version" || name == "-V") {
+        } else if (name == "--version") {
             o.version = true;
             return parsed;
         } else if (name == "--grid") {
@@ -189,10 +196,11 @@ ParsedGenerateOptions parseGenerateOptions(const std::vector<std::string>& args)
                 return parsed;
             }
             o.maxTries = number;
-        } else {
-            parsed.error = "unknown option '" + arg + "'";
-            return parsed;
         }
+    }
+    if (!commandLine.error().empty()) {
+        parsed.error = commandLine.error();
+        return parsed;
     }
     if (o.grade && o.score) {
         parsed.error = "options '--grade' and '--score' cannot be used together";

@@ -11,6 +11,7 @@
 
 #include <sudoku/reader.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -71,6 +72,7 @@ std::string solveInput(const std::string& name, sudoku::platform::InputFile& inp
         const std::size_t count = batch->records.size();
         batch->source = name;
         batch->firstIndex = submitted;
+        batch->inputRead = input.bytesRead();
         pipeline.submit(batch);
         submitted += count;
     };
@@ -102,7 +104,8 @@ std::string statsLine(const sudoku::Tally& total, bool rated, bool outputOk, dou
 {
     const auto n = [](std::uint64_t value) { return std::to_string(value); };
     std::string line = "sudoku-solve: " + n(total.read) + (total.read == 1 ? " puzzle" : " puzzles") +
-                       " read: " + n(total.solved) + " solved, " + n(total.noSolution) + " without solution, " +
+                       " read: " + n(total.solved) + " solved (" + n(total.multipleSolutions) +
+                       " with multiple solutions), " + n(total.noSolution) + " without solution, " +
                        n(total.invalid) + " invalid";
     if (!outputOk) {
         line += ", but standard output could not be written";
@@ -115,7 +118,7 @@ std::string statsLine(const sudoku::Tally& total, bool rated, bool outputOk, dou
                     std::string(sudoku::logic::gradeName(static_cast<sudoku::logic::Grade>(grade))) + " " +
                     n(g.grades[static_cast<std::size_t>(grade)]);
         }
-        line += " (" + n(g.unfinished) + " needing trial), " + n(g.multipleSolutions) + " with multiple solutions";
+        line += " (" + n(g.unfinished) + " needing trial)";
     }
     char time[48];
     std::snprintf(time, sizeof time, "; %.3f s, ", seconds);
@@ -141,15 +144,43 @@ int run(sudoku::SolveOptions& options)
     }
 
     bool inputOk = true;
-    sudoku::Tally total;
+    sudoku::Tally total; // of the records written; changed only while the console is held
     std::uint64_t submitted = 0;
+    const bool rated = options.format.form == sudoku::RecordFormat::Form::rate;
+    // An interrupt ends the run at once, with the records written so far, each whole.
+    const sudoku::platform::InterruptWatch watch([&] {
+        // Held, the console has whole records only: out() writes a batch's at once. Each
+        // message below clears the progress line first.
+        const auto hold = console.hold();
+        const bool outputOk = console.finishOutput();
+        if (outputOk) {
+            console.err("sudoku-solve: interrupted after " + std::to_string(total.read) +
+                        (total.read == 1 ? " puzzle\n" : " puzzles\n"));
+        }
+        if (options.stats) {
+            console.err(statsLine(total, rated, outputOk, console.elapsedSeconds()));
+        }
+        std::_Exit(130);
+    });
+    // For the progress line through a regular file: its size, and when its reading began.
+    std::uint64_t fileSize = 0;
+    double fileStart = 0;
     sudoku::BatchPipeline pipeline(
         options.threads, [&options](Batch& batch) { sudoku::solveBatch(batch, options.format); },
         [&](Batch& batch) {
+            const auto hold = console.hold();
             console.out(batch.out);
             console.err(batch.err);
             total += batch.tally;
-            console.progress(total.read);
+            if (fileSize == 0) {
+                console.progress(total.read);
+                return;
+            }
+            // The share of the file done, from the bytes read when the batch was made (the
+            // reader is at most its buffer ahead), and the time left at the pace so far.
+            const double done = std::min(1.0, static_cast<double>(batch.inputRead) / static_cast<double>(fileSize));
+            const double spent = console.elapsedSeconds() - fileStart;
+            console.progress(total.read, done, done > 0 ? spent * (1 - done) / done : 0.0);
         });
     const auto finish = [&pipeline] { pipeline.finish(); };
     for (const std::string& file : options.files) {
@@ -165,15 +196,19 @@ int run(sudoku::SolveOptions& options)
             continue;
         }
         console.setReadingTerminal(input.isTerminal());
+        fileSize = input.fileSize();
+        fileStart = console.elapsedSeconds();
         const std::string readError = solveInput(name, input, pipeline, console, batchSizeFor(options.format), submitted);
         withMemoryFallback(pipeline, console, finish);
         console.setReadingTerminal(false);
+        fileSize = 0;
         if (!readError.empty()) {
             console.err("sudoku-solve: " + name + ": read error: " + readError + "\n");
             inputOk = false;
         }
     }
     withMemoryFallback(pipeline, console, finish);
+    const auto hold = console.hold(); // an interrupt now waits until the end is written
     console.clearProgress();
     // Threads start as batches come, so a start that failed is told at the end.
     if (!pipeline.startError().empty()) {
@@ -185,8 +220,7 @@ int run(sudoku::SolveOptions& options)
     inputOk = inputOk && total.invalid == 0;
     const bool outputOk = console.finishOutput();
     if (options.stats) {
-        console.err(statsLine(total, options.format.form == sudoku::RecordFormat::Form::rate, outputOk,
-                              console.elapsedSeconds()));
+        console.err(statsLine(total, rated, outputOk, console.elapsedSeconds()));
     }
     return inputOk && outputOk ? 0 : 1;
 }

@@ -54,10 +54,13 @@ const char* usageText()
            "solving and --explain only, --limit with --count only.\n"
            "\n"
            "When standard error is a terminal and standard output is not, a run that takes\n"
-           "more than a second shows a progress line on standard error.\n"
+           "more than a second shows a progress line on standard error (through a file,\n"
+           "with the share done and the time left). Interrupted (Ctrl+C), the program ends\n"
+           "at once, with the records written so far whole, and exits with status 130.\n"
            "\n"
            "Exit status: 0 when every input was read and valid, 1 when an input was invalid\n"
-           "or unreadable or the output could not be written, 2 for a usage error.\n";
+           "or unreadable or the output could not be written, 2 for a usage error, 130 when\n"
+           "interrupted.\n";
 }
 
 ParsedOptions parseOptions(const std::vector<std::string>& args)
@@ -65,7 +68,6 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
     ParsedOptions parsed;
     SolveOptions& o = parsed.options;
     bool limitGiven = false;
-    bool optionsEnded = false;
     // The option that chose what a record holds, and --grid, for the messages about
     // options that cannot go together.
     std::string formOption;
@@ -78,24 +80,25 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
         o.format.form = form;
         return true;
     };
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
-            o.files.push_back(arg);
+    CommandLine commandLine(args, {{"grid"},
+                                   {"count"},
+                                   {"limit", '\0', true},
+                                   {"rate"},
+                                   {"explain"},
+                                   {"hint"},
+                                   {"label"},
+                                   {"threads", '\0', true},
+                                   {"stats"},
+                                   {"help", 'h'},
+                                   {"version", 'V'}});
+    Argument argument;
+    while (commandLine.next(argument)) {
+        if (argument.kind == Argument::Kind::operand) {
+            o.files.push_back(argument.value);
             continue;
         }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        Option option;
-        parsed.error = readOption(
-            args, i, [](const std::string& n) { return n == "--threads" || n == "--limit"; }, option);
-        if (!parsed.error.empty()) {
-            return parsed;
-        }
-        const std::string& name = option.name;
-        const std::string& value = option.value;
+        const std::string& name = argument.name;
+        const std::string& value = argument.value;
 
         std::uint64_t number = 0;
         if (name == "--grid") {
@@ -112,10 +115,10 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
             o.format.label = true;
         } else if (name == "--stats") {
             o.stats = true;
-        } else if (name == "--help" || name == "-h") {
+        } else if (name == "--help") {
             o.help = true; // acted on at once, as GNU tools do: what follows is not read
             return parsed;
-        } else if (name == "--version" || name == "-V") {
+        } else if (name == "--version") {
             o.version = true;
             return parsed;
         } else if (name == "--threads") {
@@ -132,10 +135,11 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
             }
             o.format.limit = number;
             limitGiven = true;
-        } else {
-            parsed.error = "unknown option '" + arg + "'";
-            return parsed;
         }
+    }
+    if (!commandLine.error().empty()) {
+        parsed.error = commandLine.error();
+        return parsed;
     }
     if (limitGiven && o.format.form != RecordFormat::Form::count) {
         parsed.error = "option '--limit' goes with '--count'";

@@ -1,5 +1,8 @@
 #include "print.h"
 
+#include "platform/platform.h"
+
+#include <cerrno>
 #include <cstring>
 #include <iostream>
 
@@ -24,9 +27,12 @@ int solveAndPrint(const int (*puzzle)[9])
         std::cout << "no solution  exists " << std::endl;
     }
 
-    // A solution that never reached its reader must not look like success.
+    // A solution that never reached its reader must not look like success. The stream
+    // stops writing at its first failure, so errno still tells why.
     if (!std::cout.flush()) {
-        std::cerr << "sudoku: could not write to standard output" << std::endl;
+        const int error = errno;
+        sudoku::platform::endIfOutputPipeClosed();
+        std::cerr << "sudoku: write error" << (error != 0 ? std::string(": ") + std::strerror(error) : "") << std::endl;
         return 1;
     }
     return 0;

@@ -82,6 +82,7 @@ bool appendRecord(std::string& body, const Cells& cells, const RecordFormat& for
             if (problem.empty()) {
                 appendCount(body, result);
                 ++(result.count > 0 ? tally.solved : tally.noSolution);
+                tally.multipleSolutions += result.count > 1 ? 1 : 0;
             }
             return false;
         }
@@ -101,6 +102,7 @@ bool appendRecord(std::string& body, const Cells& cells, const RecordFormat& for
             appendLine(body, result.solution);
         }
         ++tally.solved;
+        tally.multipleSolutions += result.solutionCount > 1 ? 1 : 0;
         return format.grid;
     }
 
@@ -110,9 +112,11 @@ bool appendRecord(std::string& body, const Cells& cells, const RecordFormat& for
     }
     bool startsWithGrid = false;
     Status status = Status::noSolution;
+    bool several = false; // the puzzle has more than one solution
     if (format.form == Form::rate) {
         const logic::Rating rating = logic::rate(cells);
         status = rating.status;
+        several = rating.multipleSolutions;
         if (status == Status::solved) {
             body += logic::formatRating(rating);
             body += '\n';
@@ -121,6 +125,7 @@ bool appendRecord(std::string& body, const Cells& cells, const RecordFormat& for
     } else if (format.form == Form::explain) {
         logic::explain(cells, explanation);
         status = explanation.status;
+        several = explanation.multipleSolutions;
         if (status == Status::solved) {
             body += logic::formatExplanation(explanation, format.grid);
             startsWithGrid = format.grid && explanation.steps.empty() && explanation.finished &&
@@ -129,6 +134,7 @@ bool appendRecord(std::string& body, const Cells& cells, const RecordFormat& for
     } else {
         const logic::Hint hint = logic::hint(cells);
         status = hint.status;
+        several = hint.multipleSolutions;
         if (status == Status::solved) {
             body += logic::formatHint(hint);
             body += '\n';
@@ -136,6 +142,7 @@ bool appendRecord(std::string& body, const Cells& cells, const RecordFormat& for
     }
     if (status == Status::solved) {
         ++tally.solved;
+        tally.multipleSolutions += several ? 1 : 0;
     } else {
         body += noSolutionLine;
         ++tally.noSolution;

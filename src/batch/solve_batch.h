@@ -30,6 +30,7 @@ struct RecordFormat {
 struct Tally {
     std::uint64_t read = 0;
     std::uint64_t solved = 0;
+    std::uint64_t multipleSolutions = 0; // of those solved
     std::uint64_t noSolution = 0;
     std::uint64_t invalid = 0;
     logic::GradeCounts grades; // of the puzzles rated
@@ -38,6 +39,7 @@ struct Tally {
     {
         read += other.read;
         solved += other.solved;
+        multipleSolutions += other.multipleSolutions;
         noSolution += other.noSolution;
         invalid += other.invalid;
         for (std::size_t g = 0; g < grades.grades.size(); ++g) {
@@ -53,6 +55,7 @@ struct Tally {
 struct Batch {
     std::string source;           // the input's name, as messages and labels show it
     std::uint64_t firstIndex = 0; // position of the first record in the whole output
+    std::uint64_t inputRead = 0;  // bytes of the input read when it was submitted
     std::vector<Record> records;
     std::string out;
     std::string err;

@@ -1,6 +1,7 @@
 #include "arguments.h"
 
 #include <charconv>
+#include <utility>
 
 namespace sudoku {
 
@@ -16,30 +17,116 @@ bool parseWholeNumber(const std::string& text, std::uint64_t low, std::uint64_t 
     return true;
 }
 
-std::string readOption(const std::vector<std::string>& args, std::size_t& i,
-                       const std::function<bool(const std::string&)>& takesValue, Option& option)
+CommandLine::CommandLine(const std::vector<std::string>& args, std::vector<OptionSpec> specs)
+    : args_(args), specs_(std::move(specs))
 {
-    const std::string& arg = args[i];
-    option = Option{arg, {}};
-    bool hasValue = false;
-    if (const auto eq = arg.find('='); eq != std::string::npos && arg.rfind("--", 0) == 0) {
-        option.name = arg.substr(0, eq);
-        option.value = arg.substr(eq + 1);
-        hasValue = true;
-    } else if (arg.size() > 2 && arg[1] != '-' && takesValue(arg.substr(0, 2))) {
-        option.name = arg.substr(0, 2);
-        option.value = arg.substr(2);
-        hasValue = true;
+}
+
+bool CommandLine::next(Argument& argument)
+{
+    if (!error_.empty()) {
+        return false;
     }
-    if (takesValue(option.name) && !hasValue) {
-        if (i + 1 == args.size()) {
-            return "option '" + option.name + "' needs a value";
+    if (inBundle_ > 0) {
+        return readShort(argument);
+    }
+    if (next_ == args_.size()) {
+        return false;
+    }
+    const std::string& arg = args_[next_++];
+    if (!optionsEnded_ && arg == "--") {
+        optionsEnded_ = true;
+        return next(argument);
+    }
+    // "-" alone is an operand (standard input), as is anything after "--".
+    if (optionsEnded_ || arg.size() < 2 || arg[0] != '-') {
+        argument = Argument{Argument::Kind::operand, {}, arg};
+        return true;
+    }
+    if (arg[1] == '-') {
+        return readLong(arg, argument);
+    }
+    bundle_ = arg;
+    inBundle_ = 1;
+    return readShort(argument);
+}
+
+bool CommandLine::readLong(const std::string& arg, Argument& argument)
+{
+    const std::size_t eq = arg.find('=');
+    const std::string written = arg.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
+    // An exact name wins; otherwise a prefix must fit one name only.
+    const OptionSpec* found = nullptr;
+    std::size_t fits = 0;
+    std::string candidates;
+    for (const OptionSpec& spec : specs_) {
+        const std::string name = spec.name;
+        if (name == written) {
+            found = &spec;
+            fits = 1;
+            break;
         }
-        option.value = args[++i];
-    } else if (!takesValue(option.name) && hasValue) {
-        return "option '" + option.name + "' takes no value";
+        if (!written.empty() && name.compare(0, written.size(), written) == 0) {
+            found = fits++ == 0 ? &spec : found;
+            candidates += (candidates.empty() ? "'--" : " '--") + name + "'";
+        }
     }
-    return {};
+    if (fits == 0) {
+        return fail("unknown option '" + arg + "'");
+    }
+    if (fits > 1) {
+        return fail("option '--" + written + "' is ambiguous; possibilities: " + candidates);
+    }
+    argument = Argument{Argument::Kind::option, std::string("--") + found->name, {}};
+    if (eq != std::string::npos) {
+        if (!found->takesValue) {
+            return fail("option '" + argument.name + "' takes no value");
+        }
+        argument.value = arg.substr(eq + 1);
+    } else if (found->takesValue) {
+        if (next_ == args_.size()) {
+            return fail("option '" + argument.name + "' needs a value");
+        }
+        argument.value = args_[next_++];
+    }
+    return true;
+}
+
+bool CommandLine::readShort(Argument& argument)
+{
+    const char letter = bundle_[inBundle_++];
+    const bool last = inBundle_ == bundle_.size();
+    const OptionSpec* found = nullptr;
+    for (const OptionSpec& spec : specs_) {
+        if (spec.letter == letter && letter != '\0') {
+            found = &spec;
+        }
+    }
+    if (found == nullptr) {
+        return fail(std::string("unknown option '-") + letter + "'");
+    }
+    argument = Argument{Argument::Kind::option, std::string("--") + found->name, {}};
+    if (found->takesValue) {
+        // The rest of the group is the value ("-n5"), or else the next argument is.
+        if (!last) {
+            argument.value = bundle_.substr(inBundle_);
+        } else if (next_ == args_.size()) {
+            return fail(std::string("option '-") + letter + "' needs a value");
+        } else {
+            argument.value = args_[next_++];
+        }
+        inBundle_ = 0;
+    } else if (last) {
+        inBundle_ = 0;
+    }
+    return true;
+}
+
+bool CommandLine::fail(std::string message)
+{
+    error_ = std::move(message);
+    inBundle_ = 0;
+    return false;
 }
 
 } // namespace sudoku

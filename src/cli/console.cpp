@@ -1,7 +1,10 @@
 #include "console.h"
 
+#include "platform/platform.h"
+
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -11,6 +14,19 @@ std::string formatRate(double perSecond)
 {
     char text[48];
     std::snprintf(text, sizeof text, perSecond >= 10 ? "%.0f" : "%.2f", perSecond);
+    return text;
+}
+
+std::string formatDuration(double seconds)
+{
+    char text[48];
+    if (seconds < 99.5) {
+        std::snprintf(text, sizeof text, "%.0f s", seconds);
+    } else if (seconds < 99.5 * 60) {
+        std::snprintf(text, sizeof text, "%.0f min", seconds / 60);
+    } else {
+        std::snprintf(text, sizeof text, "%.0f h", seconds / 3600);
+    }
     return text;
 }
 
@@ -32,6 +48,7 @@ Console::Console(const char* program, std::FILE* out, std::FILE* err, ProgressSt
 
 void Console::out(const std::string& text)
 {
+    const std::lock_guard lock(mutex_);
     if (outputFailed_ || text.empty()) {
         return;
     }
@@ -42,6 +59,7 @@ void Console::out(const std::string& text)
 
 void Console::err(const std::string& text)
 {
+    const std::lock_guard lock(mutex_);
     if (!text.empty()) {
         clearProgress();
         std::fputs(text.c_str(), err_);
@@ -51,36 +69,60 @@ void Console::err(const std::string& text)
 
 void Console::progress(std::uint64_t done)
 {
-    showProgress(done, nullptr);
+    const std::lock_guard lock(mutex_);
+    if (progressDue()) {
+        showProgress(done, {});
+    }
 }
 
 void Console::progress(std::uint64_t done, std::uint64_t tried)
 {
-    showProgress(done, &tried);
+    const std::lock_guard lock(mutex_);
+    if (progressDue()) {
+        showProgress(done, {" of " + std::to_string(tried) + " tried"});
+    }
 }
 
-void Console::showProgress(std::uint64_t done, const std::uint64_t* tried)
+void Console::progress(std::uint64_t done, double fraction, double secondsLeft)
+{
+    const std::lock_guard lock(mutex_);
+    if (progressDue()) {
+        // Rounded down, so that 100% means the end.
+        const auto percent = static_cast<int>(std::floor(std::clamp(fraction, 0.0, 1.0) * 100));
+        showProgress(done, {" (" + std::to_string(percent) + "%)", ", " + formatDuration(secondsLeft) + " left"});
+    }
+}
+
+bool Console::progressDue() const
 {
     if (style_ == ProgressStyle::none || readingTerminal_) {
-        return;
+        return false;
     }
     const auto now = Clock::now();
-    if (now - start_ < delay_ || (shownWidth_ > 0 && now - lastProgress_ < std::chrono::milliseconds(200))) {
-        return;
-    }
+    return now - start_ >= delay_ && (shownWidth_ == 0 || now - lastProgress_ >= std::chrono::milliseconds(200));
+}
+
+void Console::showProgress(std::uint64_t done, const std::vector<std::string>& details)
+{
+    const auto now = Clock::now();
     lastProgress_ = now;
     const double seconds = std::chrono::duration<double>(now - start_).count();
     std::string line = std::string(program_) + ": " + std::to_string(done) + (done == 1 ? " puzzle" : " puzzles");
-    if (tried != nullptr) {
-        line += " of " + std::to_string(*tried) + " tried";
-    }
-    const std::string rate = ", " + formatRate(seconds > 0 ? static_cast<double>(done) / seconds : 0.0) + " per second";
-    // In a narrow terminal the rate goes first, then the line is cut: the last column
-    // would make some terminals wrap, and a wrapped line is never cleared.
+    // In a narrow terminal what does not fit goes from the end, the rate first, and then
+    // the line is cut: the last column would make some terminals wrap, and a wrapped
+    // line is never cleared.
     const std::size_t room = columns_ > 1 ? columns_ - 1 : SIZE_MAX;
-    if (line.size() + rate.size() <= room) {
-        line += rate;
+    bool fits = true;
+    const auto add = [&](const std::string& detail) {
+        fits = fits && line.size() + detail.size() <= room;
+        if (fits) {
+            line += detail;
+        }
+    };
+    for (const std::string& detail : details) {
+        add(detail);
     }
+    add(", " + formatRate(seconds > 0 ? static_cast<double>(done) / seconds : 0.0) + " per second");
     line.resize(std::min(line.size(), room));
     const std::size_t shown = line.size();
     // Without erase-line, blanks cover what a longer line left behind.
@@ -92,6 +134,7 @@ void Console::showProgress(std::uint64_t done, const std::uint64_t* tried)
 
 void Console::clearProgress()
 {
+    const std::lock_guard lock(mutex_);
     if (shownWidth_ == 0) {
         return;
     }
@@ -106,6 +149,7 @@ void Console::clearProgress()
 
 void Console::setReadingTerminal(bool reading)
 {
+    const std::lock_guard lock(mutex_);
     if (reading) {
         clearProgress();
     }
@@ -114,18 +158,26 @@ void Console::setReadingTerminal(bool reading)
 
 bool Console::finishOutput()
 {
+    const std::lock_guard lock(mutex_);
     flush();
     if (outputFailed_) {
-        err(std::string(program_) + ": cannot write standard output: " + outputError_ + "\n");
+        err(std::string(program_) + ": write error: " + outputError_ + "\n");
     }
     return !outputFailed_;
 }
 
 void Console::flush()
 {
+    const std::lock_guard lock(mutex_);
     if (!outputFailed_ && std::fflush(out_) != 0) {
         noteOutputFailure();
     }
+}
+
+bool Console::outputFailed() const
+{
+    const std::lock_guard lock(mutex_);
+    return outputFailed_;
 }
 
 double Console::elapsedSeconds() const
@@ -135,8 +187,10 @@ double Console::elapsedSeconds() const
 
 void Console::noteOutputFailure()
 {
+    const int error = errno;
+    platform::endIfOutputPipeClosed();
     outputFailed_ = true;
-    outputError_ = std::strerror(errno);
+    outputError_ = std::strerror(error);
 }
 
 } // namespace sudoku

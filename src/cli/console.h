@@ -2,12 +2,15 @@
 
 // A program's two output streams: records to standard output, messages and the
 // progress line to standard error. A failed write to standard output is remembered, and
-// the progress line is cleared before any message so the two never mix.
+// the progress line is cleared before any message so the two never mix. Any thread may
+// use the console.
 
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <mutex>
 #include <string>
+#include <vector>
 
 namespace sudoku {
 
@@ -18,6 +21,9 @@ enum class ProgressStyle { none, plain, ansi };
 // A rate for people: whole numbers when it is large, two decimals below 10, so that a
 // slow run does not read "0 per second".
 std::string formatRate(double perSecond);
+
+// A time left for people, rounded to what matters: "40 s", "12 min", "3 h".
+std::string formatDuration(double seconds);
 
 // Progress is for a person watching a terminal while the records go elsewhere: shown
 // only when standard error is a terminal and standard output is not, and without
@@ -34,7 +40,8 @@ public:
     Console(const char* program, std::FILE* out, std::FILE* err, ProgressStyle style, std::size_t columns = 0,
             std::chrono::milliseconds delay = std::chrono::seconds(1));
 
-    // Writes to standard output, unless an earlier write failed.
+    // Writes to standard output, unless an earlier write failed. When the reader of a
+    // pipe has gone, the process ends here, as SIGPIPE would end it.
     void out(const std::string& text);
     // Writes a message to standard error, after clearing the progress line.
     void err(const std::string& text);
@@ -45,6 +52,9 @@ public:
     // The same, with the candidates tried for them (for a generator whose puzzles may
     // be rare, so that the line moves while none is found).
     void progress(std::uint64_t done, std::uint64_t tried);
+    // The same for a file of known size: with the share of it done (0 to 1) and the time
+    // left at the pace so far.
+    void progress(std::uint64_t done, double fraction, double secondsLeft);
     void clearProgress();
     void setReadingTerminal(bool reading);
 
@@ -52,14 +62,22 @@ public:
     bool finishOutput();
     void flush();
 
-    bool outputFailed() const { return outputFailed_; }
+    bool outputFailed() const;
     double elapsedSeconds() const;
+
+    // Keeps the other threads' use of the console waiting while the returned lock lives,
+    // so that what the caller writes, and what it decides from, stays whole: a program
+    // that ends on an interrupt writes only whole records.
+    std::unique_lock<std::recursive_mutex> hold() { return std::unique_lock(mutex_); }
 
 private:
     using Clock = std::chrono::steady_clock;
 
     void noteOutputFailure();
-    void showProgress(std::uint64_t done, const std::uint64_t* tried);
+    // Whether the progress line is to be drawn now: it is on, and not drawn too lately.
+    bool progressDue() const;
+    // Draws it. `details` follow the count, each only when it fits, the most wanted first.
+    void showProgress(std::uint64_t done, const std::vector<std::string>& details);
 
     const char* program_;
     std::FILE* out_;
@@ -73,6 +91,7 @@ private:
     bool readingTerminal_ = false;
     bool outputFailed_ = false;
     std::string outputError_;
+    mutable std::recursive_mutex mutex_;
 };
 
 } // namespace sudoku

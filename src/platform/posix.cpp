@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <system_error>
 #include <thread>
 
 #include <fcntl.h>
@@ -22,6 +23,8 @@ std::vector<std::string> arguments(int argc, char** argv)
 }
 
 void prepareStandardStreams() {}
+
+void endIfOutputPipeClosed() {}
 
 bool stdoutIsTerminal()
 {
@@ -43,6 +46,12 @@ namespace {
 
 std::atomic<bool> interrupted{false};
 std::atomic<long long> firstInterruptNs{0};
+// The pipe through which the handler wakes an InterruptWatch: made once and kept open,
+// so that the handler never writes to a closed descriptor.
+int watchPipe[2] = {-1, -1};
+std::atomic<int> wakeFd{-1};
+constexpr char interruptByte = 'i';
+constexpr char endWatchByte = 'e';
 
 long long monotonicNs()
 {
@@ -60,6 +69,9 @@ void onInterrupt(int)
     if (!interrupted.load()) {
         firstInterruptNs.store(now);
         interrupted.store(true);
+        if (const int fd = wakeFd.load(); fd >= 0) {
+            [[maybe_unused]] const ssize_t written = ::write(fd, &interruptByte, 1);
+        }
     } else if (now - firstInterruptNs.load() >= 1'000'000'000) {
         ::signal(SIGINT, SIG_DFL);
         ::raise(SIGINT);
@@ -77,6 +89,39 @@ const std::atomic<bool>& catchInterrupt()
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGINT, &action, nullptr);
     return interrupted;
+}
+
+InterruptWatch::InterruptWatch(std::function<void()> onInterrupt) : onInterrupt_(std::move(onInterrupt))
+{
+    // Without a pipe or a thread, an interrupt ends the process as if there were no watch.
+    if (watchPipe[0] < 0 && ::pipe2(watchPipe, O_CLOEXEC) != 0) {
+        return;
+    }
+    try {
+        watcher_ = std::thread([this] {
+            char byte = 0;
+            while (::read(watchPipe[0], &byte, 1) < 0 && errno == EINTR) {
+            }
+            if (byte == interruptByte) {
+                onInterrupt_();
+            }
+        });
+    } catch (const std::system_error&) {
+        return;
+    }
+    wakeFd.store(watchPipe[1]);
+    catchInterrupt();
+}
+
+InterruptWatch::~InterruptWatch()
+{
+    if (!watcher_.joinable()) {
+        return;
+    }
+    wakeFd.store(-1);
+    // An interrupt that came first is still acted on.
+    [[maybe_unused]] const ssize_t written = ::write(watchPipe[1], &endWatchByte, 1);
+    watcher_.join();
 }
 
 unsigned usableCpus()
@@ -101,7 +146,9 @@ InputFile::InputFile(const std::string& name)
         ownsFd_ = true;
     }
     struct stat info {};
-    mayWait_ = !(::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode));
+    const bool regular = ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode);
+    mayWait_ = !regular;
+    fileSize_ = regular ? static_cast<std::uint64_t>(info.st_size) : 0;
 }
 
 InputFile::~InputFile()
@@ -130,6 +177,7 @@ std::size_t InputFile::read(char* buffer, std::size_t size, std::string& error)
     for (;;) {
         const ssize_t got = ::read(fd_, buffer, size);
         if (got >= 0) {
+            bytesRead_ += static_cast<std::uint64_t>(got);
             return static_cast<std::size_t>(got);
         }
         if (errno != EINTR) {

@@ -2,8 +2,10 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 
 #include <fcntl.h>
 #include <io.h>
@@ -67,6 +69,17 @@ void prepareStandardStreams()
     ::_setmode(::_fileno(stdin), _O_BINARY);
 }
 
+void endIfOutputPipeClosed()
+{
+    // The C runtime keeps the system's error for the failed write in _doserrno (errno
+    // says only "Invalid argument"): ERROR_NO_DATA while the pipe is being closed,
+    // ERROR_BROKEN_PIPE once it is, ERROR_PIPE_NOT_CONNECTED under Wine.
+    const unsigned long error = _doserrno;
+    if (error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE || error == ERROR_PIPE_NOT_CONNECTED) {
+        std::_Exit(141);
+    }
+}
+
 bool stdoutIsTerminal()
 {
     return ::_isatty(::_fileno(stdout)) != 0;
@@ -90,6 +103,9 @@ namespace {
 
 std::atomic<bool> interrupted{false};
 std::atomic<unsigned long long> firstInterruptMs{0};
+// What an InterruptWatch runs; the lock keeps the watch from going while it runs.
+std::mutex watchMutex;
+const std::function<void()>* watchAction = nullptr;
 
 // The first Ctrl+C asks the program to stop; one within a second of it is taken as the
 // same; a later one, or the console closing, ends the process as usual.
@@ -102,6 +118,12 @@ BOOL WINAPI onConsoleEvent(DWORD event)
     if (!interrupted.load()) {
         firstInterruptMs.store(now);
         interrupted.store(true);
+        // The system runs this handler on a thread of its own: the watch's action can
+        // run here.
+        const std::lock_guard lock(watchMutex);
+        if (watchAction != nullptr) {
+            (*watchAction)();
+        }
         return TRUE;
     }
     return now - firstInterruptMs.load() < 1000 ? TRUE : FALSE;
@@ -113,6 +135,21 @@ const std::atomic<bool>& catchInterrupt()
 {
     ::SetConsoleCtrlHandler(onConsoleEvent, TRUE);
     return interrupted;
+}
+
+InterruptWatch::InterruptWatch(std::function<void()> onInterrupt) : onInterrupt_(std::move(onInterrupt))
+{
+    {
+        const std::lock_guard lock(watchMutex);
+        watchAction = &onInterrupt_;
+    }
+    catchInterrupt();
+}
+
+InterruptWatch::~InterruptWatch()
+{
+    const std::lock_guard lock(watchMutex);
+    watchAction = nullptr;
 }
 
 unsigned usableCpus()
@@ -149,6 +186,10 @@ InputFile::InputFile(const std::string& name)
         ownsFd_ = true;
     }
     mayWait_ = ::GetFileType(handleOf(fd_)) != FILE_TYPE_DISK;
+    LARGE_INTEGER size{};
+    if (!mayWait_ && ::GetFileSizeEx(handleOf(fd_), &size) != 0) {
+        fileSize_ = static_cast<std::uint64_t>(size.QuadPart);
+    }
 }
 
 InputFile::~InputFile()
@@ -189,6 +230,7 @@ std::size_t InputFile::read(char* buffer, std::size_t size, std::string& error)
         error = std::strerror(errno);
         return 0;
     }
+    bytesRead_ += static_cast<std::uint64_t>(got);
     return static_cast<std::size_t>(got);
 }
 

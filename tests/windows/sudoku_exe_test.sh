@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs sudoku.exe under Wine and checks its exact bytes: the nine rows, each ending in
-# a space and CR LF, nothing on standard error, exit status 0.
+# a space and CR LF, nothing on standard error, exit status 0; and that a closed pipe
+# ends it without a word and with status 141, as SIGPIPE would.
 #   windows_sudoku_test.sh init PREFIX          create and boot a fresh Wine prefix
 #   windows_sudoku_test.sh run PREFIX SUDOKU_EXE run the check in that prefix
 set -euo pipefail
@@ -42,6 +43,15 @@ if ! cmp -s "$work/expected" "$work/out"; then
 fi
 if [ -s "$work/err" ]; then
     echo "FAIL: standard error is not empty:"
+    cat "$work/err"
+    failed=1
+fi
+
+# `true` is gone long before Wine has started the program.
+status=0
+wine "$exe" 2>"$work/err" | true || status=${PIPESTATUS[0]}
+if [ "$status" -ne 141 ] || [ -s "$work/err" ]; then
+    echo "FAIL: a closed pipe: exit status $status, expected 141 and no message:"
     cat "$work/err"
     failed=1
 fi

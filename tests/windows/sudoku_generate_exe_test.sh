@@ -68,4 +68,12 @@ check "usage error: status 2" 2 "sudoku-generate: unknown symmetry 'spiral' (non
 check "fewer than 17 givens: status 1" 1 \
     "sudoku-generate: no puzzle with fewer than 17 givens has exactly one solution (asked for 16 givens)" -- --givens 16
 
+status=0
+wine "$exe" -n 1000 2>got.err | true || status=${PIPESTATUS[0]}
+if [ "$status" -eq 141 ] && [ ! -s got.err ]; then
+    ok "a closed pipe: status 141, no message"
+else
+    fail "a closed pipe: exit status $status, expected 141 and no message"; cat got.err
+fi
+
 exit "$failed"

@@ -95,6 +95,59 @@ for i in $(seq 1 300); do printf '%s\n%s\n' "$puzzle" "$unsolvable"; done >many.
 wine "$exe" --threads 1 many.txt >expected
 check "--threads 3 writes what one thread writes" 0 expected none wine "$exe" --threads 3 many.txt
 
+# A reader that has gone ends the program without a word, with status 141 as a POSIX
+# shell reports SIGPIPE: at once, and in the middle of a file too. `true` is gone long
+# before Wine has started the program.
+for args in "lf.txt" "--threads 2 many.txt" "--help"; do
+    # shellcheck disable=SC2086
+    status=0
+    wine "$exe" $args 2>got.err | true || status=${PIPESTATUS[0]}
+    if [ "$status" -eq 141 ] && [ ! -s got.err ]; then
+        echo "ok: a closed pipe ($args): status 141, no message"
+    else
+        echo "FAIL: a closed pipe ($args): exit status $status, expected 141 and no message"; cat got.err
+        failed=1
+    fi
+done
+
+: >expected
+crlf "sudoku-solve: write error: No space left on device" >expected.err
+check "a full disk: one message, status 1" 1 expected expected.err sh -c "wine '$exe' lf.txt >/dev/full"
+
+crlf 1 0 "2+" >expected
+check "long options by a prefix" 0 expected none wine "$exe" --cou --lim=2 counts.txt
+
+# Ctrl+C mid-file (Wine turns SIGINT into the console's Ctrl+C event) ends the run at
+# once: status 130, whole records only (an explanation is many lines), and a message
+# saying how many. The signal goes to the program's own process, which Wine starts
+# below the one started here.
+program_of() { # the process of $exe among the descendants of process $1
+    local child
+    for child in $(pgrep -P "$1"); do
+        if tr '\0' ' ' <"/proc/$child/cmdline" | grep -q "sudoku-solve.exe"; then echo "$child"; fi
+        program_of "$child"
+    done
+}
+hard="2.........93....8...6.549...2.5..7.....1.7.....9..2.6...537.6...1....89.........3"
+echo "$hard" >hard-one.txt
+for i in $(seq 1 3000); do echo "$hard"; done >hard.txt
+wine "$exe" --explain hard-one.txt >record.txt
+wine "$exe" --explain --threads 2 hard.txt >interrupted.out 2>interrupted.err &
+launcher=$!
+for i in $(seq 1 600); do [ -s interrupted.out ] && break; sleep 0.1; done
+program=$(program_of "$launcher")
+kill -INT ${program:-"$launcher"}
+status=0
+wait "$launcher" || status=$?
+made=$(sed -n 's/^sudoku-solve: interrupted after \([0-9]*\) puzzles\r$/\1/p' interrupted.err)
+{ cat record.txt; for ((i = 1; i < ${made:-0}; i++)); do printf '\r\n'; cat record.txt; done; } >expected
+if [ "$status" -eq 130 ] && [ "${made:-0}" -gt 0 ] && [ "$made" -lt 3000 ] && cmp -s expected interrupted.out; then
+    echo "ok: Ctrl+C mid-file: status 130, $made whole records"
+else
+    echo "FAIL: Ctrl+C mid-file (exit status $status, message: $(cat interrupted.err))"
+    failed=1
+fi
+
 printf '%s\n' "$puzzle" >"grille-é-数独.txt"
 crlf "grille-é-数独.txt:1: $solution" >expected
 check "a file name in other scripts, with --label" 0 expected none wine "$exe" --label "grille-é-数独.txt"
