@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                                : static_cast<std::uint8_t>(byte % 10);
     }
     const sudoku::SolveResult solved = sudoku::solve(puzzle);
-    if (solved.status != sudoku::Status::solved || solved.solutionCount != 1) {
+    if (solved.status != sudoku::Status::solved || solved.solutionsUpToTwo != 1) {
         return 0;
     }
     const sudoku::Cells& solution = solved.solution;

@@ -102,7 +102,7 @@ bool appendRecord(std::string& body, const Cells& cells, const RecordFormat& for
             appendLine(body, result.solution);
         }
         ++tally.solved;
-        tally.multipleSolutions += result.solutionCount > 1 ? 1 : 0;
+        tally.multipleSolutions += result.solutionsUpToTwo > 1 ? 1 : 0;
         return format.grid;
     }
 
