@@ -1,10 +1,12 @@
 // Solving with the techniques: the rating, the explanation and the hint of a puzzle.
 
-#include "finders.h"
+#include "techniques.h"
 
 #include <algorithm>
 
 namespace sudoku::logic {
+
+using namespace detail;
 
 namespace {
 
@@ -22,9 +24,6 @@ bool solveWith(Board& board, bool uniqueSolution, Seen&& seen)
     }
     return true;
 }
-
-// Steps beyond singles weigh at least this much.
-constexpr int firstHardWeight = 26;
 
 } // namespace
 
@@ -73,7 +72,7 @@ Rating rate(const Cells& puzzle)
         }
         hardSteps += step.weight >= firstHardWeight ? 1 : 0;
     });
-    rating.score = rating.finished ? hardest + std::clamp(hardSteps - 1, 0, 3) : trialScore;
+    rating.score = rating.finished ? scoreOf(hardest, hardSteps) : trialScore;
     rating.grade = gradeOf(rating.score);
     return rating;
 }
