@@ -464,6 +464,50 @@ TEST(LogicRating, GradeBoundaries)
     EXPECT_EQ(counts.unsolvable, 1u);
 }
 
+// The scores no rating can have are the gaps of the scale: between and above the
+// singles, which add nothing, and around the chains.
+TEST(LogicRating, ReachableScoresLeaveTheGapsOfTheScale)
+{
+    const struct {
+        int low, high;
+        std::optional<int> below, above; // the nearest reachable scores
+    } gaps[] = {
+        {-50, 9, std::nullopt, 10}, {11, 11, 10, 12}, {13, 14, 12, 15}, {16, 22, 15, 23}, {24, 25, 23, 26},
+        {60, 64, 59, 65},           {78, 81, 77, 82}, {91, 99, 90, 100}, {101, 1000, 100, std::nullopt},
+    };
+    for (const auto& gap : gaps) {
+        for (int score = gap.low; score <= gap.high; ++score) {
+            EXPECT_FALSE(logic::reachableScore(score)) << score;
+        }
+        EXPECT_EQ(logic::reachableScoreAtOrBelow(gap.high), gap.below) << gap.high;
+        EXPECT_EQ(logic::reachableScoreAtOrAbove(gap.low), gap.above) << gap.low;
+    }
+    const std::pair<int, int> reachable[] = {{10, 10}, {12, 12}, {15, 15}, {23, 23}, {26, 59}, {65, 77}, {82, 90}, {100, 100}};
+    for (const auto& [low, high] : reachable) {
+        for (int score = low; score <= high; ++score) {
+            EXPECT_TRUE(logic::reachableScore(score)) << score;
+            EXPECT_EQ(logic::reachableScoreAtOrBelow(score), score);
+            EXPECT_EQ(logic::reachableScoreAtOrAbove(score), score);
+        }
+    }
+    EXPECT_EQ(logic::reachableScoreAtOrBelow(logic::trialScore - 1), logic::highestFinishedScore);
+}
+
+// Generated puzzles of every kind rate only scores the scale says are reachable.
+TEST(LogicRating, RatingsOfGeneratedPuzzlesAreReachableScores)
+{
+    std::mt19937 rng(5);
+    std::set<int> seen;
+    for (int n = 0; n < 300; ++n) {
+        const sudoku::Cells puzzle = minimalPuzzle(randomValidGrid(rng), rng);
+        const logic::Rating rating = logic::rate(puzzle);
+        EXPECT_TRUE(logic::reachableScore(rating.score)) << logic::formatRating(rating) << " " << textOf(puzzle);
+        seen.insert(rating.score);
+    }
+    EXPECT_TRUE(logic::reachableScore(logic::rate(cellsFrom(trialPuzzle)).score));
+    EXPECT_GT(seen.size(), 15u); // singles, hard steps with tenths added, chains
+}
+
 #if defined(__linux__)
 // The chain searches keep their scratch off the stack: a thread with the 128 KB stack
 // that musl gives by default rates and explains puzzles that need every chain.

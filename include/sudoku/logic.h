@@ -213,6 +213,18 @@ inline constexpr int trialScore = 100;
 inline constexpr int lowestScore = 10;
 inline constexpr int highestFinishedScore = 90;
 
+// Whether a rating can have `score` (tenths): the score of every puzzle with one
+// solution and an empty cell is one. The set follows from the weights each technique's
+// steps can have and the tenths added for hard steps, so it has gaps: today 1.0, 1.2,
+// 1.5 and 2.3 (singles only), 2.6 to 5.9, 6.5 to 7.7, 8.2 to 9.0, and trialScore. No
+// puzzle rates a score outside it; one inside it may still be rare.
+[[nodiscard]] bool reachableScore(int score);
+
+// The highest reachable score at or below `score`, and the lowest at or above it; none
+// below lowestScore or above trialScore.
+[[nodiscard]] std::optional<int> reachableScoreAtOrBelow(int score);
+[[nodiscard]] std::optional<int> reachableScoreAtOrAbove(int score);
+
 struct Rating {
     // From the engine: solved (it has a solution), noSolution, invalid (clashing
     // givens) or badCell. Only a solved puzzle has the fields below filled.

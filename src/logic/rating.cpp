@@ -25,6 +25,46 @@ bool solveWith(Board& board, bool uniqueSolution, Seen&& seen)
     return true;
 }
 
+// Which scores a rating can have, from the rows' weights and the rating's rule: a step
+// below firstHardWeight is the hardest only when no step is hard, so nothing is added
+// to it; a hard one may have up to mostAddedTenths more hard steps after it.
+constexpr std::array<bool, trialScore + 1> reachable = [] {
+    std::array<bool, trialScore + 1> scores{};
+    for (const TechniqueRow& row : techniqueRows) {
+        for (int weight = row.weights.lowest; weight <= row.weights.highest; weight += row.weights.stride) {
+            const bool hard = weight >= firstHardWeight;
+            for (int hardSteps = hard ? 1 : 0; hardSteps <= (hard ? mostAddedTenths + 1 : 0); ++hardSteps) {
+                scores[static_cast<std::size_t>(scoreOf(weight, hardSteps))] = true;
+            }
+        }
+    }
+    scores[trialScore] = true;
+    return scores;
+}();
+
+constexpr int lowestReachable()
+{
+    int score = 0;
+    while (!reachable[static_cast<std::size_t>(score)]) {
+        ++score;
+    }
+    return score;
+}
+
+constexpr int highestFinished()
+{
+    int score = trialScore - 1;
+    while (!reachable[static_cast<std::size_t>(score)]) {
+        --score;
+    }
+    return score;
+}
+
+static_assert(scoreOf(techniqueRows.back().weights.highest, mostAddedTenths + 1) < trialScore,
+              "a finished puzzle must score below one that needs trial");
+static_assert(lowestReachable() == lowestScore && highestFinished() == highestFinishedScore,
+              "lowestScore and highestFinishedScore follow from the technique rows");
+
 } // namespace
 
 std::string_view gradeName(Grade grade)
@@ -75,6 +115,31 @@ Rating rate(const Cells& puzzle)
     rating.score = rating.finished ? scoreOf(hardest, hardSteps) : trialScore;
     rating.grade = gradeOf(rating.score);
     return rating;
+}
+
+bool reachableScore(int score)
+{
+    return score >= 0 && score <= trialScore && reachable[static_cast<std::size_t>(score)];
+}
+
+std::optional<int> reachableScoreAtOrBelow(int score)
+{
+    for (int s = std::min(score, trialScore); s >= lowestScore; --s) {
+        if (reachable[static_cast<std::size_t>(s)]) {
+            return s;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<int> reachableScoreAtOrAbove(int score)
+{
+    for (int s = std::max(score, lowestScore); s <= trialScore; ++s) {
+        if (reachable[static_cast<std::size_t>(s)]) {
+            return s;
+        }
+    }
+    return std::nullopt;
 }
 
 std::string formatRating(const Rating& rating)
