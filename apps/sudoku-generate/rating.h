@@ -29,4 +29,8 @@ std::string gradeName(Grade grade);
 // threads at once.
 Rating rate(const Cells& puzzle);
 
+// Why no puzzle can score from `low` to `high` (scores have one decimal, and the scale
+// has gaps), naming the nearest scores a puzzle can have; "" when some puzzle may.
+std::string unreachableScores(double low, double high);
+
 } // namespace sudoku
