@@ -45,19 +45,12 @@ bool findStep(const Board& board, bool uniqueSolution, Step& step)
     if (board.emptyCells() == 0) {
         return false;
     }
-    for (std::size_t i = 0; i < techniqueRows.size(); ++i) {
+    for (std::size_t i = 0; i < techniqueRows.size();) {
         const TechniqueRow& row = techniqueRows[i];
-        if (!uniqueSolution && row.needsUniqueSolution) {
-            continue;
-        }
-        if (row.sharedSearch == nullptr) {
-            if (row.find(board, step)) {
-                return true;
-            }
-        } else if (i == 0 || techniqueRows[i - 1].sharedSearch != row.sharedSearch) {
-            if (row.sharedSearch(board, step)) {
-                return true;
-            }
+        i += row.sharedRows > 0 ? static_cast<std::size_t>(row.sharedRows) : 1;
+        const Finder find = row.sharedRows > 0 ? row.sharedSearch : row.find;
+        if ((uniqueSolution || !row.needsUniqueSolution) && find(board, step)) {
+            return true;
         }
     }
     return false;

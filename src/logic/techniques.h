@@ -45,9 +45,11 @@ struct TechniqueRow {
     Text text;   // the pattern part of a step's line
     Shape shape;
     bool needsUniqueSolution = false;
-    // When set, one search that finds the first step of this row's technique or of the
-    // following rows with the same search: the solver calls it once for all of them.
+    // One search that finds the first step of this row's technique or of the rows
+    // after it, easiest first, and how many rows it covers (this one included): the
+    // solver calls it once in place of their finders.
     Finder sharedSearch = nullptr;
+    int sharedRows = 0;
 };
 
 // The pattern texts, each for its own techniques.
@@ -100,12 +102,12 @@ inline constexpr std::array<TechniqueRow, techniqueCount> techniqueRows{{
     {Technique::xChain, "x-chain", {65, 69}, findChainOf<ChainKind::x>, chainText, {.chain = 2}},
     {Technique::xyChain, "xy-chain", {66, 70}, findChainOf<ChainKind::xy>, chainText, {.chain = 2}},
     {Technique::aic, "aic", {70, 74}, findChainOf<ChainKind::alternating>, chainText, {.chain = 2}, false,
-     findAlternatingOrForcingChain},
+     findAlternatingOrForcingChain, 3},
     // Forcing chains: a tenth for each strong link past the second in the longest branch.
     {Technique::cellForcingChain, "cell-forcing-chain", {82, 85}, findForcingChainOf<false>, cellForcingChainText,
-     {.cells = 1, .branches = 1}, false, findAlternatingOrForcingChain},
+     {.cells = 1, .branches = 1}},
     {Technique::unitForcingChain, "unit-forcing-chain", {84, 87}, findForcingChainOf<true>, unitForcingChainText,
-     {.houses = 1, .branches = 1}, false, findAlternatingOrForcingChain},
+     {.houses = 1, .branches = 1}},
 }};
 
 // The checks that make a row all there is to a technique.
@@ -138,24 +140,25 @@ constexpr bool rowsRiseInWeight()
 static_assert(rowsRiseInWeight(), "the solver tries the rows in order: each row's lowest weight must not be below "
                                   "the previous row's, and its weights must fit a step's");
 
-// Rows that share a search follow one another and agree on needing one solution.
+// A shared search covers rows that are there and share no other search, and skips
+// none that its first row would not (function pointers are not compared here: under
+// the undefined-behaviour sanitizer such a comparison is no constant expression).
 constexpr bool sharedSearchesHold()
 {
     for (std::size_t i = 0; i < techniqueRows.size(); ++i) {
-        const Finder search = techniqueRows[i].sharedSearch;
-        for (std::size_t k = i + 2; search != nullptr && k < techniqueRows.size(); ++k) {
-            if (techniqueRows[k].sharedSearch == search && techniqueRows[k - 1].sharedSearch != search) {
+        const TechniqueRow& first = techniqueRows[i];
+        if (first.sharedRows < 0 || i + static_cast<std::size_t>(first.sharedRows) > techniqueRows.size()) {
+            return false;
+        }
+        for (std::size_t k = i + 1; k < i + static_cast<std::size_t>(first.sharedRows); ++k) {
+            if (techniqueRows[k].sharedRows != 0 || techniqueRows[k].needsUniqueSolution != first.needsUniqueSolution) {
                 return false;
             }
-        }
-        if (i > 0 && search != nullptr && techniqueRows[i - 1].sharedSearch == search &&
-            techniqueRows[i - 1].needsUniqueSolution != techniqueRows[i].needsUniqueSolution) {
-            return false;
         }
     }
     return true;
 }
-static_assert(sharedSearchesHold(), "rows that share a search must follow one another");
+static_assert(sharedSearchesHold(), "a shared search must cover the rows after it, and only them");
 
 // The row of each technique.
 inline constexpr std::array<std::uint8_t, techniqueCount> rowIndex = [] {
