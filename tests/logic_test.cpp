@@ -9,10 +9,15 @@
 
 #include <gtest/gtest.h>
 
+#if defined(__linux__)
+#include <pthread.h>
+#endif
+
 #include <algorithm>
 #include <bit>
 #include <functional>
 #include <numeric>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -459,6 +464,89 @@ TEST(LogicRating, GradeBoundaries)
     EXPECT_EQ(counts.unsolvable, 1u);
 }
 
+// The scores no rating can have are the gaps of the scale: between and above the
+// singles, which add nothing, and around the chains.
+TEST(LogicRating, ReachableScoresLeaveTheGapsOfTheScale)
+{
+    const struct {
+        int low, high;
+        std::optional<int> below, above; // the nearest reachable scores
+    } gaps[] = {
+        {-50, 9, std::nullopt, 10}, {11, 11, 10, 12}, {13, 14, 12, 15}, {16, 22, 15, 23}, {24, 25, 23, 26},
+        {60, 64, 59, 65},           {78, 81, 77, 82}, {91, 99, 90, 100}, {101, 1000, 100, std::nullopt},
+    };
+    for (const auto& gap : gaps) {
+        for (int score = gap.low; score <= gap.high; ++score) {
+            EXPECT_FALSE(logic::reachableScore(score)) << score;
+        }
+        EXPECT_EQ(logic::reachableScoreAtOrBelow(gap.high), gap.below) << gap.high;
+        EXPECT_EQ(logic::reachableScoreAtOrAbove(gap.low), gap.above) << gap.low;
+    }
+    const std::pair<int, int> reachable[] = {{10, 10}, {12, 12}, {15, 15}, {23, 23}, {26, 59}, {65, 77}, {82, 90}, {100, 100}};
+    for (const auto& [low, high] : reachable) {
+        for (int score = low; score <= high; ++score) {
+            EXPECT_TRUE(logic::reachableScore(score)) << score;
+            EXPECT_EQ(logic::reachableScoreAtOrBelow(score), score);
+            EXPECT_EQ(logic::reachableScoreAtOrAbove(score), score);
+        }
+    }
+    EXPECT_EQ(logic::reachableScoreAtOrBelow(logic::trialScore - 1), logic::highestFinishedScore);
+}
+
+// Generated puzzles of every kind rate only scores the scale says are reachable.
+TEST(LogicRating, RatingsOfGeneratedPuzzlesAreReachableScores)
+{
+    std::mt19937 rng(5);
+    std::set<int> seen;
+    for (int n = 0; n < 300; ++n) {
+        const sudoku::Cells puzzle = minimalPuzzle(randomValidGrid(rng), rng);
+        const logic::Rating rating = logic::rate(puzzle);
+        EXPECT_TRUE(logic::reachableScore(rating.score)) << logic::formatRating(rating) << " " << textOf(puzzle);
+        seen.insert(rating.score);
+    }
+    EXPECT_TRUE(logic::reachableScore(logic::rate(cellsFrom(trialPuzzle)).score));
+    EXPECT_GT(seen.size(), 15u); // singles, hard steps with tenths added, chains
+}
+
+#if defined(__linux__)
+// The chain searches keep their scratch off the stack: a thread with the 128 KB stack
+// that musl gives by default rates and explains puzzles that need every chain.
+TEST(LogicThreads, ChainsRunOnASmallStack)
+{
+    // The trial puzzle, and a 17-clue puzzle that needs x-chains, alternating chains and
+    // both kinds of forcing chain.
+    const std::vector<sudoku::Cells> puzzles{
+        cellsFrom(trialPuzzle),
+        cellsFrom("000000000000000001002034000000002000040050000600100007000008030003000540100600000")};
+    struct Work {
+        const std::vector<sudoku::Cells>* puzzles;
+        std::vector<std::string> lines;
+    } work{&puzzles, {}};
+    const auto run = [](void* arg) -> void* {
+        auto& w = *static_cast<Work*>(arg);
+        logic::Explanation explanation;
+        for (const auto& puzzle : *w.puzzles) {
+            w.lines.push_back(logic::formatRating(logic::rate(puzzle)));
+            logic::explain(puzzle, explanation);
+            w.lines.push_back(logic::formatExplanation(explanation, false));
+        }
+        return nullptr;
+    };
+    pthread_attr_t attributes;
+    ASSERT_EQ(pthread_attr_init(&attributes), 0);
+    ASSERT_EQ(pthread_attr_setstacksize(&attributes, 128 * 1024), 0);
+    pthread_t thread;
+    ASSERT_EQ(pthread_create(&thread, &attributes, run, &work), 0);
+    ASSERT_EQ(pthread_join(thread, nullptr), 0);
+    pthread_attr_destroy(&attributes);
+
+    run(&work); // the same on this thread
+    ASSERT_EQ(work.lines.size(), 8u);
+    EXPECT_EQ(std::vector(work.lines.begin(), work.lines.begin() + 4), std::vector(work.lines.begin() + 4, work.lines.end()));
+    EXPECT_NE(work.lines[1].find("forcing-chain"), std::string::npos) << work.lines[1];
+}
+#endif
+
 TEST(LogicText, ExplanationEndsWithTheTrialLineAndTheEnginesAnswer)
 {
     logic::Explanation explanation;
@@ -585,7 +673,7 @@ TEST(LogicMisuse, MalformedStepsFormatAsNothing)
         [](logic::Step& s) { s.houses[0] = 27; },
         [](logic::Step& s) { s.eliminations[1].digit = 0; },
         [](logic::Step& s) { s.eliminations[0].cell = 81; },
-        [](logic::Step& s) { s.eliminationCount = logic::Step::maxEliminations + 1; },
+        [](logic::Step& s) { s.eliminationCount = static_cast<std::uint8_t>(s.eliminations.size() + 1); },
         [](logic::Step& s) { s.eliminationCount = 0; },
         [](logic::Step& s) { s.digits = 0x200; },
         [](logic::Step& s) { s.technique = Technique::aic; }, // a chain without nodes

@@ -170,8 +170,18 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"SeedNotANumber", "--seed -1", "invalid seed '-1' (a whole number from 0 to 18446744073709551615)", 2},
         Refusal{"ZeroThreads", "--threads 0", "invalid thread count '0' (a whole number from 1 to 1024)", 2},
         Refusal{"ValueForAFlag", "--stats=yes", "option '--stats' takes no value", 2},
-        Refusal{"ScoreAboveAll", "--score 11", "no puzzle scores 11 (scores have one decimal: 1.0 to 9.0, and 10.0 for puzzles that need trial)", 1},
-        Refusal{"ScoreBetweenTenths", "--score 2.41-2.49", "no puzzle scores from 2.41 to 2.49 (scores have one decimal: 1.0 to 9.0, and 10.0 for puzzles that need trial)", 1},
+        Refusal{"ScoreAboveAll", "--score 11", "no puzzle scores 11: the nearest score a puzzle can have is 10.0", 1},
+        Refusal{"ScoreBelowAll", "--score 0-0.9", "no puzzle scores from 0 to 0.9: the nearest score a puzzle can have is 1.0", 1},
+        Refusal{"ScoreBetweenTenths", "--score 2.41-2.49", "no puzzle scores from 2.41 to 2.49: the nearest scores a puzzle can have are 2.3 and 2.6", 1},
+        Refusal{"ScoreFarAbove", "--score 10.01-1000000000000000000000", "no puzzle scores from 10.01 to 1e+21: the nearest score a puzzle can have is 10.0", 1},
+        // The gaps of the scale: between the singles, above them, below and above the chains.
+        Refusal{"ScoreGap11", "--score 1.1", "no puzzle scores 1.1: the nearest scores a puzzle can have are 1.0 and 1.2", 1},
+        Refusal{"ScoreGap13", "--score 1.3-1.4", "no puzzle scores from 1.3 to 1.4: the nearest scores a puzzle can have are 1.2 and 1.5", 1},
+        Refusal{"ScoreGap16", "--score 1.6-2.2", "no puzzle scores from 1.6 to 2.2: the nearest scores a puzzle can have are 1.5 and 2.3", 1},
+        Refusal{"ScoreGap24", "--score 2.4-2.5", "no puzzle scores from 2.4 to 2.5: the nearest scores a puzzle can have are 2.3 and 2.6", 1},
+        Refusal{"ScoreGap60", "--score 6.0-6.4", "no puzzle scores from 6 to 6.4: the nearest scores a puzzle can have are 5.9 and 6.5", 1},
+        Refusal{"ScoreGap78", "--score 7.8-8.1", "no puzzle scores from 7.8 to 8.1: the nearest scores a puzzle can have are 7.7 and 8.2", 1},
+        Refusal{"ScoreGap91", "--score 9.05-9.99", "no puzzle scores from 9.05 to 9.99: the nearest scores a puzzle can have are 9.0 and 10.0", 1},
         Refusal{"FewerThan17", "--givens 10-16", "no puzzle with fewer than 17 givens has exactly one solution (asked for 10 to 16 givens)", 1},
         Refusal{"NoSuchPattern", "--symmetry rotate90 --givens 18-19", "no pattern with symmetry rotate90 has 18 to 19 givens", 1},
         Refusal{"GivesUp", "--givens 17 --max-tries 200 --seed 1", "gave up after 200 candidates in a row did not fit the request; made 0 of 1 puzzles", 1}),
@@ -187,7 +197,8 @@ TEST(SudokuGenerate, RatingsFitTheRequestAndAgreeWithSudokuSolve)
         double low, high;  // every score lies in this range
     };
     for (const Request request : {Request{"--grade hard", "hard", 0, 100}, Request{"--grade expert", "expert", 0, 100},
-                                  Request{"--score 3.0-4.4", "", 3.0, 4.4}}) {
+                                  Request{"--score 3.0-4.4", "", 3.0, 4.4},
+                                  Request{"--score 1.6-2.3", "", 2.3, 2.3}}) { // across a gap of the scale
         SCOPED_TRACE(request.arguments);
         const CommandResult made = generate(std::string("-n 6 --seed 11 --rate --stats ") + request.arguments);
         ASSERT_EQ(made.status, 0);

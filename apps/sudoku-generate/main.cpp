@@ -34,36 +34,10 @@ std::uint64_t seedFromSystem()
 }
 
 // What is wrong with a request that no puzzle can meet; empty when some puzzle may.
-// Why no rating can fall in the score range asked for, or "" when one can. Scores are
-// tenths, from a full house's 1.0 to the 9.0 of the hardest finished puzzle, and 10.0
-// for a puzzle that needs trial.
-std::string impossibleScore(const sudoku::ScoreRange& range)
-{
-    const auto low = static_cast<long long>(std::ceil(range.low * 10 - 1e-9));
-    const auto high = static_cast<long long>(std::floor(range.high * 10 + 1e-9));
-    const auto reachable = [](long long score) {
-        return (score >= sudoku::logic::lowestScore && score <= sudoku::logic::highestFinishedScore) ||
-               score == sudoku::logic::trialScore;
-    };
-    for (long long score = low; score <= high && score <= sudoku::logic::trialScore; ++score) {
-        if (reachable(score)) {
-            return {};
-        }
-    }
-    char text[96];
-    if (range.low == range.high) {
-        std::snprintf(text, sizeof text, "%g", range.low);
-    } else {
-        std::snprintf(text, sizeof text, "from %g to %g", range.low, range.high);
-    }
-    return std::string("no puzzle scores ") + text +
-           " (scores have one decimal: 1.0 to 9.0, and 10.0 for puzzles that need trial)";
-}
-
 std::string impossible(const GenerateOptions& o)
 {
     if (o.score) {
-        if (std::string why = impossibleScore(*o.score); !why.empty()) {
+        if (std::string why = sudoku::unreachableScores(o.score->low, o.score->high); !why.empty()) {
             return why;
         }
     }

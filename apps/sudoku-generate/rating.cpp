@@ -1,5 +1,9 @@
 #include "rating.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
 namespace sudoku {
 
 std::optional<Grade> parseGrade(std::string_view name)
@@ -39,6 +43,31 @@ std::string RatingTexts::take(std::uint64_t index)
     std::string text = std::move(found->second);
     byIndex_.erase(found);
     return text;
+}
+
+std::string unreachableScores(double low, double high)
+{
+    // The tenths in the range, held near the scale so that the conversion cannot overflow.
+    const auto tenths = [](double value) { return std::clamp(value * 10, -1.0, logic::trialScore + 1.0); };
+    const int first = static_cast<int>(std::ceil(tenths(low) - 1e-9));
+    const int last = static_cast<int>(std::floor(tenths(high) + 1e-9));
+    const std::optional<int> above = logic::reachableScoreAtOrAbove(first);
+    if (above && *above <= last) {
+        return {};
+    }
+    const std::optional<int> below = logic::reachableScoreAtOrBelow(last);
+    const auto decimal = [](int score) { return std::to_string(score / 10) + "." + std::to_string(score % 10); };
+    char asked[80];
+    if (low == high) {
+        std::snprintf(asked, sizeof asked, "%g", low);
+    } else {
+        std::snprintf(asked, sizeof asked, "from %g to %g", low, high);
+    }
+    std::string text = std::string("no puzzle scores ") + asked;
+    if (below && above) {
+        return text + ": the nearest scores a puzzle can have are " + decimal(*below) + " and " + decimal(*above);
+    }
+    return text + ": the nearest score a puzzle can have is " + decimal(below ? *below : *above);
 }
 
 } // namespace sudoku

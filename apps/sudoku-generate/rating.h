@@ -46,4 +46,8 @@ private:
     std::unordered_map<std::uint64_t, std::string> byIndex_;
 };
 
+// Why no puzzle can score from `low` to `high` (scores have one decimal, and the scale
+// has gaps), naming the nearest scores a puzzle can have; "" when some puzzle may.
+std::string unreachableScores(double low, double high);
+
 } // namespace sudoku

@@ -5,9 +5,11 @@
 //
 // Every call is a pure function of its arguments or works only on the objects it is
 // given: there is no shared mutable state, so threads may work on different puzzles at
-// once. Finding and applying a step allocates nothing; only the calls that return text
-// (format...) or grow a caller's step list do. The chain searches keep their work on
-// the stack, about 250 KB: a thread that rates puzzles needs a stack above that.
+// once. The first chain search on a thread allocates that thread's workspace (about
+// 250 KB, kept until the thread ends, so that a small thread stack is enough); after
+// that, finding and applying steps allocates nothing, and only the calls that return
+// text (format...) or grow a caller's step list do. Allocation failure throws
+// std::bad_alloc.
 //
 // Cells are numbered 0 to 80 in row-major order; in text they are r1c1 to r9c9. Houses
 // (rows, columns, boxes) are numbered 0 to 26: rows 0-8, columns 9-17, boxes 18-26.
@@ -25,7 +27,7 @@
 namespace SUDOKU_API sudoku {
 namespace logic {
 
-// The techniques, in the order the solver tries them (rising weight). The grave and
+// The techniques. The solver tries them by rising weight, which today is this order;
 // the forcing chains go past alternating chains, for puzzles those cannot finish.
 enum class Technique : std::uint8_t {
     fullHouse,
@@ -53,23 +55,23 @@ enum class Technique : std::uint8_t {
     xyChain,
     aic,
     cellForcingChain,
-    unitForcingChain,
+    unitForcingChain, // the last: techniqueCount follows from it
 };
-inline constexpr int techniqueCount = 26;
+inline constexpr int techniqueCount = static_cast<int>(Technique::unitForcingChain) + 1;
 
 // The technique's one name, lowercase words joined by hyphens ("two-string-kite"), as
 // every output writes it. A value outside the enumeration gives "".
-std::string_view techniqueName(Technique technique);
+[[nodiscard]] std::string_view techniqueName(Technique technique);
 
 // The technique with that name, or none.
-std::optional<Technique> techniqueFromName(std::string_view name);
+[[nodiscard]] std::optional<Technique> techniqueFromName(std::string_view name);
 
 // The technique's base weight in tenths (32 for x-wing's 3.2); a step may weigh a
 // little more (a hidden single in a line, a longer chain). 0 outside the enumeration.
-int baseWeight(Technique technique);
+[[nodiscard]] int baseWeight(Technique technique);
 
 // True for the techniques that are sound only when the puzzle has one solution.
-bool needsUniqueSolution(Technique technique);
+[[nodiscard]] bool needsUniqueSolution(Technique technique);
 
 // Chains, and each branch of a forcing chain, are searched up to this many strong
 // links (so up to twice as many nodes).
@@ -82,15 +84,10 @@ struct Candidate {
     std::uint8_t digit = 0; // 1 to 9
 };
 
-// One step: the technique, the pattern it found and its effect.
+// One step: the technique, the pattern it found and its effect. Each array holds as
+// many entries as its count says; the entries past the count mean nothing, and the
+// arrays' sizes are room that a later version may change: read the counts.
 struct Step {
-    static constexpr int maxHouses = 8;
-    static constexpr int maxCells = 8;
-    static constexpr int maxChain = 2 * maxChainLinks;
-    static constexpr int maxBranches = 9;
-    static constexpr int maxBranch = maxChain + 2;
-    static constexpr int maxEliminations = 48;
-
     Technique technique = Technique::fullHouse;
     std::uint8_t weight = 0; // tenths: the step's difficulty on the rating scale
     Digits digits = 0;       // the digits that make the pattern
@@ -98,27 +95,41 @@ struct Step {
     // the subset's house, base lines then cover lines for fish, the strong link's
     // house, the unit forcing chain's house.
     std::uint8_t houseCount = 0;
-    std::array<std::uint8_t, maxHouses> houses{};
+    std::array<std::uint8_t, 8> houses{};
     // Cells of the pattern: subset cells, pivot then pincers, rectangle corners, ...
     std::uint8_t cellCount = 0;
-    std::array<std::uint8_t, maxCells> cells{};
-    std::array<Digits, maxCells> cellDigits{}; // each pattern cell's candidates then
+    std::array<std::uint8_t, 8> cells{};
+    std::array<Digits, 8> cellDigits{}; // each pattern cell's candidates then
     // A chain's nodes: chain[0] = chain[1] is a strong link, chain[1] - chain[2] weak, and
     // so on; its ends chain[0] and chain[chainLength-1] cannot both be false.
     std::uint8_t chainLength = 0;
-    std::array<Candidate, maxChain> chain{};
+    std::array<Candidate, 2 * maxChainLinks> chain{};
     // A forcing chain's branches, one for each candidate of its cell or place of its
     // digit in its house: branch[0] is that candidate, true; branch[0] - branch[1] is a
     // weak link, then strong and weak links alternate up to the last node, which is
     // then false.
     std::uint8_t branchCount = 0;
-    std::array<std::uint8_t, maxBranches> branchLength{};
-    std::array<std::array<Candidate, maxBranch>, maxBranches> branches{};
+    std::array<std::uint8_t, 9> branchLength{};
+    std::array<std::array<Candidate, 2 * maxChainLinks + 2>, 9> branches{};
     // The effect: one placement, or eliminations (sorted by cell, then digit).
     bool places = false;
     Candidate placement{};
     std::uint8_t eliminationCount = 0;
-    std::array<Candidate, maxEliminations> eliminations{};
+    std::array<Candidate, 48> eliminations{};
+
+    // The arrays' sizes, under their former names: read the counts instead.
+    [[deprecated("read houseCount; houses.size() is room, not API")]] static constexpr int maxHouses =
+        static_cast<int>(std::tuple_size_v<decltype(houses)>);
+    [[deprecated("read cellCount; cells.size() is room, not API")]] static constexpr int maxCells =
+        static_cast<int>(std::tuple_size_v<decltype(cells)>);
+    [[deprecated("read chainLength; chain.size() is room, not API")]] static constexpr int maxChain =
+        static_cast<int>(std::tuple_size_v<decltype(chain)>);
+    [[deprecated("read branchCount; branches.size() is room, not API")]] static constexpr int maxBranches =
+        static_cast<int>(std::tuple_size_v<decltype(branches)>);
+    [[deprecated("read branchLength; branches[0].size() is room, not API")]] static constexpr int maxBranch =
+        static_cast<int>(std::tuple_size_v<decltype(branches)::value_type>);
+    [[deprecated("read eliminationCount; eliminations.size() is room, not API")]] static constexpr int
+        maxEliminations = static_cast<int>(std::tuple_size_v<decltype(eliminations)>);
 };
 
 // A position: the digits placed so far and the candidates of each empty cell.
@@ -131,40 +142,41 @@ public:
     // digits that no given in its row, column or box has. None when a cell holds a
     // value above 9 or two givens clash (<sudoku/engine.h>'s findBadCell and findClash say
     // which). A puzzle without solution still loads; its steps then mean nothing.
-    static std::optional<Board> fromPuzzle(const Cells& puzzle);
+    [[nodiscard]] static std::optional<Board> fromPuzzle(const Cells& puzzle);
 
     // A position from pencil marks, for building positions by hand: values[i] is 0 for
     // an empty cell or the digit placed there; marks[i] the empty cell's candidates.
     // None when a value is above 9, placed digits clash, a placed cell has marks, a mark
     // is above bit 8, or an empty cell holds a candidate that a placed peer rules out.
-    static std::optional<Board> fromMarks(const Cells& values, const std::array<Digits, 81>& marks);
+    [[nodiscard]] static std::optional<Board> fromMarks(const Cells& values, const std::array<Digits, 81>& marks);
 
     // The digit in a cell (0 when empty), the candidates of an empty cell (0 for a
     // placed one). A cell outside 0 to 80 gives 0.
-    std::uint8_t value(int cell) const
+    [[nodiscard]] std::uint8_t value(int cell) const
     {
         return static_cast<unsigned>(cell) < 81 ? values_[static_cast<std::size_t>(cell)] : 0;
     }
-    Digits candidates(int cell) const
+    [[nodiscard]] Digits candidates(int cell) const
     {
         return static_cast<unsigned>(cell) < 81 ? marks_[static_cast<std::size_t>(cell)] : 0;
     }
-    int emptyCells() const { return empty_; }
+    [[nodiscard]] int emptyCells() const { return empty_; }
     // The empty cells of a house (0 to 26); 0 outside.
-    int emptyIn(int house) const
+    [[nodiscard]] int emptyIn(int house) const
     {
         return static_cast<unsigned>(house) < 27 ? houseEmpty_[static_cast<std::size_t>(house)] : 0;
     }
-    const Cells& values() const { return values_; }
+    [[nodiscard]] const Cells& values() const { return values_; }
 
     // Applies a step's effect: the placement (which also removes the digit from the
     // cell's peers) or the eliminations. False, and the board unchanged, when the step
     // does not fit: a cell or digit out of range, a placement on a placed cell or of a
     // digit that is not a candidate there.
-    bool apply(const Step& step);
+    [[nodiscard]] bool apply(const Step& step);
 
-    // Places or removes one candidate; false when out of range or not a candidate.
-    bool place(int cell, int digit);
+    // Places or removes one candidate; false when out of range or not a candidate (a
+    // removal may be asked for whether or not the candidate is there).
+    [[nodiscard]] bool place(int cell, int digit);
     bool eliminate(int cell, int digit);
 
 private:
@@ -177,22 +189,22 @@ private:
 // Finds the first step of the easiest technique that applies, into `step`; false when
 // none does. Unique-solution techniques are tried only when `uniqueSolution` is true:
 // pass it only for a puzzle the engine has shown to have exactly one solution.
-bool findStep(const Board& board, bool uniqueSolution, Step& step);
+[[nodiscard]] bool findStep(const Board& board, bool uniqueSolution, Step& step);
 
 // Finds the first step of one technique (whatever easier ones would find); false when
 // it does not apply. Unique-rectangle steps assume the puzzle has one solution.
-bool findStep(const Board& board, Technique technique, Step& step);
+[[nodiscard]] bool findStep(const Board& board, Technique technique, Step& step);
 
 // The grades, each a range of scores.
 enum class Grade : std::uint8_t { easy, medium, hard, expert, extreme };
 inline constexpr int gradeCount = 5;
 
 // "easy" to "extreme"; "" outside the enumeration.
-std::string_view gradeName(Grade grade);
+[[nodiscard]] std::string_view gradeName(Grade grade);
 
 // The grade of a score in tenths: easy up to 2.4 (singles only), medium 2.5 to 3.9,
 // hard 4.0 to 5.9, expert 6.0 to 7.4, extreme from 7.5 (long chains, trial).
-Grade gradeOf(int score);
+[[nodiscard]] Grade gradeOf(int score);
 
 // The score given to a puzzle the techniques cannot finish: above every technique's.
 inline constexpr int trialScore = 100;
@@ -201,6 +213,18 @@ inline constexpr int trialScore = 100;
 // hard steps). No puzzle scores between highestFinishedScore and trialScore.
 inline constexpr int lowestScore = 10;
 inline constexpr int highestFinishedScore = 90;
+
+// Whether a rating can have `score` (tenths): the score of every puzzle with one
+// solution and an empty cell is one. The set follows from the weights each technique's
+// steps can have and the tenths added for hard steps, so it has gaps: today 1.0, 1.2,
+// 1.5 and 2.3 (singles only), 2.6 to 5.9, 6.5 to 7.7, 8.2 to 9.0, and trialScore. No
+// puzzle rates a score outside it; one inside it may still be rare.
+[[nodiscard]] bool reachableScore(int score);
+
+// The highest reachable score at or below `score`, and the lowest at or above it; none
+// below lowestScore or above trialScore.
+[[nodiscard]] std::optional<int> reachableScoreAtOrBelow(int score);
+[[nodiscard]] std::optional<int> reachableScoreAtOrAbove(int score);
 
 struct Rating {
     // From the engine: solved (it has a solution), noSolution, invalid (clashing
@@ -219,11 +243,11 @@ struct Rating {
 
 // Rates a puzzle: solves it with the techniques, easiest first, restarting from the
 // easiest after each step. Defined for every input (see Rating::status).
-Rating rate(const Cells& puzzle);
+[[nodiscard]] Rating rate(const Cells& puzzle);
 
 // "SCORE GRADE TECHNIQUE" ("4.2 hard xy-wing"), "multiple solutions", "0.0 easy none"
 // for a full grid, "10.0 extreme trial" for an unfinished one; "" unless solved.
-std::string formatRating(const Rating& rating);
+[[nodiscard]] std::string formatRating(const Rating& rating);
 
 // Counts ratings by grade, for summaries.
 struct GradeCounts {
@@ -250,17 +274,17 @@ void explain(const Cells& puzzle, Explanation& out);
 // One step as a line without newline:
 //   "x-wing: 5 in rows 2 and 7, columns 3 and 8: r4c3<>5 r9c8<>5"
 // "" for a step no finder could have made (a count or cell out of range).
-std::string formatStep(const Step& step);
+[[nodiscard]] std::string formatStep(const Step& step);
 
 // The line that ends the steps of a puzzle the techniques cannot finish.
-std::string_view trialLine();
+[[nodiscard]] std::string_view trialLine();
 // The line that ends the steps of a puzzle with several solutions.
-std::string_view multipleSolutionsLine();
+[[nodiscard]] std::string_view multipleSolutionsLine();
 
 // A whole --explain record for a solved status: a line per step, the trial or
 // several-solutions line when it applies, then the solution as one line of 81 digits,
 // or as nine lines "d d d ... d \n" when `grid`. "" unless solved.
-std::string formatExplanation(const Explanation& explanation, bool grid);
+[[nodiscard]] std::string formatExplanation(const Explanation& explanation, bool grid);
 
 struct Hint {
     Status status = Status::noSolution; // as in Rating
@@ -271,11 +295,11 @@ struct Hint {
 };
 
 // The first step for a puzzle as given (a partly filled grid is a puzzle too).
-Hint hint(const Cells& puzzle);
+[[nodiscard]] Hint hint(const Cells& puzzle);
 
 // The hint as one line: the step, or for a full grid "none: the grid is full", or the
 // several-solutions or trial line when no step holds. "" unless solved.
-std::string formatHint(const Hint& hint);
+[[nodiscard]] std::string formatHint(const Hint& hint);
 
 } // namespace logic
 } // namespace sudoku

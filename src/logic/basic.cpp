@@ -1,6 +1,6 @@
 // Singles, locked candidates, naked and hidden subsets, and fish.
 
-#include "finders.h"
+#include "techniques.h"
 
 namespace sudoku::logic::detail {
 
@@ -95,7 +95,7 @@ bool findHiddenSingle(const Board& board, Step& step)
         for (const int cell : cellsOf(house)) {
             if ((board.candidates(cell) & bit(digit)) != 0) {
                 begin(step, Technique::hiddenSingle);
-                step.weight = house >= 18 ? 12 : 15;
+                step.weight = static_cast<std::uint8_t>(weightOf(Technique::hiddenSingle, house >= 18 ? 0 : 1));
                 addHouse(step, house);
                 setPlacement(step, cell, digit);
                 step.digits = bit(digit);

@@ -32,7 +32,7 @@ std::optional<Board> Board::fromPuzzle(const Cells& puzzle)
     for (int cell = 0; cell < 81; ++cell) {
         const int digit = puzzle[static_cast<std::size_t>(cell)];
         if (digit != 0) {
-            board.place(cell, digit);
+            static_cast<void>(board.place(cell, digit)); // it fits: no two givens clash
         }
     }
     return board;
@@ -101,7 +101,7 @@ bool Board::apply(const Step& step)
     if (step.places) {
         return place(step.placement.cell, step.placement.digit);
     }
-    if (step.eliminationCount > Step::maxEliminations) {
+    if (step.eliminationCount > maxEliminations) {
         return false;
     }
     const auto* first = step.eliminations.data();
@@ -125,7 +125,7 @@ void addElimination(Step& step, int cell, int digit)
             return;
         }
     }
-    if (step.eliminationCount < Step::maxEliminations) {
+    if (step.eliminationCount < maxEliminations) {
         step.eliminations[step.eliminationCount++] = {static_cast<std::uint8_t>(cell),
                                                       static_cast<std::uint8_t>(digit)};
     }

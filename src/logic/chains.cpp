@@ -16,9 +16,10 @@
 // X-chains use only one digit's houses, XY-chains only the two-digit cells' strong
 // links, and alternating chains all links.
 
-#include "finders.h"
+#include "techniques.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace sudoku::logic::detail {
 
@@ -56,6 +57,30 @@ struct Sets {
     std::array<Word, maxNodes * maxWords> trueBy;
     std::array<Word, maxNodes * maxWords> linkedTo; // starts weakly linked to the node
 };
+
+// The breadth-first walk that recovers a chain, over states (node, true or false).
+struct Walk {
+    std::array<std::int16_t, 2 * maxNodes> parent;
+    std::array<std::int16_t, 2 * maxNodes> queue;
+};
+
+// The scratch of the chain searches, about 250 KB: one for each thread, made at its
+// first search and kept, so that a search neither needs a large stack (musl gives a
+// thread 128 KB) nor allocates. Left unset, as each search writes what it reads.
+struct Workspace {
+    Graph graph;
+    Sets sets;
+    Walk walk;
+};
+
+Workspace& workspace()
+{
+    thread_local std::unique_ptr<Workspace> own;
+    if (!own) {
+        own = std::make_unique_for_overwrite<Workspace>();
+    }
+    return *own;
+}
 
 int nodeOf(const Graph& g, int cell, int digit)
 {
@@ -274,11 +299,11 @@ bool search(const Graph& g, Sets& s, int& start, int& target)
 
 // The shortest chain from state `start` (2n: node n false, 2n+1: node n true) to
 // `target` false: its nodes up to the one before the target into `chain`.
-int recover(const Graph& g, int start, int target, std::array<int, Step::maxChain + 1>& chain)
+int recover(const Graph& g, Walk& walk, int start, int target, std::array<int, maxChain + 1>& chain)
 {
-    std::array<std::int16_t, 2 * maxNodes> parent;
+    auto& parent = walk.parent;
     std::fill_n(parent.begin(), 2 * g.nodes, std::int16_t{-1});
-    std::array<std::int16_t, 2 * maxNodes> queue;
+    auto& queue = walk.queue;
     int head = 0;
     int tail = 0;
     queue[static_cast<std::size_t>(tail++)] = static_cast<std::int16_t>(start);
@@ -310,7 +335,7 @@ int recover(const Graph& g, int start, int target, std::array<int, Step::maxChai
     }
     // Walk back from the node before the target to the start.
     int length = 0;
-    for (int state = parent[static_cast<std::size_t>(2 * target)]; state >= 0 && length <= Step::maxChain;
+    for (int state = parent[static_cast<std::size_t>(2 * target)]; state >= 0 && length <= maxChain;
          state = parent[static_cast<std::size_t>(state)]) {
         chain[static_cast<std::size_t>(length++)] = state / 2;
         if (state == start) {
@@ -322,18 +347,17 @@ int recover(const Graph& g, int start, int target, std::array<int, Step::maxChai
 }
 
 // The step of the chain from `start` that eliminates `target`.
-bool chainStep(const Graph& g, ChainKind kind, int start, int target, Step& step)
+bool chainStep(const Graph& g, Walk& walk, ChainKind kind, int start, int target, Step& step)
 {
-    std::array<int, Step::maxChain + 1> chain{};
-    const int length = recover(g, 2 * start, target, chain);
-    if (length < 2 || length > Step::maxChain || length % 2 != 0) {
+    std::array<int, maxChain + 1> chain{};
+    const int length = recover(g, walk, 2 * start, target, chain);
+    if (length < 2 || length > maxChain || length % 2 != 0) {
         return false; // cannot happen: every round adds a strong and a weak link
     }
     constexpr std::array<Technique, 3> technique{Technique::xChain, Technique::xyChain, Technique::aic};
     begin(step, technique[static_cast<std::size_t>(kind)]);
     const int links = length / 2;
-    const int extra = std::clamp(links - (kind == ChainKind::x ? 3 : 4), 0, 4);
-    step.weight = static_cast<std::uint8_t>(step.weight + extra);
+    step.weight = static_cast<std::uint8_t>(weightOf(step.technique, links - (kind == ChainKind::x ? 3 : 4)));
     for (int i = 0; i < length; ++i) {
         const int node = chain[static_cast<std::size_t>(i)];
         step.chain[static_cast<std::size_t>(i)] = {g.cell[static_cast<std::size_t>(node)], g.digit[static_cast<std::size_t>(node)]};
@@ -351,22 +375,22 @@ bool chainStep(const Graph& g, ChainKind kind, int start, int target, Step& step
 
 // One branch of a forcing chain: `source` true makes `target` false, directly or
 // through a chain from a node weakly linked to the source.
-bool addBranch(const Graph& g, int source, int target, Step& step)
+bool addBranch(const Graph& g, Walk& walk, int source, int target, Step& step)
 {
     auto& branch = step.branches[step.branchCount];
     int length = 0;
     const auto add = [&](int node) {
         branch[static_cast<std::size_t>(length++)] = {g.cell[static_cast<std::size_t>(node)], g.digit[static_cast<std::size_t>(node)]};
     };
-    std::array<int, Step::maxChain + 1> chain{};
-    const int n = recover(g, 2 * source + 1, target, chain);
-    if (n < 1 || n > Step::maxChain + 1 || n % 2 == 0) {
+    std::array<int, maxChain + 1> chain{};
+    const int n = recover(g, walk, 2 * source + 1, target, chain);
+    if (n < 1 || n > maxChain + 1 || n % 2 == 0) {
         return false; // cannot happen: the sets hold only what a chain shows
     }
     for (int i = 0; i < n; ++i) {
         add(chain[static_cast<std::size_t>(i)]);
     }
-    step.weight = static_cast<std::uint8_t>(std::max<int>(step.weight, baseWeight(step.technique) + std::clamp(n / 2 - 2, 0, 3)));
+    step.weight = static_cast<std::uint8_t>(std::max(int{step.weight}, weightOf(step.technique, n / 2 - 2)));
     add(target);
     step.branchLength[step.branchCount++] = static_cast<std::uint8_t>(length);
     return true;
@@ -375,7 +399,7 @@ bool addBranch(const Graph& g, int source, int target, Step& step)
 // Looks for a forcing chain in the sets the rounds left: F[c] holds the nodes whose
 // falsehood makes c false. Rounds stopped early by an alternating chain leave less in
 // them, but what they hold is still true. Overwrites the T sets.
-bool forcingStep(const Board& board, const Graph& g, Sets& sets, bool cells, bool units, Step& step)
+bool forcingStep(const Board& board, const Graph& g, Sets& sets, Walk& walk, bool cells, bool units, Step& step)
 {
     const int words = g.words;
     // trueFalse[c]: the nodes whose truth makes c false: those weakly linked to c, and
@@ -423,7 +447,7 @@ bool forcingStep(const Board& board, const Graph& g, Sets& sets, bool cells, boo
             begin(step, unit ? Technique::unitForcingChain : Technique::cellForcingChain);
             bool shown = true;
             for (int i = from; i < to && shown; ++i) {
-                shown = addBranch(g, g.members[static_cast<std::size_t>(i)], c, step);
+                shown = addBranch(g, walk, g.members[static_cast<std::size_t>(i)], c, step);
             }
             if (!shown) {
                 continue;
@@ -447,14 +471,13 @@ bool forcingStep(const Board& board, const Graph& g, Sets& sets, bool cells, boo
 
 bool findChain(const Board& board, ChainKind kind, Step& step)
 {
-    Graph g;
-    Sets sets; // left unset: search() clears the part it uses
+    Workspace& w = workspace();
     for (int digit = kind == ChainKind::x ? 1 : 0; digit <= (kind == ChainKind::x ? 9 : 0); ++digit) {
-        build(board, kind, digit, g);
+        build(board, kind, digit, w.graph);
         int start = 0;
         int target = 0;
-        if (g.starts > 0 && search(g, sets, start, target)) {
-            return chainStep(g, kind, start, target, step);
+        if (w.graph.starts > 0 && search(w.graph, w.sets, start, target)) {
+            return chainStep(w.graph, w.walk, kind, start, target, step);
         }
     }
     return false;
@@ -462,32 +485,30 @@ bool findChain(const Board& board, ChainKind kind, Step& step)
 
 bool findForcingChain(const Board& board, bool unit, Step& step)
 {
-    Graph g;
-    Sets sets;
-    build(board, ChainKind::alternating, 0, g);
+    Workspace& w = workspace();
+    build(board, ChainKind::alternating, 0, w.graph);
     int start = 0;
     int target = 0;
-    if (g.starts == 0) {
+    if (w.graph.starts == 0) {
         return false;
     }
-    search(g, sets, start, target);
-    return forcingStep(board, g, sets, !unit, unit, step);
+    search(w.graph, w.sets, start, target);
+    return forcingStep(board, w.graph, w.sets, w.walk, !unit, unit, step);
 }
 
 bool findAlternatingOrForcingChain(const Board& board, Step& step)
 {
-    Graph g;
-    Sets sets;
-    build(board, ChainKind::alternating, 0, g);
+    Workspace& w = workspace();
+    build(board, ChainKind::alternating, 0, w.graph);
     int start = 0;
     int target = 0;
-    if (g.starts == 0) {
+    if (w.graph.starts == 0) {
         return false;
     }
-    if (search(g, sets, start, target)) {
-        return chainStep(g, ChainKind::alternating, start, target, step);
+    if (search(w.graph, w.sets, start, target)) {
+        return chainStep(w.graph, w.walk, ChainKind::alternating, start, target, step);
     }
-    return forcingStep(board, g, sets, true, true, step);
+    return forcingStep(board, w.graph, w.sets, w.walk, true, true, step);
 }
 
 } // namespace sudoku::logic::detail

@@ -6,33 +6,30 @@
 #include <sudoku/logic.h>
 #include "tables.h"
 
+#include <tuple>
+
 namespace sudoku::logic::detail {
 
-// Starts a step of `technique` at its base weight. Only the counts are reset: the
-// entries past them are never read.
-inline void begin(Step& step, Technique technique)
-{
-    step.technique = technique;
-    step.weight = static_cast<std::uint8_t>(baseWeight(technique));
-    step.digits = 0;
-    step.houseCount = 0;
-    step.cellCount = 0;
-    step.chainLength = 0;
-    step.branchCount = 0;
-    step.places = false;
-    step.eliminationCount = 0;
-}
+// The room in a step's arrays.
+inline constexpr int maxHouses = static_cast<int>(std::tuple_size_v<decltype(Step::houses)>);
+inline constexpr int maxCells = static_cast<int>(std::tuple_size_v<decltype(Step::cells)>);
+inline constexpr int maxChain = static_cast<int>(std::tuple_size_v<decltype(Step::chain)>);
+inline constexpr int maxBranches = static_cast<int>(std::tuple_size_v<decltype(Step::branches)>);
+inline constexpr int maxBranch = static_cast<int>(std::tuple_size_v<decltype(Step::branches)::value_type>);
+inline constexpr int maxEliminations = static_cast<int>(std::tuple_size_v<decltype(Step::eliminations)>);
+static_assert(maxChain >= 2 * maxChainLinks && maxBranch >= maxChain + 2 && maxBranches >= 9,
+              "a step must hold the longest chain the search finds, and a branch for each digit");
 
 inline void addHouse(Step& step, int house)
 {
-    if (step.houseCount < Step::maxHouses) {
+    if (step.houseCount < maxHouses) {
         step.houses[step.houseCount++] = static_cast<std::uint8_t>(house);
     }
 }
 
 inline void addCell(Step& step, const Board& board, int cell)
 {
-    if (step.cellCount < Step::maxCells) {
+    if (step.cellCount < maxCells) {
         step.cellDigits[step.cellCount] = board.candidates(cell);
         step.cells[step.cellCount++] = static_cast<std::uint8_t>(cell);
     }
@@ -81,5 +78,32 @@ bool findForcingChain(const Board& board, bool unit, Step& step);
 // The first of an alternating chain, a cell forcing chain and a unit forcing chain,
 // from one search of the implication graph: the last techniques, tried together.
 bool findAlternatingOrForcingChain(const Board& board, Step& step);
+
+// The finders above for one size or kind, as the technique rows take them.
+template <int size>
+bool findNakedSubsetOf(const Board& board, Step& step)
+{
+    return findNakedSubset(board, size, step);
+}
+template <int size>
+bool findHiddenSubsetOf(const Board& board, Step& step)
+{
+    return findHiddenSubset(board, size, step);
+}
+template <int size>
+bool findFishOf(const Board& board, Step& step)
+{
+    return findFish(board, size, step);
+}
+template <ChainKind kind>
+bool findChainOf(const Board& board, Step& step)
+{
+    return findChain(board, kind, step);
+}
+template <bool unit>
+bool findForcingChainOf(const Board& board, Step& step)
+{
+    return findForcingChain(board, unit, step);
+}
 
 } // namespace sudoku::logic::detail

@@ -1,6 +1,6 @@
 // Steps, ratings and explanations as text.
 
-#include "finders.h"
+#include "techniques.h"
 
 namespace sudoku::logic {
 
@@ -73,7 +73,8 @@ std::string linesOf(const Step& step, int first, int count)
            });
 }
 
-std::string chainText(const Step& step)
+// A chain's nodes, strong links as =, weak ones as -.
+std::string chainNodes(const Step& step)
 {
     std::string text;
     for (int i = 0; i < step.chainLength; ++i) {
@@ -85,11 +86,13 @@ std::string chainText(const Step& step)
     return text;
 }
 
+// Whether a step holds what its text reads: counts within the arrays, houses, cells and
+// candidates on the grid, and at least what its technique's row says the text needs.
 bool wellFormed(const Step& step)
 {
-    if (techniqueName(step.technique).empty() || step.houseCount > Step::maxHouses ||
-        step.cellCount > Step::maxCells || step.chainLength > Step::maxChain ||
-        step.eliminationCount > Step::maxEliminations || step.digits > 0x1FF) {
+    const TechniqueRow* row = rowOf(step.technique);
+    if (row == nullptr || step.houseCount > maxHouses || step.cellCount > maxCells || step.chainLength > maxChain ||
+        step.eliminationCount > maxEliminations || step.digits > 0x1FF) {
         return false;
     }
     const auto good = [](const Candidate& c) { return c.cell < 81 && c.digit >= 1 && c.digit <= 9; };
@@ -106,125 +109,154 @@ bool wellFormed(const Step& step)
     for (int i = 0; i < step.eliminationCount; ++i) {
         ok = ok && good(step.eliminations[static_cast<std::size_t>(i)]);
     }
-    // Each pattern's text reads a fixed number of houses and cells.
-    switch (step.technique) {
-    case Technique::fullHouse:
-    case Technique::hiddenSingle: return ok && step.houseCount >= 1;
-    case Technique::pointing:
-    case Technique::claiming: return ok && step.houseCount >= 2;
-    case Technique::nakedPair:
-    case Technique::nakedTriple:
-    case Technique::nakedQuad:
-    case Technique::hiddenPair:
-    case Technique::hiddenTriple:
-    case Technique::hiddenQuad: return ok && step.houseCount >= 1 && step.cellCount >= 1;
-    case Technique::xWing:
-    case Technique::swordfish:
-    case Technique::jellyfish: return ok && step.houseCount >= 2 && step.houseCount % 2 == 0;
-    case Technique::xyWing:
-    case Technique::xyzWing: return ok && step.cellCount >= 3;
-    case Technique::skyscraper: return ok && step.houseCount >= 2 && step.cellCount >= 4;
-    case Technique::twoStringKite: return ok && step.houseCount >= 3 && step.cellCount >= 4;
-    case Technique::uniqueRectangle: return ok && step.cellCount >= 4;
-    case Technique::wWing: return ok && step.houseCount >= 1 && step.cellCount >= 4 && step.chainLength >= 2;
-    case Technique::bivalueUniversalGrave: return ok && step.cellCount >= 1;
-    case Technique::xChain:
-    case Technique::xyChain:
-    case Technique::aic: return ok && step.chainLength >= 2;
-    case Technique::cellForcingChain:
-    case Technique::unitForcingChain:
-        for (int b = 0; b < step.branchCount; ++b) {
-            ok = ok && step.branchLength[static_cast<std::size_t>(b)] >= 2 &&
-                 step.branchLength[static_cast<std::size_t>(b)] <= Step::maxBranch;
-            for (int i = 0; i < step.branchLength[static_cast<std::size_t>(b)] && ok; ++i) {
+    const Shape& shape = row->shape;
+    if (shape.branches > 0) {
+        ok = ok && step.branchCount >= shape.branches && step.branchCount <= maxBranches;
+        for (int b = 0; b < step.branchCount && ok; ++b) {
+            const int length = step.branchLength[static_cast<std::size_t>(b)];
+            ok = length >= 2 && length <= maxBranch;
+            for (int i = 0; i < length && ok; ++i) {
                 ok = good(step.branches[static_cast<std::size_t>(b)][static_cast<std::size_t>(i)]);
             }
         }
-        return ok && step.branchCount >= 1 && step.branchCount <= Step::maxBranches &&
-               (step.technique == Technique::unitForcingChain ? step.houseCount >= 1 : step.cellCount >= 1);
-    default: return ok;
     }
+    return ok && step.houseCount >= shape.houses && step.cellCount >= shape.cells && step.chainLength >= shape.chain &&
+           (!shape.pairedHouses || step.houseCount % 2 == 0);
 }
 
-// What the pattern is, for each technique.
-std::string pattern(const Step& step)
+std::string house(const Step& step, int i)
 {
-    const std::string digit = digitList(step.digits);
-    const auto house = [&](int i) { return houseName(step.houses[static_cast<std::size_t>(i)]); };
-    const auto cell = [&](int i) { return cellName(step.cells[static_cast<std::size_t>(i)]); };
-    switch (step.technique) {
-    case Technique::fullHouse: return "last empty cell of " + house(0);
-    case Technique::hiddenSingle: return "only place for " + digit + " in " + house(0);
-    case Technique::nakedSingle: return "only " + digit + " left in " + cellName(step.placement.cell);
-    case Technique::pointing: return digit + " in " + house(0) + " lies in " + house(1);
-    case Technique::claiming: return digit + " in " + house(1) + " lies in " + house(0);
-    case Technique::nakedPair:
-    case Technique::nakedTriple:
-    case Technique::nakedQuad:
-        return cellList(step, 0, step.cellCount) + " hold only " + digit + " in " + house(0);
-    case Technique::hiddenPair:
-    case Technique::hiddenTriple:
-    case Technique::hiddenQuad:
-        return digit + " in " + house(0) + " only in " + cellList(step, 0, step.cellCount);
-    case Technique::xWing:
-    case Technique::swordfish:
-    case Technique::jellyfish:
-        return digit + " in " + linesOf(step, 0, step.houseCount / 2) + ", " +
-               linesOf(step, step.houseCount / 2, step.houseCount / 2);
-    case Technique::xyWing:
-    case Technique::xyzWing:
-        return "pivot " + cell(0) + " " + digitSet(step.cellDigits[0]) + ", pincers " + cell(1) + " " +
-               digitSet(step.cellDigits[1]) + " and " + cell(2) + " " + digitSet(step.cellDigits[2]);
-    case Technique::uniqueRectangle:
-        return digit + " in " + cellList(step, 0, 4) + " would make two solutions";
-    case Technique::skyscraper:
-        return digit + " in " + house(0) + " (" + cell(0) + ", " + cell(1) + ") and " + house(1) + " (" +
-               cell(2) + ", " + cell(3) + ")";
-    case Technique::twoStringKite:
-        return digit + " in " + house(0) + " (" + cell(0) + ", " + cell(1) + ") and " + house(1) + " (" +
-               cell(2) + ", " + cell(3) + "), joined in " + house(2);
-    case Technique::wWing:
-        return cell(0) + " and " + cell(3) + " hold " + digitSet(step.digits) + ", " +
-               std::string(1, static_cast<char>('0' + step.chain[1].digit)) + " in " + house(0) + " only in " +
-               cell(1) + " and " + cell(2);
-    case Technique::bivalueUniversalGrave:
-        return "every other empty cell holds two candidates, " + cell(0) + " holds " + digitSet(step.cellDigits[0]) +
-               " and " + digit + " has three places in its houses";
-    case Technique::xChain:
-    case Technique::xyChain:
-    case Technique::aic: return chainText(step);
-    case Technique::cellForcingChain:
-    case Technique::unitForcingChain: {
-        const Candidate& target = step.branches[0][step.branchLength[0] - 1u];
-        std::string text = step.technique == Technique::cellForcingChain
-                               ? "each candidate of " + cell(0) + " " + digitSet(step.digits)
-                               : "each place of " + digit + " in " + house(0);
-        text += " removes " + candidateName(target);
-        for (int b = 0; b < step.branchCount; ++b) {
-            text += b == 0 ? ": " : "; ";
-            for (int i = 0; i < step.branchLength[static_cast<std::size_t>(b)]; ++i) {
-                if (i > 0) {
-                    text += i % 2 == 1 ? '-' : '=';
-                }
-                text += candidateName(step.branches[static_cast<std::size_t>(b)][static_cast<std::size_t>(i)]);
+    return houseName(step.houses[static_cast<std::size_t>(i)]);
+}
+
+std::string cell(const Step& step, int i)
+{
+    return cellName(step.cells[static_cast<std::size_t>(i)]);
+}
+
+// "each ... removes 5r9c9: " and the branches, one after another.
+std::string forcingChainText(const Step& step, std::string text)
+{
+    const Candidate& target = step.branches[0][step.branchLength[0] - 1u];
+    text += " removes " + candidateName(target);
+    for (int b = 0; b < step.branchCount; ++b) {
+        text += b == 0 ? ": " : "; ";
+        for (int i = 0; i < step.branchLength[static_cast<std::size_t>(b)]; ++i) {
+            if (i > 0) {
+                text += i % 2 == 1 ? '-' : '=';
             }
+            text += candidateName(step.branches[static_cast<std::size_t>(b)][static_cast<std::size_t>(i)]);
         }
-        return text;
     }
-    }
-    return {};
+    return text;
 }
 
 } // namespace
+
+namespace detail {
+
+std::string fullHouseText(const Step& step)
+{
+    return "last empty cell of " + house(step, 0);
+}
+
+std::string hiddenSingleText(const Step& step)
+{
+    return "only place for " + digitList(step.digits) + " in " + house(step, 0);
+}
+
+std::string nakedSingleText(const Step& step)
+{
+    return "only " + digitList(step.digits) + " left in " + cellName(step.placement.cell);
+}
+
+std::string pointingText(const Step& step)
+{
+    return digitList(step.digits) + " in " + house(step, 0) + " lies in " + house(step, 1);
+}
+
+std::string claimingText(const Step& step)
+{
+    return digitList(step.digits) + " in " + house(step, 1) + " lies in " + house(step, 0);
+}
+
+std::string nakedSubsetText(const Step& step)
+{
+    return cellList(step, 0, step.cellCount) + " hold only " + digitList(step.digits) + " in " + house(step, 0);
+}
+
+std::string hiddenSubsetText(const Step& step)
+{
+    return digitList(step.digits) + " in " + house(step, 0) + " only in " + cellList(step, 0, step.cellCount);
+}
+
+std::string fishText(const Step& step)
+{
+    return digitList(step.digits) + " in " + linesOf(step, 0, step.houseCount / 2) + ", " +
+           linesOf(step, step.houseCount / 2, step.houseCount / 2);
+}
+
+std::string wingText(const Step& step)
+{
+    return "pivot " + cell(step, 0) + " " + digitSet(step.cellDigits[0]) + ", pincers " + cell(step, 1) + " " +
+           digitSet(step.cellDigits[1]) + " and " + cell(step, 2) + " " + digitSet(step.cellDigits[2]);
+}
+
+std::string uniqueRectangleText(const Step& step)
+{
+    return digitList(step.digits) + " in " + cellList(step, 0, 4) + " would make two solutions";
+}
+
+std::string skyscraperText(const Step& step)
+{
+    return digitList(step.digits) + " in " + house(step, 0) + " (" + cell(step, 0) + ", " + cell(step, 1) + ") and " +
+           house(step, 1) + " (" + cell(step, 2) + ", " + cell(step, 3) + ")";
+}
+
+std::string twoStringKiteText(const Step& step)
+{
+    return skyscraperText(step) + ", joined in " + house(step, 2);
+}
+
+std::string wWingText(const Step& step)
+{
+    return cell(step, 0) + " and " + cell(step, 3) + " hold " + digitSet(step.digits) + ", " +
+           std::string(1, static_cast<char>('0' + step.chain[1].digit)) + " in " + house(step, 0) + " only in " +
+           cell(step, 1) + " and " + cell(step, 2);
+}
+
+std::string graveText(const Step& step)
+{
+    return "every other empty cell holds two candidates, " + cell(step, 0) + " holds " +
+           digitSet(step.cellDigits[0]) + " and " + digitList(step.digits) + " has three places in its houses";
+}
+
+std::string chainText(const Step& step)
+{
+    return chainNodes(step);
+}
+
+std::string cellForcingChainText(const Step& step)
+{
+    return forcingChainText(step, "each candidate of " + cell(step, 0) + " " + digitSet(step.digits));
+}
+
+std::string unitForcingChainText(const Step& step)
+{
+    return forcingChainText(step, "each place of " + digitList(step.digits) + " in " + house(step, 0));
+}
+
+} // namespace detail
 
 std::string formatStep(const Step& step)
 {
     if (!wellFormed(step)) {
         return {};
     }
-    std::string text(techniqueName(step.technique));
+    const TechniqueRow& row = *rowOf(step.technique);
+    std::string text(row.name);
     text += ": ";
-    text += pattern(step);
+    text += row.text(step);
     text += ':';
     if (step.places) {
         text += ' ' + cellName(step.placement.cell) + '=' + static_cast<char>('0' + step.placement.digit);

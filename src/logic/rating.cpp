@@ -1,10 +1,12 @@
 // Solving with the techniques: the rating, the explanation and the hint of a puzzle.
 
-#include "finders.h"
+#include "techniques.h"
 
 #include <algorithm>
 
 namespace sudoku::logic {
+
+using namespace detail;
 
 namespace {
 
@@ -23,8 +25,45 @@ bool solveWith(Board& board, bool uniqueSolution, Seen&& seen)
     return true;
 }
 
-// Steps beyond singles weigh at least this much.
-constexpr int firstHardWeight = 26;
+// Which scores a rating can have, from the rows' weights and the rating's rule: a step
+// below firstHardWeight is the hardest only when no step is hard, so nothing is added
+// to it; a hard one may have up to mostAddedTenths more hard steps after it.
+constexpr std::array<bool, trialScore + 1> reachable = [] {
+    std::array<bool, trialScore + 1> scores{};
+    for (const TechniqueRow& row : techniqueRows) {
+        for (int weight = row.weights.lowest; weight <= row.weights.highest; weight += row.weights.stride) {
+            const bool hard = weight >= firstHardWeight;
+            for (int hardSteps = hard ? 1 : 0; hardSteps <= (hard ? mostAddedTenths + 1 : 0); ++hardSteps) {
+                scores[static_cast<std::size_t>(scoreOf(weight, hardSteps))] = true;
+            }
+        }
+    }
+    scores[trialScore] = true;
+    return scores;
+}();
+
+constexpr int lowestReachable()
+{
+    int score = 0;
+    while (!reachable[static_cast<std::size_t>(score)]) {
+        ++score;
+    }
+    return score;
+}
+
+constexpr int highestFinished()
+{
+    int score = trialScore - 1;
+    while (!reachable[static_cast<std::size_t>(score)]) {
+        --score;
+    }
+    return score;
+}
+
+static_assert(scoreOf(techniqueRows.back().weights.highest, mostAddedTenths + 1) < trialScore,
+              "a finished puzzle must score below one that needs trial");
+static_assert(lowestReachable() == lowestScore && highestFinished() == highestFinishedScore,
+              "lowestScore and highestFinishedScore follow from the technique rows");
 
 } // namespace
 
@@ -73,9 +112,34 @@ Rating rate(const Cells& puzzle)
         }
         hardSteps += step.weight >= firstHardWeight ? 1 : 0;
     });
-    rating.score = rating.finished ? hardest + std::clamp(hardSteps - 1, 0, 3) : trialScore;
+    rating.score = rating.finished ? scoreOf(hardest, hardSteps) : trialScore;
     rating.grade = gradeOf(rating.score);
     return rating;
+}
+
+bool reachableScore(int score)
+{
+    return score >= 0 && score <= trialScore && reachable[static_cast<std::size_t>(score)];
+}
+
+std::optional<int> reachableScoreAtOrBelow(int score)
+{
+    for (int s = std::min(score, trialScore); s >= lowestScore; --s) {
+        if (reachable[static_cast<std::size_t>(s)]) {
+            return s;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<int> reachableScoreAtOrAbove(int score)
+{
+    for (int s = std::max(score, lowestScore); s <= trialScore; ++s) {
+        if (reachable[static_cast<std::size_t>(s)]) {
+            return s;
+        }
+    }
+    return std::nullopt;
 }
 
 std::string formatRating(const Rating& rating)

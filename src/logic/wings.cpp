@@ -1,7 +1,7 @@
 // Wings, unique rectangles, and the short single-digit and bivalue chains that have
 // names of their own (skyscraper, two-string kite, W-wing).
 
-#include "finders.h"
+#include "techniques.h"
 
 #include <algorithm>
 
@@ -148,7 +148,7 @@ bool findUniqueRectangle(const Board& board, Step& step)
                                     if (countOf(x) != 1 || board.candidates(extra[1]) != (pair | x)) {
                                         continue;
                                     }
-                                    step.weight = 46;
+                                    step.weight = static_cast<std::uint8_t>(weightOf(Technique::uniqueRectangle, 1));
                                     eliminateFrom(step, board, common(extra[0], extra[1]), lowestDigit(x));
                                 }
                                 if (finish(step)) {

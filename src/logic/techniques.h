@@ -1,0 +1,212 @@
+#pragma once
+
+// The techniques, one row each, in the order the solver tries them, and the rating's
+// rule. A technique is its row here plus its finder (finders.h) and the text of its
+// pattern (format.cpp); everything else (names, weights, the order of trying, what a
+// step's text needs, the scores a rating can have) is read from the rows.
+
+#include "finders.h"
+
+#include <algorithm>
+#include <string>
+
+namespace sudoku::logic::detail {
+
+// The weights, in tenths, that a step of the technique can have: lowest, lowest +
+// stride, ... up to highest. A bigger pattern or a longer chain adds strides.
+struct Weights {
+    int lowest = 0;
+    int highest = 0;
+    int stride = 1;
+
+    constexpr Weights() = default;
+    constexpr Weights(int only) : lowest(only), highest(only) {}
+    constexpr Weights(int low, int high, int step = 1) : lowest(low), highest(high), stride(step) {}
+};
+
+// What the text of a step reads: at least so many houses, pattern cells, chain nodes
+// and forcing-chain branches; `pairedHouses` for fish, as many cover as base lines.
+struct Shape {
+    int houses = 0;
+    int cells = 0;
+    int chain = 0;
+    int branches = 0;
+    bool pairedHouses = false;
+};
+
+using Finder = bool (*)(const Board&, Step&);
+using Text = std::string (*)(const Step&);
+
+struct TechniqueRow {
+    Technique technique;
+    std::string_view name;
+    Weights weights;
+    Finder find; // this technique alone
+    Text text;   // the pattern part of a step's line
+    Shape shape;
+    bool needsUniqueSolution = false;
+    // One search that finds the first step of this row's technique or of the rows
+    // after it, easiest first, and how many rows it covers (this one included): the
+    // solver calls it once in place of their finders.
+    Finder sharedSearch = nullptr;
+    int sharedRows = 0;
+};
+
+// The pattern texts, each for its own techniques.
+std::string fullHouseText(const Step& step);
+std::string hiddenSingleText(const Step& step);
+std::string nakedSingleText(const Step& step);
+std::string pointingText(const Step& step);
+std::string claimingText(const Step& step);
+std::string nakedSubsetText(const Step& step);
+std::string hiddenSubsetText(const Step& step);
+std::string fishText(const Step& step);
+std::string wingText(const Step& step);
+std::string uniqueRectangleText(const Step& step);
+std::string skyscraperText(const Step& step);
+std::string twoStringKiteText(const Step& step);
+std::string wWingText(const Step& step);
+std::string graveText(const Step& step);
+std::string chainText(const Step& step);
+std::string cellForcingChainText(const Step& step);
+std::string unitForcingChainText(const Step& step);
+
+// Rising weight: a row's lowest weight is not below the previous row's.
+inline constexpr std::array<TechniqueRow, techniqueCount> techniqueRows{{
+    {Technique::fullHouse, "full-house", {10}, findFullHouse, fullHouseText, {.houses = 1}},
+    // 1.2 in a box, 1.5 in a row or column.
+    {Technique::hiddenSingle, "hidden-single", {12, 15, 3}, findHiddenSingle, hiddenSingleText, {.houses = 1}},
+    {Technique::nakedSingle, "naked-single", {23}, findNakedSingle, nakedSingleText, {}},
+    {Technique::pointing, "pointing", {26}, findPointing, pointingText, {.houses = 2}},
+    {Technique::claiming, "claiming", {28}, findClaiming, claimingText, {.houses = 2}},
+    {Technique::nakedPair, "naked-pair", {30}, findNakedSubsetOf<2>, nakedSubsetText, {.houses = 1, .cells = 1}},
+    {Technique::xWing, "x-wing", {32}, findFishOf<2>, fishText, {.houses = 2, .pairedHouses = true}},
+    {Technique::hiddenPair, "hidden-pair", {34}, findHiddenSubsetOf<2>, hiddenSubsetText, {.houses = 1, .cells = 1}},
+    {Technique::nakedTriple, "naked-triple", {36}, findNakedSubsetOf<3>, nakedSubsetText, {.houses = 1, .cells = 1}},
+    {Technique::swordfish, "swordfish", {38}, findFishOf<3>, fishText, {.houses = 2, .pairedHouses = true}},
+    {Technique::hiddenTriple, "hidden-triple", {40}, findHiddenSubsetOf<3>, hiddenSubsetText, {.houses = 1, .cells = 1}},
+    {Technique::xyWing, "xy-wing", {42}, findXyWing, wingText, {.cells = 3}},
+    {Technique::xyzWing, "xyz-wing", {44}, findXyzWing, wingText, {.cells = 3}},
+    // 4.5 for type 1, 4.6 for type 2.
+    {Technique::uniqueRectangle, "unique-rectangle", {45, 46}, findUniqueRectangle, uniqueRectangleText, {.cells = 4},
+     true},
+    {Technique::skyscraper, "skyscraper", {46}, findSkyscraper, skyscraperText, {.houses = 2, .cells = 4}},
+    {Technique::twoStringKite, "two-string-kite", {47}, findTwoStringKite, twoStringKiteText, {.houses = 3, .cells = 4}},
+    {Technique::wWing, "w-wing", {48}, findWWing, wWingText, {.houses = 1, .cells = 4, .chain = 2}},
+    {Technique::nakedQuad, "naked-quad", {50}, findNakedSubsetOf<4>, nakedSubsetText, {.houses = 1, .cells = 1}},
+    {Technique::jellyfish, "jellyfish", {52}, findFishOf<4>, fishText, {.houses = 2, .pairedHouses = true}},
+    {Technique::hiddenQuad, "hidden-quad", {54}, findHiddenSubsetOf<4>, hiddenSubsetText, {.houses = 1, .cells = 1}},
+    {Technique::bivalueUniversalGrave, "bivalue-universal-grave", {56}, findBivalueUniversalGrave, graveText,
+     {.cells = 1}, true},
+    // Chains: a tenth for each strong link past the third (x) or fourth (xy, aic).
+    {Technique::xChain, "x-chain", {65, 69}, findChainOf<ChainKind::x>, chainText, {.chain = 2}},
+    {Technique::xyChain, "xy-chain", {66, 70}, findChainOf<ChainKind::xy>, chainText, {.chain = 2}},
+    {Technique::aic, "aic", {70, 74}, findChainOf<ChainKind::alternating>, chainText, {.chain = 2}, false,
+     findAlternatingOrForcingChain, 3},
+    // Forcing chains: a tenth for each strong link past the second in the longest branch.
+    {Technique::cellForcingChain, "cell-forcing-chain", {82, 85}, findForcingChainOf<false>, cellForcingChainText,
+     {.cells = 1, .branches = 1}},
+    {Technique::unitForcingChain, "unit-forcing-chain", {84, 87}, findForcingChainOf<true>, unitForcingChainText,
+     {.houses = 1, .branches = 1}},
+}};
+
+// The checks that make a row all there is to a technique.
+constexpr bool eachTechniqueHasOneRow()
+{
+    std::array<int, techniqueCount> rows{};
+    for (const TechniqueRow& row : techniqueRows) {
+        const auto t = static_cast<std::size_t>(row.technique);
+        if (t >= rows.size() || rows[t]++ != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(eachTechniqueHasOneRow(), "every technique needs exactly one row");
+
+constexpr bool rowsRiseInWeight()
+{
+    int previous = 0;
+    for (const TechniqueRow& row : techniqueRows) {
+        const Weights& w = row.weights;
+        if (w.lowest < previous || w.highest < w.lowest || w.stride < 1 || (w.highest - w.lowest) % w.stride != 0 ||
+            w.highest > 255) {
+            return false;
+        }
+        previous = w.lowest;
+    }
+    return true;
+}
+static_assert(rowsRiseInWeight(), "the solver tries the rows in order: each row's lowest weight must not be below "
+                                  "the previous row's, and its weights must fit a step's");
+
+// A shared search covers rows that are there and share no other search, and skips
+// none that its first row would not (function pointers are not compared here: under
+// the undefined-behaviour sanitizer such a comparison is no constant expression).
+constexpr bool sharedSearchesHold()
+{
+    for (std::size_t i = 0; i < techniqueRows.size(); ++i) {
+        const TechniqueRow& first = techniqueRows[i];
+        if (first.sharedRows < 0 || i + static_cast<std::size_t>(first.sharedRows) > techniqueRows.size()) {
+            return false;
+        }
+        for (std::size_t k = i + 1; k < i + static_cast<std::size_t>(first.sharedRows); ++k) {
+            if (techniqueRows[k].sharedRows != 0 || techniqueRows[k].needsUniqueSolution != first.needsUniqueSolution) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+static_assert(sharedSearchesHold(), "a shared search must cover the rows after it, and only them");
+
+// The row of each technique.
+inline constexpr std::array<std::uint8_t, techniqueCount> rowIndex = [] {
+    std::array<std::uint8_t, techniqueCount> index{};
+    for (std::size_t i = 0; i < techniqueRows.size(); ++i) {
+        index[static_cast<std::size_t>(techniqueRows[i].technique)] = static_cast<std::uint8_t>(i);
+    }
+    return index;
+}();
+
+// The row of a technique; null outside the enumeration.
+constexpr const TechniqueRow* rowOf(Technique technique)
+{
+    const auto t = static_cast<std::size_t>(technique);
+    return t < rowIndex.size() ? &techniqueRows[rowIndex[t]] : nullptr;
+}
+
+// The weight of a step of `technique` whose pattern adds `strides` to its lowest weight,
+// held within the row's range.
+constexpr int weightOf(Technique technique, int strides)
+{
+    const Weights& w = rowOf(technique)->weights;
+    return w.lowest + std::clamp(strides, 0, (w.highest - w.lowest) / w.stride) * w.stride;
+}
+
+// Starts a step of `technique` at its lowest weight. Only the counts are reset: the
+// entries past them are never read.
+constexpr void begin(Step& step, Technique technique)
+{
+    step.technique = technique;
+    step.weight = static_cast<std::uint8_t>(weightOf(technique, 0));
+    step.digits = 0;
+    step.houseCount = 0;
+    step.cellCount = 0;
+    step.chainLength = 0;
+    step.branchCount = 0;
+    step.places = false;
+    step.eliminationCount = 0;
+}
+
+// The rating: the weight of the hardest step, plus a tenth for each hard step (weight
+// firstHardWeight and up: beyond singles) after the first, at most mostAddedTenths.
+inline constexpr int firstHardWeight = 26;
+inline constexpr int mostAddedTenths = 3;
+
+constexpr int scoreOf(int hardestWeight, int hardSteps)
+{
+    return hardestWeight + std::clamp(hardSteps - 1, 0, mostAddedTenths);
+}
+
+} // namespace sudoku::logic::detail
