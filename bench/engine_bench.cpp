@@ -18,9 +18,9 @@
 // Built with SUDOKU_ENGINE_COUNT_GUESSES, it also reports the guesses per puzzle: each
 // alternative tried after the first at a branch.
 
-#include "sudoku/builtin_puzzle.h"
 #include "engine/guess_count.h"
 #include "puzzle_file.h"
+#include "sudoku/builtin_puzzle.h"
 
 #include <sudoku/engine.h>
 #include <sudoku/reference.h>
@@ -70,7 +70,6 @@ double seconds(Clock::duration d)
 {
     return std::chrono::duration<double>(d).count();
 }
-
 
 // One timed pass over every puzzle.
 struct Mode {
@@ -153,9 +152,8 @@ bool compareOnBuiltInPuzzle()
     for (std::size_t i = 0; i < 81 && same; ++i) {
         same = result.solution[i] == grid[i / 9][i % 9];
     }
-    std::printf("built-in puzzle: reference %.1f us, engine %.2f us, engine %.0f times faster%s\n",
-                referenceEach * 1e6, engineEach * 1e6, referenceEach / engineEach,
-                same ? "" : "  ANSWERS DIFFER");
+    std::printf("built-in puzzle: reference %.1f us, engine %.2f us, engine %.0f times faster%s\n", referenceEach * 1e6,
+                engineEach * 1e6, referenceEach / engineEach, same ? "" : "  ANSWERS DIFFER");
     return same;
 }
 
@@ -178,8 +176,7 @@ bool benchSolve(const Puzzles& puzzles, int runs)
             ++notUnique;
         }
     }
-    std::printf("checked %zu answers: %zu wrong, %zu with more than one solution\n", puzzles.size(), wrong,
-                notUnique);
+    std::printf("checked %zu answers: %zu wrong, %zu with more than one solution\n", puzzles.size(), wrong, notUnique);
     return wrong == 0;
 }
 
@@ -216,8 +213,7 @@ bool benchMulti(const Puzzles& puzzles, const Puzzles& answers, int runs)
     const double solveRate = median(modes[0].rates);
     const double countRate = median(modes[1].rates);
     std::printf("median: %.0f puzzles/s (solve, several solutions, one thread)\n", solveRate);
-    std::printf("count to 2: %.0f puzzles/s; solve costs %.2f times a count to 2\n", countRate,
-                countRate / solveRate);
+    std::printf("count to 2: %.0f puzzles/s; solve costs %.2f times a count to 2\n", countRate, countRate / solveRate);
     std::printf("solve ");
     reportGuesses(solveOne, puzzles.size());
     std::printf("count to 2 ");

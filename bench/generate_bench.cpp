@@ -12,9 +12,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <map>
 #include <vector>
 
@@ -63,9 +63,12 @@ int main(int argc, char** argv)
         return 2;
     }
     const Mode modes[] = {
-        {"rotate180", sudoku::Symmetry::rotate180, true}, {"none", sudoku::Symmetry::none, true},
-        {"rotate90", sudoku::Symmetry::rotate90, true},   {"mirror", sudoku::Symmetry::mirror, true},
-        {"diagonal", sudoku::Symmetry::diagonal, true},   {"rotate180 --no-minimal", sudoku::Symmetry::rotate180, false},
+        {"rotate180", sudoku::Symmetry::rotate180, true},
+        {"none", sudoku::Symmetry::none, true},
+        {"rotate90", sudoku::Symmetry::rotate90, true},
+        {"mirror", sudoku::Symmetry::mirror, true},
+        {"diagonal", sudoku::Symmetry::diagonal, true},
+        {"rotate180 --no-minimal", sudoku::Symmetry::rotate180, false},
     };
     std::printf("%llu puzzles per run, one thread, median of %d runs\n", static_cast<unsigned long long>(puzzles),
                 runs);

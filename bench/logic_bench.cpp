@@ -28,7 +28,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 namespace logic = sudoku::logic;
 
-
 double percent(std::uint64_t part, std::size_t whole)
 {
     return whole == 0 ? 0.0 : 100.0 * static_cast<double>(part) / static_cast<double>(whole);

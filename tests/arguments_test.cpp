@@ -56,20 +56,20 @@ TEST_P(CommandLineReads, LikeGetoptLong)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CommandLineReads,
-    testing::Values(
-        ReadCase{{"-n5", "-n", "6", "--number=7", "--number", "8"}, "--number=5 --number=6 --number=7 --number=8"},
-        ReadCase{{"-hV"}, "--help --version"}, ReadCase{{"-Vn12"}, "--version --number=12"},
-        ReadCase{{"-Vn", "3"}, "--version --number=3"},
-        ReadCase{{"--thr=2", "--th", "3", "--sta"}, "--threads=2 --threads=3 --stats"},
-        ReadCase{{"--rate", "--rated"}, "--rate --rated"},
-        ReadCase{{"--s"}, "error: option '--s' is ambiguous; possibilities: '--stats' '--score'"},
-        ReadCase{{"--rat"}, "error: option '--rat' is ambiguous; possibilities: '--rate' '--rated'"},
-        ReadCase{{"a", "-", "--stats", "", "--", "-n", "--x"}, "'a' '-' --stats '' '-n' '--x'"},
-        ReadCase{{"--score", "-1", "-n", "--stats"}, "--score=-1 --number=--stats"},
-        ReadCase{{"--st=1"}, "error: option '--stats' takes no value"},
-        ReadCase{{"--fast=3"}, "error: unknown option '--fast=3'"}, ReadCase{{"--"}, ""},
-        ReadCase{{"-hx", "--stats"}, "--help error: unknown option '-x'"},
-        ReadCase{{"-Vn"}, "--version error: option '-n' needs a value"},
-        ReadCase{{"--thr"}, "error: option '--threads' needs a value"}));
+    testing::Values(ReadCase{{"-n5", "-n", "6", "--number=7", "--number", "8"},
+                             "--number=5 --number=6 --number=7 --number=8"},
+                    ReadCase{{"-hV"}, "--help --version"}, ReadCase{{"-Vn12"}, "--version --number=12"},
+                    ReadCase{{"-Vn", "3"}, "--version --number=3"},
+                    ReadCase{{"--thr=2", "--th", "3", "--sta"}, "--threads=2 --threads=3 --stats"},
+                    ReadCase{{"--rate", "--rated"}, "--rate --rated"},
+                    ReadCase{{"--s"}, "error: option '--s' is ambiguous; possibilities: '--stats' '--score'"},
+                    ReadCase{{"--rat"}, "error: option '--rat' is ambiguous; possibilities: '--rate' '--rated'"},
+                    ReadCase{{"a", "-", "--stats", "", "--", "-n", "--x"}, "'a' '-' --stats '' '-n' '--x'"},
+                    ReadCase{{"--score", "-1", "-n", "--stats"}, "--score=-1 --number=--stats"},
+                    ReadCase{{"--st=1"}, "error: option '--stats' takes no value"},
+                    ReadCase{{"--fast=3"}, "error: unknown option '--fast=3'"}, ReadCase{{"--"}, ""},
+                    ReadCase{{"-hx", "--stats"}, "--help error: unknown option '-x'"},
+                    ReadCase{{"-Vn"}, "--version error: option '-n' needs a value"},
+                    ReadCase{{"--thr"}, "error: option '--threads' needs a value"}));
 
 } // namespace

@@ -1,5 +1,5 @@
-#include "sudoku/print.h"
 #include "grid_literals.h"
+#include "sudoku/print.h"
 
 #include <gtest/gtest.h>
 

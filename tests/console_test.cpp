@@ -47,7 +47,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, ProgressStyleFor,
                              const StyleCase& c = param.param;
                              return std::string(c.stderrTty ? "ErrTty" : "ErrFile") +
                                     (c.stdoutTty ? "OutTty" : "OutFile") +
-                                    (c.term == nullptr ? "NoTerm" : *c.term == '\0' ? "EmptyTerm" : c.term);
+                                    (c.term == nullptr ? "NoTerm"
+                                     : *c.term == '\0' ? "EmptyTerm"
+                                                       : c.term);
                          });
 
 // Standard error of a Console, captured in memory.
@@ -117,8 +119,7 @@ TEST(ConsoleProgress, ThroughAFileShowsTheShareDoneAndTheTimeLeft)
     };
     for (const Width width : {Width{0, "sudoku-solve: 12 puzzles \\(37%\\), 2 min left, [0-9.]+ per second"},
                               Width{43, "sudoku-solve: 12 puzzles \\(37%\\), 2 min left"},
-                              Width{42, "sudoku-solve: 12 puzzles \\(37%\\)"},
-                              Width{30, "sudoku-solve: 12 puzzles"}}) {
+                              Width{42, "sudoku-solve: 12 puzzles \\(37%\\)"}, Width{30, "sudoku-solve: 12 puzzles"}}) {
         char* buffer = nullptr;
         std::size_t size = 0;
         std::FILE* err = ::open_memstream(&buffer, &size);

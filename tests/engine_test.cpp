@@ -1,10 +1,10 @@
 // The engine must give exactly the reference search's answer. These tests compare the
 // two on puzzles made here from a fixed seed, and check counting and clash reports.
 
-#include <sudoku/engine.h>
 #include "engine/engine_variants.h"
 #include "grid_literals.h"
 #include "puzzle_generator.h"
+#include <sudoku/engine.h>
 #include <sudoku/reference.h>
 
 #include <gtest/gtest.h>
@@ -187,8 +187,7 @@ TEST(Engine, SolvesMinimalPuzzlesAndTheirMultiSolutionNeighbours)
 
 TEST(Engine, MatchesReferenceOnFixedPuzzles)
 {
-    for (const Cells& puzzle :
-         {Cells{}, cellsFrom(emptyGridSolution), builtInCells(), cellsFrom(unsolvableLine)}) {
+    for (const Cells& puzzle : {Cells{}, cellsFrom(emptyGridSolution), builtInCells(), cellsFrom(unsolvableLine)}) {
         expectSameAsReference(puzzle);
     }
 }
@@ -241,8 +240,7 @@ TEST(Engine, FindsHiddenContradictionsInSparsePuzzles)
 // the sum of the counts with each digit filled into the first open cell.
 TEST(Engine, CountsExactlyWhateverItBranchesOn)
 {
-    const Cells puzzle =
-        cellsFrom("000000700000462100000000406801003040000200000000000302970000081600000000008007000");
+    const Cells puzzle = cellsFrom("000000700000462100000000406801003040000200000000000302970000081600000000008007000");
     constexpr std::uint64_t limit = 1000000;
     const sudoku::CountResult whole = sudoku::countSolutions(puzzle, limit);
     ASSERT_FALSE(whole.limitReached);
@@ -284,16 +282,14 @@ TEST_P(CountSolutions, StopsAtTheLimit)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, CountSolutions,
-    testing::Values(CountCase{"EmptyGrid", Cells{}, 1000, 1000, true},
-                    CountCase{"UniquePuzzle", builtInCells(), 10, 1, false},
-                    CountCase{"UniquePuzzleAtLimitOne", builtInCells(), 1, 1, true},
-                    CountCase{"TwoSolutions", twoSolutionPuzzle(), 10, 2, false},
-                    CountCase{"TwoSolutionsAtLimitTwo", twoSolutionPuzzle(), 2, 2, true},
-                    CountCase{"NoSolution", cellsFrom(unsolvableLine), 5, 0,
-                              false}),
-    [](const testing::TestParamInfo<CountCase>& param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, CountSolutions,
+                         testing::Values(CountCase{"EmptyGrid", Cells{}, 1000, 1000, true},
+                                         CountCase{"UniquePuzzle", builtInCells(), 10, 1, false},
+                                         CountCase{"UniquePuzzleAtLimitOne", builtInCells(), 1, 1, true},
+                                         CountCase{"TwoSolutions", twoSolutionPuzzle(), 10, 2, false},
+                                         CountCase{"TwoSolutionsAtLimitTwo", twoSolutionPuzzle(), 2, 2, true},
+                                         CountCase{"NoSolution", cellsFrom(unsolvableLine), 5, 0, false}),
+                         [](const testing::TestParamInfo<CountCase>& param) { return std::string(param.param.name); });
 
 TEST(Engine, ReportsTwoOrMoreSolutionsAndTheReferenceChoice)
 {

@@ -185,10 +185,9 @@ TEST(LogicFixture, ExplanationsMatchTheCheckedInOnes)
         const std::vector<std::string> gotLines = splitLines(got).body;
         const auto [e, g] = std::mismatch(expected.begin(), expected.end(), gotLines.begin(), gotLines.end());
         if (e != expected.end() || g != gotLines.end()) {
-            ADD_FAILURE() << "the explanation of " << puzzle << " differs from line "
-                          << (e - expected.begin()) + 1 << " of its steps on:\n  expected: "
-                          << (e != expected.end() ? *e : "(end)") << "\n  got:      "
-                          << (g != gotLines.end() ? *g : "(end)");
+            ADD_FAILURE() << "the explanation of " << puzzle << " differs from line " << (e - expected.begin()) + 1
+                          << " of its steps on:\n  expected: " << (e != expected.end() ? *e : "(end)")
+                          << "\n  got:      " << (g != gotLines.end() ? *g : "(end)");
         }
     }
     if (rewriting()) {

@@ -98,6 +98,7 @@ TEST_P(TechniqueTest, FindsItsPatternAndNotTheNearMiss)
     EXPECT_FALSE(logic::findStep(marksBoard(nearMiss), c.technique, step)) << logic::formatStep(step);
 }
 
+// clang-format off
 const TechniqueCase techniqueCases[] = {
     {Technique::hiddenSingle, {"-5 b1", "+5 r2c2"}, "hidden-single: only place for 5 in box 1: r2c2=5", "+5 r3c3"},
     {Technique::hiddenSingle, {"-5 r4", "+5 r4c7"}, "hidden-single: only place for 5 in row 4: r4c7=5", "+5 r4c1", 15},
@@ -174,6 +175,7 @@ const TechniqueCase techniqueCases[] = {
      "4r1c9-4r9c9=6r9c9-6r5c9: r5c9<>6",
      "+4 r1c5"},
 };
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Logic, TechniqueTest, testing::ValuesIn(techniqueCases),
                          [](const testing::TestParamInfo<TechniqueCase>& param) {
@@ -307,7 +309,9 @@ int unsoundSteps(const sudoku::Cells& puzzle, const logic::Explanation& explanat
         }
         for (int i = 0; i < step.eliminationCount; ++i) {
             wrong += possible(step.eliminations[static_cast<std::size_t>(i)].cell,
-                              step.eliminations[static_cast<std::size_t>(i)].digit) ? 1 : 0;
+                              step.eliminations[static_cast<std::size_t>(i)].digit)
+                         ? 1
+                         : 0;
         }
         wrong += board.apply(step) && !logic::formatStep(step).empty() ? 0 : 1;
     }
@@ -325,7 +329,9 @@ TEST(LogicSoundness, EveryStepOfMinimalPuzzlesHoldsForTheSolution)
         logic::explain(puzzle, explanation);
         SCOPED_TRACE(textOf(puzzle));
         ASSERT_FALSE(explanation.multipleSolutions);
-        ASSERT_EQ(unsoundSteps(puzzle, explanation, [&](int cell, int digit) { return grid[static_cast<std::size_t>(cell)] == digit; }), 0);
+        ASSERT_EQ(unsoundSteps(puzzle, explanation,
+                               [&](int cell, int digit) { return grid[static_cast<std::size_t>(cell)] == digit; }),
+                  0);
         for (const auto& step : explanation.steps) {
             ++used[static_cast<std::size_t>(step.technique)];
         }
@@ -341,7 +347,8 @@ TEST(LogicSoundness, StepsOfPuzzlesWithSeveralSolutionsHoldForEach)
     int steps = 0;
     for (int n = 0; n < 30; ++n) {
         sudoku::Cells puzzle = minimalPuzzle(randomValidGrid(rng), rng);
-        puzzle[static_cast<std::size_t>(std::find_if(puzzle.begin(), puzzle.end(), [](auto v) { return v != 0; }) - puzzle.begin())] = 0;
+        puzzle[static_cast<std::size_t>(std::find_if(puzzle.begin(), puzzle.end(), [](auto v) { return v != 0; }) -
+                                        puzzle.begin())] = 0;
         logic::explain(puzzle, explanation);
         SCOPED_TRACE(textOf(puzzle));
         ASSERT_TRUE(explanation.multipleSolutions);
@@ -352,8 +359,9 @@ TEST(LogicSoundness, StepsOfPuzzlesWithSeveralSolutionsHoldForEach)
             return sudoku::countSolutions(with, 1).count > 0;
         };
         ASSERT_EQ(unsoundSteps(puzzle, explanation, possible), 0);
-        EXPECT_TRUE(logic::formatExplanation(explanation, false)
-                        .ends_with(std::string(logic::multipleSolutionsLine()) + "\n" + textOf(explanation.solution) + "\n"));
+        EXPECT_TRUE(
+            logic::formatExplanation(explanation, false)
+                .ends_with(std::string(logic::multipleSolutionsLine()) + "\n" + textOf(explanation.solution) + "\n"));
     }
     EXPECT_GT(steps, 100);
 }
@@ -418,12 +426,12 @@ TEST(LogicRating, EdgeCasesAndFormat)
         {std::string(emptyGridSolution), sudoku::Status::solved, "0.0 easy none"},
         // Minimal puzzles from this project's generator: singles only; two steps
         // beyond singles (2.6 + 0.1); six of them (3.2 + at most 0.3).
-        {"020000000000009706005300000000200060200000037080103009900050003607000005001600020",
-         sudoku::Status::solved, "2.3 easy naked-single"},
-        {"030080000057023000001700024000000605000030000908506400000000009403001070000008240",
-         sudoku::Status::solved, "2.7 medium pointing"},
-        {"000000904300086070000390000000050018120009060050000000000000000940002701560001090",
-         sudoku::Status::solved, "3.5 medium x-wing"},
+        {"020000000000009706005300000000200060200000037080103009900050003607000005001600020", sudoku::Status::solved,
+         "2.3 easy naked-single"},
+        {"030080000057023000001700024000000605000030000908506400000000009403001070000008240", sudoku::Status::solved,
+         "2.7 medium pointing"},
+        {"000000904300086070000390000000050018120009060050000000000000000940002701560001090", sudoku::Status::solved,
+         "3.5 medium x-wing"},
         {std::string(twoSolutionLine), sudoku::Status::solved, "multiple solutions"},
         {std::string(trialPuzzle), sudoku::Status::solved, "10.0 extreme trial"},
         {std::string(unsolvableLine), sudoku::Status::noSolution, ""},
@@ -445,10 +453,11 @@ TEST(LogicRating, EdgeCasesAndFormat)
 TEST(LogicRating, GradeBoundaries)
 {
     const std::pair<int, logic::Grade> cases[] = {
-        {0, logic::Grade::easy},    {24, logic::Grade::easy},    {25, logic::Grade::medium},
-        {39, logic::Grade::medium}, {40, logic::Grade::hard},    {59, logic::Grade::hard},
-        {60, logic::Grade::expert}, {74, logic::Grade::expert},  {75, logic::Grade::extreme},
-        {logic::trialScore, logic::Grade::extreme},
+        {0, logic::Grade::easy},     {24, logic::Grade::easy},
+        {25, logic::Grade::medium},  {39, logic::Grade::medium},
+        {40, logic::Grade::hard},    {59, logic::Grade::hard},
+        {60, logic::Grade::expert},  {74, logic::Grade::expert},
+        {75, logic::Grade::extreme}, {logic::trialScore, logic::Grade::extreme},
     };
     for (const auto& [score, grade] : cases) {
         EXPECT_EQ(logic::gradeOf(score), grade) << score;
@@ -472,8 +481,9 @@ TEST(LogicRating, ReachableScoresLeaveTheGapsOfTheScale)
         int low, high;
         std::optional<int> below, above; // the nearest reachable scores
     } gaps[] = {
-        {-50, 9, std::nullopt, 10}, {11, 11, 10, 12}, {13, 14, 12, 15}, {16, 22, 15, 23}, {24, 25, 23, 26},
-        {60, 64, 59, 65},           {78, 81, 77, 82}, {91, 99, 90, 100}, {101, 1000, 100, std::nullopt},
+        {-50, 9, std::nullopt, 10}, {11, 11, 10, 12},  {13, 14, 12, 15},
+        {16, 22, 15, 23},           {24, 25, 23, 26},  {60, 64, 59, 65},
+        {78, 81, 77, 82},           {91, 99, 90, 100}, {101, 1000, 100, std::nullopt},
     };
     for (const auto& gap : gaps) {
         for (int score = gap.low; score <= gap.high; ++score) {
@@ -482,7 +492,8 @@ TEST(LogicRating, ReachableScoresLeaveTheGapsOfTheScale)
         EXPECT_EQ(logic::reachableScoreAtOrBelow(gap.high), gap.below) << gap.high;
         EXPECT_EQ(logic::reachableScoreAtOrAbove(gap.low), gap.above) << gap.low;
     }
-    const std::pair<int, int> reachable[] = {{10, 10}, {12, 12}, {15, 15}, {23, 23}, {26, 59}, {65, 77}, {82, 90}, {100, 100}};
+    const std::pair<int, int> reachable[] = {{10, 10}, {12, 12}, {15, 15}, {23, 23},
+                                             {26, 59}, {65, 77}, {82, 90}, {100, 100}};
     for (const auto& [low, high] : reachable) {
         for (int score = low; score <= high; ++score) {
             EXPECT_TRUE(logic::reachableScore(score)) << score;
@@ -542,7 +553,8 @@ TEST(LogicThreads, ChainsRunOnASmallStack)
 
     run(&work); // the same on this thread
     ASSERT_EQ(work.lines.size(), 8u);
-    EXPECT_EQ(std::vector(work.lines.begin(), work.lines.begin() + 4), std::vector(work.lines.begin() + 4, work.lines.end()));
+    EXPECT_EQ(std::vector(work.lines.begin(), work.lines.begin() + 4),
+              std::vector(work.lines.begin() + 4, work.lines.end()));
     EXPECT_NE(work.lines[1].find("forcing-chain"), std::string::npos) << work.lines[1];
 }
 #endif
@@ -634,11 +646,21 @@ TEST(LogicMisuse, BadPositionsAndStepsAreRejected)
         change(v, m);
         return !logic::Board::fromMarks(v, m);
     };
-    EXPECT_TRUE(rejects([](auto&, auto& m) { m[3] = 0x200; }));                     // a tenth digit
-    EXPECT_TRUE(rejects([](auto& v, auto& m) { v[3] = 10; m[3] = 0; }));            // not a digit
-    EXPECT_TRUE(rejects([](auto& v, auto&) { v[3] = 4; }));                         // placed, with marks
-    EXPECT_TRUE(rejects([](auto& v, auto& m) { v[3] = 4; v[5] = 4; m[3] = m[5] = 0; })); // a clash
-    EXPECT_TRUE(rejects([](auto& v, auto& m) { v[3] = 4; m[3] = 0; }));             // r1c1 may not hold 4
+    EXPECT_TRUE(rejects([](auto&, auto& m) { m[3] = 0x200; })); // a tenth digit
+    EXPECT_TRUE(rejects([](auto& v, auto& m) {
+        v[3] = 10;
+        m[3] = 0;
+    }));                                                    // not a digit
+    EXPECT_TRUE(rejects([](auto& v, auto&) { v[3] = 4; })); // placed, with marks
+    EXPECT_TRUE(rejects([](auto& v, auto& m) {
+        v[3] = 4;
+        v[5] = 4;
+        m[3] = m[5] = 0;
+    })); // a clash
+    EXPECT_TRUE(rejects([](auto& v, auto& m) {
+        v[3] = 4;
+        m[3] = 0;
+    })); // r1c1 may not hold 4
     EXPECT_FALSE(logic::Board::fromPuzzle(cellsFrom(padded("11"))));
 
     logic::Board board;
@@ -664,7 +686,8 @@ TEST(LogicMisuse, BadPositionsAndStepsAreRejected)
 TEST(LogicMisuse, MalformedStepsFormatAsNothing)
 {
     logic::Step good;
-    ASSERT_TRUE(logic::findStep(marksBoard({"-5 r2 r7 c3 c8", "+5 r2c3 r2c8 r7c3 r7c8 r4c3 r9c8"}), Technique::xWing, good));
+    ASSERT_TRUE(
+        logic::findStep(marksBoard({"-5 r2 r7 c3 c8", "+5 r2c3 r2c8 r7c3 r7c8 r4c3 r9c8"}), Technique::xWing, good));
     ASSERT_FALSE(logic::formatStep(good).empty());
     const std::function<void(logic::Step&)> breaks[] = {
         [](logic::Step& s) { s.technique = static_cast<Technique>(logic::techniqueCount); },
@@ -676,7 +699,7 @@ TEST(LogicMisuse, MalformedStepsFormatAsNothing)
         [](logic::Step& s) { s.eliminationCount = static_cast<std::uint8_t>(s.eliminations.size() + 1); },
         [](logic::Step& s) { s.eliminationCount = 0; },
         [](logic::Step& s) { s.digits = 0x200; },
-        [](logic::Step& s) { s.technique = Technique::aic; }, // a chain without nodes
+        [](logic::Step& s) { s.technique = Technique::aic; },              // a chain without nodes
         [](logic::Step& s) { s.technique = Technique::cellForcingChain; }, // without branches
     };
     for (std::size_t i = 0; i < std::size(breaks); ++i) {

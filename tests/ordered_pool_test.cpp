@@ -122,8 +122,8 @@ TEST(OrderedPool, DeliversInOrderOnTheCallingThreadWithManyThreads)
 
 struct StartCase {
     unsigned asked;
-    unsigned allowed;      // threads the hook starts before it fails
-    int held;              // pieces handed over while the workers are held
+    unsigned allowed; // threads the hook starts before it fails
+    int held;         // pieces handed over while the workers are held
     unsigned expectedStarted;
     bool startFails;
     friend void PrintTo(const StartCase& c, std::ostream* out)

@@ -3,8 +3,8 @@
 // Puzzles that tests make themselves, from a fixed seed: valid grids from the
 // symmetries of a known one, thinned to a chosen number of givens.
 
-#include <sudoku/cells.h>
 #include "grid_literals.h"
+#include <sudoku/cells.h>
 
 #include <algorithm>
 #include <array>
@@ -57,8 +57,10 @@ inline sudoku::Cells randomValidGrid(std::mt19937& rng)
         const auto rows = shuffledTriple();
         const auto cols = shuffledTriple();
         for (int k = 0; k < 3; ++k) {
-            rowOf[static_cast<std::size_t>(3 * b + k)] = 3 * bands[static_cast<std::size_t>(b)] + rows[static_cast<std::size_t>(k)];
-            colOf[static_cast<std::size_t>(3 * b + k)] = 3 * stacks[static_cast<std::size_t>(b)] + cols[static_cast<std::size_t>(k)];
+            rowOf[static_cast<std::size_t>(3 * b + k)] =
+                3 * bands[static_cast<std::size_t>(b)] + rows[static_cast<std::size_t>(k)];
+            colOf[static_cast<std::size_t>(3 * b + k)] =
+                3 * stacks[static_cast<std::size_t>(b)] + cols[static_cast<std::size_t>(k)];
         }
     }
     const bool transpose = (rng() & 1) != 0;

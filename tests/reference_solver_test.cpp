@@ -1,5 +1,5 @@
-#include "sudoku/builtin_puzzle.h"
 #include "grid_literals.h"
+#include "sudoku/builtin_puzzle.h"
 #include <sudoku/reference.h>
 
 #include <gtest/gtest.h>
@@ -111,14 +111,11 @@ TEST_P(IsSafe, ScansRowColumnAndBox)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, IsSafe,
-    testing::Values(SafeCase{"DigitInRow", 4, 4, 7, false},
-                    SafeCase{"DigitInColumn", 4, 4, 3, false},
-                    SafeCase{"DigitInBox", 4, 4, 5, false},
-                    SafeCase{"DigitNowhere", 4, 4, 1, true},
+    testing::Values(SafeCase{"DigitInRow", 4, 4, 7, false}, SafeCase{"DigitInColumn", 4, 4, 3, false},
+                    SafeCase{"DigitInBox", 4, 4, 5, false}, SafeCase{"DigitNowhere", 4, 4, 1, true},
                     SafeCase{"DigitInBoxOnlyFromOtherCell", 6, 6, 5, true},
                     SafeCase{"ValueAboveNineMatchesOnlyItself", 0, 4, 10, false},
-                    SafeCase{"ZeroMatchesTheEmptyCellItself", 4, 4, 0, false},
-                    SafeCase{"NineIsFree", 0, 4, 9, true}),
+                    SafeCase{"ZeroMatchesTheEmptyCellItself", 4, 4, 0, false}, SafeCase{"NineIsFree", 0, 4, 9, true}),
     [](const testing::TestParamInfo<SafeCase>& param) { return std::string(param.param.name); });
 
 } // namespace

@@ -35,8 +35,7 @@ inline CommandResult runCommand(const std::string& commandLine)
     const std::string stem = "sudoku-test-" + std::to_string(::getpid()) + "-";
     const auto outPath = dir / (stem + "out");
     const auto errPath = dir / (stem + "err");
-    const std::string full = "bash -c '" + commandLine + "' >'" + outPath.string() + "' 2>'" +
-                             errPath.string() + "'";
+    const std::string full = "bash -c '" + commandLine + "' >'" + outPath.string() + "' 2>'" + errPath.string() + "'";
     const int raw = std::system(full.c_str());
     CommandResult result;
     result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

@@ -21,8 +21,8 @@ constexpr const char* expectedOutput = "2 3 8 5 9 7 4 1 6 \n"
 // Arguments, a closed standard input and a changed environment make no difference.
 TEST(SudokuProgram, PrintsTheSolutionWhateverItsArgumentsAndInput)
 {
-    for (const std::string& how : {sudoku, sudoku + " --help -x 42 <&-",
-                                  "env -i HOME=/nowhere " + sudoku + " extra < /dev/null"}) {
+    for (const std::string& how :
+         {sudoku, sudoku + " --help -x 42 <&-", "env -i HOME=/nowhere " + sudoku + " extra < /dev/null"}) {
         SCOPED_TRACE(how);
         const CommandResult run = runCommand(how);
         EXPECT_EQ(run.out, expectedOutput);

@@ -47,9 +47,8 @@ class SudokuSolve : public testing::Test {
 protected:
     void SetUp() override
     {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("sudoku-solve-test-" + std::to_string(::getpid()) + "-" +
-                testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir_ = std::filesystem::temp_directory_path() / ("sudoku-solve-test-" + std::to_string(::getpid()) + "-" +
+                                                         testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(dir_);
     }
     void TearDown() override { std::filesystem::remove_all(dir_); }
@@ -62,7 +61,10 @@ protected:
         return path.string();
     }
 
-    CommandResult solve(const std::string& arguments) { return runCommand("cd " + quotedPath(dir_.string()) + " && " + solveExe + " " + arguments); }
+    CommandResult solve(const std::string& arguments)
+    {
+        return runCommand("cd " + quotedPath(dir_.string()) + " && " + solveExe + " " + arguments);
+    }
 
     std::filesystem::path dir_;
 };
@@ -70,12 +72,11 @@ protected:
 TEST_F(SudokuSolve, SolvesGoodPuzzlesAroundBadOnesAndReportsEachProblem)
 {
     file("mixed.txt", "# a comment\n" + puzzle + "\n" + puzzle.substr(0, 30) + "x" + puzzle.substr(31) + "\n" +
-                          clashing + "\n" + unsolvable + "\n" + twoSolutions + "\r\n" + "123\n\n" +
-                          asGrid(solution) + "123456789\n");
+                          clashing + "\n" + unsolvable + "\n" + twoSolutions + "\r\n" + "123\n\n" + asGrid(solution) +
+                          "123456789\n");
     const CommandResult run = solve("mixed.txt");
     EXPECT_EQ(run.out, solution + "\ninvalid puzzle\ninvalid puzzle\nno solution  exists \n" +
-                           std::string(emptyGridSolution) + "\ninvalid puzzle\n" + solution +
-                           "\ninvalid puzzle\n");
+                           std::string(emptyGridSolution) + "\ninvalid puzzle\n" + solution + "\ninvalid puzzle\n");
     EXPECT_EQ(run.err,
               "sudoku-solve: mixed.txt:3: invalid character 'x' at line 3, cell 31 (a cell is 1 to 9, or 0 or . for "
               "an empty cell)\n"
@@ -110,8 +111,8 @@ TEST_F(SudokuSolve, CountsSolutionsUpToTheLimit)
 TEST_F(SudokuSolve, LabelsNameFileAndLineAndStandardInput)
 {
     file("a.txt", "\n" + puzzle + "\n");
-    const CommandResult run = runCommand("cd " + quotedPath(dir_.string()) + " && echo " + unsolvable + " | " + solveExe +
-                                         " --label a.txt - && " + solveExe + " --label --grid a.txt");
+    const CommandResult run = runCommand("cd " + quotedPath(dir_.string()) + " && echo " + unsolvable + " | " +
+                                         solveExe + " --label a.txt - && " + solveExe + " --label --grid a.txt");
     EXPECT_EQ(run.out, "a.txt:2: " + solution + "\n<stdin>:1: no solution  exists \na.txt:2:\n" + asGrid(solution));
     EXPECT_EQ(run.status, 0);
 }
@@ -147,7 +148,8 @@ TEST_F(SudokuSolve, AnswersEachPuzzleAsItArrivesThroughAPipe)
                   "\"; sleep 3; echo " + puzzle + ") | " + solveExe +
                   " --threads 2 | (read -t 2 first; echo \"$first\")) >out" + std::to_string(i) + " &\n";
     }
-    const CommandResult run = runCommand("cd " + quotedPath(dir_.string()) + " || exit 1\n" + script + "wait; cat out*");
+    const CommandResult run =
+        runCommand("cd " + quotedPath(dir_.string()) + " || exit 1\n" + script + "wait; cat out*");
     EXPECT_EQ(run.out, solution + "\n" + solution + "\n" + solution + "\n" + solution + "\n" + solution + "\n");
 }
 
@@ -167,10 +169,11 @@ TEST_F(SudokuSolve, OutputThatCannotBeWrittenFailsTheRun)
     file("good.txt", puzzle + "\n");
     const CommandResult run = solve("--stats good.txt >/dev/full");
     EXPECT_TRUE(testing::internal::RE::FullMatch(
-        run.err, testing::internal::RE("sudoku-solve: write error: No space left on device\n"
-                                       "sudoku-solve: 1 puzzle read: 1 solved \\(0 with multiple solutions\\), 0 without "
-                                       "solution, 0 invalid, but "
-                                       "standard output could not be written; .*\n")))
+        run.err,
+        testing::internal::RE("sudoku-solve: write error: No space left on device\n"
+                              "sudoku-solve: 1 puzzle read: 1 solved \\(0 with multiple solutions\\), 0 without "
+                              "solution, 0 invalid, but "
+                              "standard output could not be written; .*\n")))
         << run.err;
     EXPECT_EQ(run.status, 1);
 }
@@ -224,7 +227,8 @@ TEST_F(SudokuSolve, StatsSummariseTheRunOnStandardError)
 TEST_F(SudokuSolve, RatesExplainsAndHintsEachPuzzle)
 {
     file("mixed.txt", puzzle + "\n" + twoSolutions + "\n" + solution + "\n" + unsolvable + "\n" + clashing + "\n");
-    const std::string clashMessage = "sudoku-solve: mixed.txt:5: givens clash: 7 appears twice in row 1 (r1c3 and r1c8)\n";
+    const std::string clashMessage =
+        "sudoku-solve: mixed.txt:5: givens clash: 7 appears twice in row 1 (r1c3 and r1c8)\n";
 
     const CommandResult rate = solve("--rate --stats mixed.txt");
     EXPECT_TRUE(testing::internal::RE::FullMatch(
@@ -432,22 +436,22 @@ TEST_P(SudokuSolveUsage, IsAnErrorWithStatusTwo)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SudokuSolveUsage,
-    testing::Values(UsageCase{"UnknownOption", "--fast", "unknown option '--fast'"},
-                    UsageCase{"MissingValue", "--threads", "option '--threads' needs a value"},
-                    UsageCase{"ZeroThreads", "--threads 0", "invalid thread count '0' (a whole number from 1 to 1024)"},
-                    UsageCase{"LimitNotANumber", "--count --limit x",
-                              "invalid limit 'x' (a whole number from 1 to 18446744073709551615)"},
-                    UsageCase{"LimitTooLarge", "--count --limit 18446744073709551616",
-                              "invalid limit '18446744073709551616' (a whole number from 1 to 18446744073709551615)"},
-                    UsageCase{"LimitWithoutCount", "--limit 3", "option '--limit' goes with '--count'"},
-                    UsageCase{"GridWithCount", "--grid --count", "options '--grid' and '--count' cannot be used together"},
-                    UsageCase{"ValueForAFlag", "--stats=yes", "option '--stats' takes no value"},
-                    UsageCase{"RateWithCount", "--count --rate", "options '--count' and '--rate' cannot be used together"},
-                    UsageCase{"ExplainWithHint", "--explain --hint",
-                              "options '--explain' and '--hint' cannot be used together"},
-                    UsageCase{"GridWithRate", "--rate --grid", "options '--grid' and '--rate' cannot be used together"},
-                    UsageCase{"AmbiguousPrefix", "--h", "option '--h' is ambiguous; possibilities: '--hint' '--help'"},
-                    UsageCase{"UnknownInABundle", "-xV", "unknown option '-x'"}),
+    testing::Values(
+        UsageCase{"UnknownOption", "--fast", "unknown option '--fast'"},
+        UsageCase{"MissingValue", "--threads", "option '--threads' needs a value"},
+        UsageCase{"ZeroThreads", "--threads 0", "invalid thread count '0' (a whole number from 1 to 1024)"},
+        UsageCase{"LimitNotANumber", "--count --limit x",
+                  "invalid limit 'x' (a whole number from 1 to 18446744073709551615)"},
+        UsageCase{"LimitTooLarge", "--count --limit 18446744073709551616",
+                  "invalid limit '18446744073709551616' (a whole number from 1 to 18446744073709551615)"},
+        UsageCase{"LimitWithoutCount", "--limit 3", "option '--limit' goes with '--count'"},
+        UsageCase{"GridWithCount", "--grid --count", "options '--grid' and '--count' cannot be used together"},
+        UsageCase{"ValueForAFlag", "--stats=yes", "option '--stats' takes no value"},
+        UsageCase{"RateWithCount", "--count --rate", "options '--count' and '--rate' cannot be used together"},
+        UsageCase{"ExplainWithHint", "--explain --hint", "options '--explain' and '--hint' cannot be used together"},
+        UsageCase{"GridWithRate", "--rate --grid", "options '--grid' and '--rate' cannot be used together"},
+        UsageCase{"AmbiguousPrefix", "--h", "option '--h' is ambiguous; possibilities: '--hint' '--help'"},
+        UsageCase{"UnknownInABundle", "-xV", "unknown option '-x'"}),
     [](const testing::TestParamInfo<UsageCase>& param) { return std::string(param.param.name); });
 
 // Help and version go to standard output; the first of them wins, and what follows it

@@ -2,10 +2,10 @@
 // sudoku-solve reads them.
 
 #include "cli/console.h"
-#include "sudoku-generate/options.h"
-#include "platform/platform.h"
-#include "sudoku-generate/rating.h"
 #include "cli/version_text.h"
+#include "platform/platform.h"
+#include "sudoku-generate/options.h"
+#include "sudoku-generate/rating.h"
 
 #include <sudoku/generate.h>
 #include <sudoku/writer.h>
@@ -44,7 +44,8 @@ std::string impossible(const GenerateOptions& o)
     if (!o.givensGiven) {
         return {};
     }
-    const std::string range = std::to_string(o.minGivens) + (o.minGivens == o.maxGivens ? "" : " to " + std::to_string(o.maxGivens));
+    const std::string range =
+        std::to_string(o.minGivens) + (o.minGivens == o.maxGivens ? "" : " to " + std::to_string(o.maxGivens));
     if (o.maxGivens < 17) {
         return "no puzzle with fewer than 17 givens has exactly one solution (asked for " + range + " givens)";
     }
@@ -126,8 +127,8 @@ int run(GenerateOptions& options)
         console.flush(); // each puzzle is written as it is made, to a pipe or file too
         return !console.outputFailed();
     };
-    const sudoku::GenerateResult result =
-        sudoku::generate(request, deliver, [&](std::uint64_t made, std::uint64_t tried) { console.progress(made, tried); });
+    const sudoku::GenerateResult result = sudoku::generate(
+        request, deliver, [&](std::uint64_t made, std::uint64_t tried) { console.progress(made, tried); });
     console.clearProgress();
     const bool outputOk = console.finishOutput();
 
@@ -149,7 +150,8 @@ int run(GenerateOptions& options)
     if (options.stats) {
         const double seconds = console.elapsedSeconds();
         char line[320];
-        std::snprintf(line, sizeof line, "sudoku-generate: %llu %s made, %llu tried, seed %llu%s; %.3f s, %s puzzles per second",
+        std::snprintf(line, sizeof line,
+                      "sudoku-generate: %llu %s made, %llu tried, seed %llu%s; %.3f s, %s puzzles per second",
                       static_cast<unsigned long long>(result.made), result.made == 1 ? "puzzle" : "puzzles",
                       static_cast<unsigned long long>(result.tried), static_cast<unsigned long long>(request.seed),
                       outputOk ? "" : ", but standard output could not be written", seconds,
@@ -157,8 +159,8 @@ int run(GenerateOptions& options)
         std::string summary = line;
         if (options.rated()) {
             for (int g = 0; g < sudoku::gradeCount; ++g) {
-                summary += (g == 0 ? "; grades: " : ", ") + sudoku::gradeName(static_cast<sudoku::Grade>(g)) +
-                           " " + std::to_string(byGrade[static_cast<std::size_t>(g)]);
+                summary += (g == 0 ? "; grades: " : ", ") + sudoku::gradeName(static_cast<sudoku::Grade>(g)) + " " +
+                           std::to_string(byGrade[static_cast<std::size_t>(g)]);
             }
         }
         console.err(summary + "\n");
@@ -167,12 +169,9 @@ int run(GenerateOptions& options)
         return 1;
     }
     switch (result.end) {
-    case sudoku::GenerateEnd::done:
-        return 0;
-    case sudoku::GenerateEnd::stopped:
-        return 130;
-    case sudoku::GenerateEnd::gaveUp:
-        break;
+    case sudoku::GenerateEnd::done: return 0;
+    case sudoku::GenerateEnd::stopped: return 130;
+    case sudoku::GenerateEnd::gaveUp: break;
     }
     return 1;
 }

@@ -11,7 +11,6 @@ namespace {
 
 const std::string maxNumber = std::to_string(UINT64_MAX);
 
-
 bool parseDecimal(const std::string& text, double& value)
 {
     const char* end = text.data() + text.size();
@@ -22,8 +21,7 @@ bool parseDecimal(const std::string& text, double& value)
 // Splits "MIN-MAX" (or a single "N", meaning N-N) and parses both ends with `parse`.
 // Returns an error text, empty on success.
 template <typename T, typename Parse>
-std::string parseRange(const std::string& what, const std::string& text, const char* form, Parse parse, T& low,
-                       T& high)
+std::string parseRange(const std::string& what, const std::string& text, const char* form, Parse parse, T& low, T& high)
 {
     const auto dash = text.find('-');
     const std::string first = text.substr(0, dash);
@@ -172,8 +170,8 @@ ParsedGenerateOptions parseGenerateOptions(const std::vector<std::string>& args)
                 count = static_cast<int>(n);
                 return ok;
             };
-            parsed.error = parseRange("givens", value, "MIN-MAX: two whole numbers from 0 to 81, or one",
-                                      parseGivens, o.minGivens, o.maxGivens);
+            parsed.error = parseRange("givens", value, "MIN-MAX: two whole numbers from 0 to 81, or one", parseGivens,
+                                      o.minGivens, o.maxGivens);
             if (!parsed.error.empty()) {
                 return parsed;
             }

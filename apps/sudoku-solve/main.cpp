@@ -1,13 +1,13 @@
 // sudoku-solve: solves the puzzles in files or standard input with the fast engine,
 // one output record per puzzle, in input order.
 
+#include "batch/pipeline.h"
+#include "batch/solve_batch.h"
 #include "cli/console.h"
 #include "cli/display_name.h"
-#include "sudoku-solve/options.h"
-#include "batch/pipeline.h"
-#include "platform/platform.h"
-#include "batch/solve_batch.h"
 #include "cli/version_text.h"
+#include "platform/platform.h"
+#include "sudoku-solve/options.h"
 
 #include <sudoku/reader.h>
 
@@ -46,8 +46,7 @@ void withMemoryFallback(sudoku::BatchPipeline& pipeline, sudoku::Console& consol
             throw;
         }
         pipeline.dropWorkers();
-        console.err("sudoku-solve: out of memory with " + std::to_string(workers) +
-                    " threads; going on with one\n");
+        console.err("sudoku-solve: out of memory with " + std::to_string(workers) + " threads; going on with one\n");
         step();
     }
 }
@@ -105,8 +104,8 @@ std::string statsLine(const sudoku::Tally& total, bool rated, bool outputOk, dou
     const auto n = [](std::uint64_t value) { return std::to_string(value); };
     std::string line = "sudoku-solve: " + n(total.read) + (total.read == 1 ? " puzzle" : " puzzles") +
                        " read: " + n(total.solved) + " solved (" + n(total.multipleSolutions) +
-                       " with multiple solutions), " + n(total.noSolution) + " without solution, " +
-                       n(total.invalid) + " invalid";
+                       " with multiple solutions), " + n(total.noSolution) + " without solution, " + n(total.invalid) +
+                       " invalid";
     if (!outputOk) {
         line += ", but standard output could not be written";
     }
@@ -198,7 +197,8 @@ int run(sudoku::SolveOptions& options)
         console.setReadingTerminal(input.isTerminal());
         fileSize = input.fileSize();
         fileStart = console.elapsedSeconds();
-        const std::string readError = solveInput(name, input, pipeline, console, batchSizeFor(options.format), submitted);
+        const std::string readError =
+            solveInput(name, input, pipeline, console, batchSizeFor(options.format), submitted);
         withMemoryFallback(pipeline, console, finish);
         console.setReadingTerminal(false);
         fileSize = 0;

@@ -2,9 +2,7 @@
 
 #include "cli/arguments.h"
 
-
 namespace sudoku {
-
 
 const char* usageText()
 {
@@ -129,8 +127,8 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
             o.threads = static_cast<unsigned>(number);
         } else if (name == "--limit") {
             if (!parseWholeNumber(value, 1, UINT64_MAX, number)) {
-                parsed.error = "invalid limit '" + value + "' (a whole number from 1 to " +
-                               std::to_string(UINT64_MAX) + ")";
+                parsed.error =
+                    "invalid limit '" + value + "' (a whole number from 1 to " + std::to_string(UINT64_MAX) + ")";
                 return parsed;
             }
             o.format.limit = number;

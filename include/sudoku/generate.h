@@ -114,10 +114,10 @@ enum class GenerateEnd { done, gaveUp, stopped };
 
 struct GenerateResult {
     GenerateEnd end = GenerateEnd::done;
-    std::uint64_t made = 0;  // puzzles delivered
-    std::uint64_t tried = 0; // candidates up to the last one the outcome depends on
-    unsigned threads = 0;    // worker threads started; 0 when all ran on the caller's
-    std::string startError;  // why fewer threads than asked for started, if so
+    std::uint64_t made = 0;      // puzzles delivered
+    std::uint64_t tried = 0;     // candidates up to the last one the outcome depends on
+    unsigned threads = 0;        // worker threads started; 0 when all ran on the caller's
+    std::string startError;      // why fewer threads than asked for started, if so
     bool workersDropped = false; // memory ran out with workers running: the caller went on alone
 };
 

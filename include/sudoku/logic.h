@@ -128,8 +128,8 @@ struct Step {
         static_cast<int>(std::tuple_size_v<decltype(branches)>);
     [[deprecated("read branchLength; branches[0].size() is room, not API")]] static constexpr int maxBranch =
         static_cast<int>(std::tuple_size_v<decltype(branches)::value_type>);
-    [[deprecated("read eliminationCount; eliminations.size() is room, not API")]] static constexpr int
-        maxEliminations = static_cast<int>(std::tuple_size_v<decltype(eliminations)>);
+    [[deprecated("read eliminationCount; eliminations.size() is room, not API")]] static constexpr int maxEliminations =
+        static_cast<int>(std::tuple_size_v<decltype(eliminations)>);
 };
 
 // A position: the digits placed so far and the candidates of each empty cell.

@@ -128,8 +128,8 @@ bool appendRecord(std::string& body, const Cells& cells, const RecordFormat& for
         several = explanation.multipleSolutions;
         if (status == Status::solved) {
             body += logic::formatExplanation(explanation, format.grid);
-            startsWithGrid = format.grid && explanation.steps.empty() && explanation.finished &&
-                             !explanation.multipleSolutions;
+            startsWithGrid =
+                format.grid && explanation.steps.empty() && explanation.finished && !explanation.multipleSolutions;
         }
     } else {
         const logic::Hint hint = logic::hint(cells);

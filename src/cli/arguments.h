@@ -17,8 +17,8 @@ bool parseWholeNumber(const std::string& text, std::uint64_t low, std::uint64_t 
 
 // An option a program knows.
 struct OptionSpec {
-    const char* name;       // the long name without its dashes: "threads"
-    char letter = '\0';     // the short name, if there is one: 'n' for -n
+    const char* name;   // the long name without its dashes: "threads"
+    char letter = '\0'; // the short name, if there is one: 'n' for -n
     bool takesValue = false;
 };
 
@@ -49,8 +49,8 @@ private:
 
     const std::vector<std::string>& args_;
     std::vector<OptionSpec> specs_;
-    std::size_t next_ = 0;   // the next argument to read
-    std::string bundle_;     // a group of short options being read ("-hV")
+    std::size_t next_ = 0;     // the next argument to read
+    std::string bundle_;       // a group of short options being read ("-hV")
     std::size_t inBundle_ = 0; // the next letter of it to read; 0 when none is left
     bool optionsEnded_ = false;
     std::string error_;

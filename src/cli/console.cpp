@@ -41,8 +41,7 @@ ProgressStyle progressStyleFor(bool stderrIsTerminal, bool stdoutIsTerminal, con
 
 Console::Console(const char* program, std::FILE* out, std::FILE* err, ProgressStyle style, std::size_t columns,
                  std::chrono::milliseconds delay)
-    : program_(program), out_(out), err_(err), style_(style), columns_(columns), delay_(delay),
-      start_(Clock::now())
+    : program_(program), out_(out), err_(err), style_(style), columns_(columns), delay_(delay), start_(Clock::now())
 {
 }
 

@@ -26,7 +26,6 @@
 namespace sudoku::SUDOKU_ENGINE_VARIANT {
 namespace {
 
-
 // The board is kept per digit: for digit d (0 to 8) and band b (rows 3b to 3b + 2), a
 // 27-bit mask of the cells of that band where d may still stand, cell (r, c) of the
 // band at bit 9r + c. A placed digit keeps the bit of its own cell; every other digit
@@ -45,7 +44,10 @@ constexpr std::uint32_t allCells = (1u << 27) - 1;
 constexpr std::uint32_t rowOfNine = 0x1FF;
 constexpr std::uint32_t columnInBand = 0x40201; // bits 0, 9 and 18: one column, three rows
 
-constexpr int slot(int digit, int band) { return 3 * digit + band; }
+constexpr int slot(int digit, int band)
+{
+    return 3 * digit + band;
+}
 
 struct Tables {
     // For the nine cells of one row: which of its three boxes still hold a cell (3 bits).
@@ -618,7 +620,7 @@ struct Counter {
     std::uint64_t limit;
     bool keepSmallest = false; // compare every solution found, not only keep the first
     std::uint64_t count = 0;
-    Cells smallest{};          // the first solution found, or the smallest in row-major order
+    Cells smallest{};           // the first solution found, or the smallest in row-major order
     std::uint64_t branches = 0; // branch nodes met so far
 };
 
@@ -672,7 +674,7 @@ void countFrom(State& s, Counter& counter)
 // once it has found `wanted` solutions or has used up its budget of guesses.
 struct OrderedSearch {
     int wanted;
-    int budget;    // alternatives it may still try after the first at a branch
+    int budget; // alternatives it may still try after the first at a branch
     int found = 0;
     Cells smallest{};
 };
@@ -813,8 +815,6 @@ void smallestBelow(State& s, Cells& best)
     }
 }
 
-
-
 // The givens loaded: a cell that is not 0 to 9, their clash, a contradiction the
 // propagation found, or (ready) the propagated state every search starts from.
 struct LoadedPuzzle {
@@ -894,7 +894,8 @@ SolveResult solve(const Cells& puzzle)
         if (ordered.found == 2 || (ordered.found == 1 && stopped)) {
             result.status = Status::solved;
             result.solution = ordered.smallest;
-            result.solutionsUpToTwo = ordered.found == 2 ? 2 : static_cast<int>(countBelow(loaded.start, 2, false).count);
+            result.solutionsUpToTwo =
+                ordered.found == 2 ? 2 : static_cast<int>(countBelow(loaded.start, 2, false).count);
             return result;
         }
         if (!stopped) { // the whole tree, and at most one solution in it

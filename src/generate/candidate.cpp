@@ -23,16 +23,11 @@ int imageOf(Symmetry symmetry, int cell)
     const int r = cell / 9;
     const int c = cell % 9;
     switch (symmetry) {
-    case Symmetry::rotate180:
-        return 80 - cell;
-    case Symmetry::rotate90:
-        return c * 9 + (8 - r);
-    case Symmetry::mirror:
-        return r * 9 + (8 - c);
-    case Symmetry::diagonal:
-        return c * 9 + r;
-    case Symmetry::none:
-        break;
+    case Symmetry::rotate180: return 80 - cell;
+    case Symmetry::rotate90: return c * 9 + (8 - r);
+    case Symmetry::mirror: return r * 9 + (8 - c);
+    case Symmetry::diagonal: return c * 9 + r;
+    case Symmetry::none: break;
     }
     return cell;
 }
@@ -91,7 +86,8 @@ Cells randomGrid(Random& random)
             shuffleFirst(digits.data(), 9, random);
             for (int k = 0; k < 9; ++k) {
                 const int cell = (box / 3 * 3 + k / 3) * 9 + box % 3 * 3 + k % 3;
-                start[static_cast<std::size_t>(cell)] = static_cast<std::uint8_t>(digits[static_cast<std::size_t>(k)] + 1);
+                start[static_cast<std::size_t>(cell)] =
+                    static_cast<std::uint8_t>(digits[static_cast<std::size_t>(k)] + 1);
             }
         }
         completed = solve(start);
@@ -163,7 +159,9 @@ UnavoidableSets unavoidableSets(const Cells& grid)
     for (const bool rows : {true, false}) {
         for (std::size_t first = 0; first < 9; ++first) {
             for (std::size_t second = first + 1; second < first / 3 * 3 + 3; ++second) {
-                const auto cell = [rows](std::size_t line, std::size_t k) { return rows ? line * 9 + k : k * 9 + line; };
+                const auto cell = [rows](std::size_t line, std::size_t k) {
+                    return rows ? line * 9 + k : k * 9 + line;
+                };
                 std::array<std::size_t, 10> placeInFirst{};
                 for (std::size_t k = 0; k < 9; ++k) {
                     placeInFirst[grid[cell(first, k)]] = k;

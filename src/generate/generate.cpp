@@ -109,7 +109,6 @@ private:
 #pragma GCC diagnostic pop
     }
 
-
     const GenerateRequest& request_;
     const Deliver& deliver_;
     std::atomic<bool> over_{false};
@@ -172,7 +171,8 @@ GenerateResult generate(const GenerateRequest& request, const Deliver& deliver, 
             run.end(); // chunks in the making stop at their next candidate
         }
     };
-    OrderedPool<Chunk> pool(request.threads, [&run](Chunk& chunk) { run.make(chunk); }, deliverChunk);
+    OrderedPool<Chunk> pool(
+        request.threads, [&run](Chunk& chunk) { run.make(chunk); }, deliverChunk);
 
     for (std::uint64_t next = 0; !over;) {
         try {

@@ -20,8 +20,8 @@ namespace {
 // What a byte is to the reader, looked up in a table: a byte that is no cell costs
 // one look-up and one switch.
 enum class ByteKind : std::uint8_t {
-    other,     // no cell
-    blank,     // space or tab
+    other, // no cell
+    blank, // space or tab
     newline,
     cr,        // part of a CR LF line end, or else no cell
     cell,      // '0' to '9' or '.'
@@ -69,11 +69,11 @@ constexpr std::size_t singleLineCells = 18;
 // characters other than blanks and bars it had, and the first of them that is no cell.
 struct Line {
     std::int64_t number = 0;
-    std::size_t cells = 0;      // characters other than blanks and '|', cells or not
-    std::size_t fieldCells = 0; // of them, those before the end of the first field
-    unsigned char fieldEnd = 0; // the blank, ',' or ';' that ended the first field; 0 if none did
+    std::size_t cells = 0;       // characters other than blanks and '|', cells or not
+    std::size_t fieldCells = 0;  // of them, those before the end of the first field
+    unsigned char fieldEnd = 0;  // the blank, ',' or ';' that ended the first field; 0 if none did
     unsigned char separator = 0; // the first ',' or ';'
-    std::size_t rules = 0;      // '-', '=', '+' and '*' among the cells
+    std::size_t rules = 0;       // '-', '=', '+' and '*' among the cells
     bool bars = false;
     bool digit = false; // '0' to '9' anywhere
     bool comment = false;
@@ -89,8 +89,8 @@ struct Line {
 enum class LineKind {
     skipped, // a comment, a rule of a bordered grid or a header
     blank,
-    row,     // one row of a block, maybe damaged
-    single,  // a record of its own: a one-line puzzle, maybe damaged
+    row,    // one row of a block, maybe damaged
+    single, // a record of its own: a one-line puzzle, maybe damaged
 };
 
 LineKind kindOf(const Line& line)
@@ -132,8 +132,8 @@ const char* const shapeHint = "; a puzzle is one line of 81 cells or nine lines 
 
 std::string badCharFault(const Line& line)
 {
-    return "invalid character " + describeByte(line.badChar) + " at line " + std::to_string(line.number) +
-           ", cell " + std::to_string(line.badCell) + cellHint;
+    return "invalid character " + describeByte(line.badChar) + " at line " + std::to_string(line.number) + ", cell " +
+           std::to_string(line.badCell) + cellHint;
 }
 
 // What is wrong with a line as a row of a block, or as a one-line puzzle read with its
@@ -203,7 +203,9 @@ struct PuzzleReader::State {
     bool hasPending_ = false;
 };
 
-PuzzleReader::PuzzleReader(ByteSource& source) : state_(std::make_unique<State>(source)) {}
+PuzzleReader::PuzzleReader(ByteSource& source) : state_(std::make_unique<State>(source))
+{
+}
 PuzzleReader::PuzzleReader(PuzzleReader&&) noexcept = default;
 PuzzleReader& PuzzleReader::operator=(PuzzleReader&&) noexcept = default;
 PuzzleReader::~PuzzleReader() = default;
@@ -291,14 +293,9 @@ bool PuzzleReader::State::readLine(Line& line)
         // Anything else, a byte at a time.
         const auto c = static_cast<unsigned char>(buffer_[pos_++]);
         switch (byteKinds[c]) {
-        case ByteKind::newline:
-            return true;
-        case ByteKind::blank:
-            endField(c);
-            continue;
-        case ByteKind::bar:
-            line.bars = true;
-            continue;
+        case ByteKind::newline: return true;
+        case ByteKind::blank: endField(c); continue;
+        case ByteKind::bar: line.bars = true; continue;
         case ByteKind::hash:
             if (line.cells == 0) {
                 // A comment: pass over the rest of the line.
@@ -331,13 +328,9 @@ bool PuzzleReader::State::readLine(Line& line)
                 line.separator = c;
             }
             break;
-        case ByteKind::rule:
-            ++line.rules;
-            break;
-        case ByteKind::other:
-            break;
-        case ByteKind::cell:
-            break; // taken by the short path
+        case ByteKind::rule: ++line.rules; break;
+        case ByteKind::other: break;
+        case ByteKind::cell: break; // taken by the short path
         }
         // What is left is a character that is no cell, in a cell's place.
         if (!line.hasBadChar) {

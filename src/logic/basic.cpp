@@ -40,14 +40,12 @@ unsigned positions(const Board& board, int house, int digit)
     return mask;
 }
 
-constexpr std::array<Technique, 5> nakedSubset{Technique::nakedSingle, Technique::nakedSingle,
-                                               Technique::nakedPair, Technique::nakedTriple,
-                                               Technique::nakedQuad};
-constexpr std::array<Technique, 5> hiddenSubset{Technique::hiddenSingle, Technique::hiddenSingle,
-                                                Technique::hiddenPair, Technique::hiddenTriple,
-                                                Technique::hiddenQuad};
-constexpr std::array<Technique, 5> fish{Technique::xWing, Technique::xWing, Technique::xWing,
-                                        Technique::swordfish, Technique::jellyfish};
+constexpr std::array<Technique, 5> nakedSubset{Technique::nakedSingle, Technique::nakedSingle, Technique::nakedPair,
+                                               Technique::nakedTriple, Technique::nakedQuad};
+constexpr std::array<Technique, 5> hiddenSubset{Technique::hiddenSingle, Technique::hiddenSingle, Technique::hiddenPair,
+                                                Technique::hiddenTriple, Technique::hiddenQuad};
+constexpr std::array<Technique, 5> fish{Technique::xWing, Technique::xWing, Technique::xWing, Technique::swordfish,
+                                        Technique::jellyfish};
 
 } // namespace
 
@@ -138,7 +136,10 @@ bool findPointing(const Board& board, Step& step)
                     continue;
                 }
                 begin(step, Technique::pointing);
-                if (eliminateFrom(step, board, tables.houseSet[static_cast<std::size_t>(line)].without(tables.houseSet[static_cast<std::size_t>(box)]), digit)) {
+                if (eliminateFrom(step, board,
+                                  tables.houseSet[static_cast<std::size_t>(line)].without(
+                                      tables.houseSet[static_cast<std::size_t>(box)]),
+                                  digit)) {
                     addHouse(step, box);
                     addHouse(step, line);
                     step.digits = bit(digit);
@@ -165,7 +166,10 @@ bool findClaiming(const Board& board, Step& step)
             }
             const int box = 18 + boxOf(cellsOf(line)[static_cast<std::size_t>(third * 3)]);
             begin(step, Technique::claiming);
-            if (eliminateFrom(step, board, tables.houseSet[static_cast<std::size_t>(box)].without(tables.houseSet[static_cast<std::size_t>(line)]), digit)) {
+            if (eliminateFrom(step, board,
+                              tables.houseSet[static_cast<std::size_t>(box)].without(
+                                  tables.houseSet[static_cast<std::size_t>(line)]),
+                              digit)) {
                 addHouse(step, box);
                 addHouse(step, line);
                 step.digits = bit(digit);

@@ -145,10 +145,9 @@ bool eliminateFrom(Step& step, const Board& board, const CellSet& cells, int dig
 
 bool finish(Step& step)
 {
-    std::sort(step.eliminations.begin(), step.eliminations.begin() + step.eliminationCount,
-              [](const Candidate& a, const Candidate& b) {
-                  return a.cell != b.cell ? a.cell < b.cell : a.digit < b.digit;
-              });
+    std::sort(
+        step.eliminations.begin(), step.eliminations.begin() + step.eliminationCount,
+        [](const Candidate& a, const Candidate& b) { return a.cell != b.cell ? a.cell < b.cell : a.digit < b.digit; });
     return step.eliminationCount > 0;
 }
 

@@ -223,13 +223,15 @@ bool search(const Graph& g, Sets& s, int& start, int& target)
     }
     for (int group = 0; group < g.groups; ++group) {
         std::array<Word, maxWords> startsIn{};
-        for (int i = g.groupStart[static_cast<std::size_t>(group)]; i < g.groupStart[static_cast<std::size_t>(group + 1)]; ++i) {
+        for (int i = g.groupStart[static_cast<std::size_t>(group)];
+             i < g.groupStart[static_cast<std::size_t>(group + 1)]; ++i) {
             const int node = g.members[static_cast<std::size_t>(i)];
             if (node < g.starts) {
                 startsIn[static_cast<std::size_t>(node / 64)] |= Word{1} << (node % 64);
             }
         }
-        for (int i = g.groupStart[static_cast<std::size_t>(group)]; i < g.groupStart[static_cast<std::size_t>(group + 1)]; ++i) {
+        for (int i = g.groupStart[static_cast<std::size_t>(group)];
+             i < g.groupStart[static_cast<std::size_t>(group + 1)]; ++i) {
             Word* linked = at(s.linkedTo, g.members[static_cast<std::size_t>(i)]);
             for (int w = 0; w < words; ++w) {
                 linked[w] |= startsIn[static_cast<std::size_t>(w)];
@@ -271,7 +273,8 @@ bool search(const Graph& g, Sets& s, int& start, int& target)
                 Word* f = at(s.falseBy, node);
                 const Word* t = at(s.trueBy, node);
                 for (int w = 0; w < words; ++w) {
-                    const Word add = (prefix[static_cast<std::size_t>(i * words + w)] | suffix[static_cast<std::size_t>(w)]) & ~f[w];
+                    const Word add =
+                        (prefix[static_cast<std::size_t>(i * words + w)] | suffix[static_cast<std::size_t>(w)]) & ~f[w];
                     grew = grew || add != 0;
                     f[w] |= add;
                     suffix[static_cast<std::size_t>(w)] |= t[w];
@@ -324,7 +327,8 @@ int recover(const Graph& g, Walk& walk, int start, int target, std::array<int, m
         } else {
             for (int k = 0; k < g.nodeGroupCount[static_cast<std::size_t>(node)]; ++k) {
                 const int group = g.nodeGroups[static_cast<std::size_t>(node)][static_cast<std::size_t>(k)];
-                for (int i = g.groupStart[static_cast<std::size_t>(group)]; i < g.groupStart[static_cast<std::size_t>(group + 1)]; ++i) {
+                for (int i = g.groupStart[static_cast<std::size_t>(group)];
+                     i < g.groupStart[static_cast<std::size_t>(group + 1)]; ++i) {
                     const int other = g.members[static_cast<std::size_t>(i)];
                     if (other != node) {
                         visit(2 * other);
@@ -360,7 +364,8 @@ bool chainStep(const Graph& g, Walk& walk, ChainKind kind, int start, int target
     step.weight = static_cast<std::uint8_t>(weightOf(step.technique, links - (kind == ChainKind::x ? 3 : 4)));
     for (int i = 0; i < length; ++i) {
         const int node = chain[static_cast<std::size_t>(i)];
-        step.chain[static_cast<std::size_t>(i)] = {g.cell[static_cast<std::size_t>(node)], g.digit[static_cast<std::size_t>(node)]};
+        step.chain[static_cast<std::size_t>(i)] = {g.cell[static_cast<std::size_t>(node)],
+                                                   g.digit[static_cast<std::size_t>(node)]};
         step.digits |= bit(g.digit[static_cast<std::size_t>(node)]);
     }
     step.chainLength = static_cast<std::uint8_t>(length);
@@ -380,7 +385,8 @@ bool addBranch(const Graph& g, Walk& walk, int source, int target, Step& step)
     auto& branch = step.branches[step.branchCount];
     int length = 0;
     const auto add = [&](int node) {
-        branch[static_cast<std::size_t>(length++)] = {g.cell[static_cast<std::size_t>(node)], g.digit[static_cast<std::size_t>(node)]};
+        branch[static_cast<std::size_t>(length++)] = {g.cell[static_cast<std::size_t>(node)],
+                                                      g.digit[static_cast<std::size_t>(node)]};
     };
     std::array<int, maxChain + 1> chain{};
     const int n = recover(g, walk, 2 * source + 1, target, chain);
@@ -404,7 +410,7 @@ bool forcingStep(const Board& board, const Graph& g, Sets& sets, Walk& walk, boo
     const int words = g.words;
     // trueFalse[c]: the nodes whose truth makes c false: those weakly linked to c, and
     // those weakly linked to a node whose falsehood makes c false.
-    std::array<Word, maxNodes * maxWords>& trueFalse = sets.trueBy; // reused: no longer needed
+    std::array<Word, maxNodes* maxWords>& trueFalse = sets.trueBy; // reused: no longer needed
     for (int c = 0; c < g.nodes; ++c) {
         Word* out = trueFalse.data() + static_cast<std::ptrdiff_t>(c) * words;
         const Word* linked = sets.linkedTo.data() + static_cast<std::ptrdiff_t>(c) * words;
@@ -412,7 +418,8 @@ bool forcingStep(const Board& board, const Graph& g, Sets& sets, Walk& walk, boo
         const Word* falseBy = sets.falseBy.data() + static_cast<std::ptrdiff_t>(c) * words;
         for (int w = 0; w < words; ++w) {
             for (Word bits = falseBy[w]; bits != 0; bits &= bits - 1) {
-                const Word* more = sets.linkedTo.data() + static_cast<std::ptrdiff_t>(w * 64 + std::countr_zero(bits)) * words;
+                const Word* more =
+                    sets.linkedTo.data() + static_cast<std::ptrdiff_t>(w * 64 + std::countr_zero(bits)) * words;
                 for (int k = 0; k < words; ++k) {
                     out[k] |= more[k];
                 }
@@ -434,7 +441,8 @@ bool forcingStep(const Board& board, const Graph& g, Sets& sets, Walk& walk, boo
         std::array<Word, maxWords> all{};
         std::fill_n(all.begin(), words, ~Word{0});
         for (int i = from; i < to; ++i) {
-            const Word* forced = trueFalse.data() + static_cast<std::ptrdiff_t>(g.members[static_cast<std::size_t>(i)]) * words;
+            const Word* forced =
+                trueFalse.data() + static_cast<std::ptrdiff_t>(g.members[static_cast<std::size_t>(i)]) * words;
             for (int w = 0; w < words; ++w) {
                 all[static_cast<std::size_t>(w)] &= forced[w];
             }

@@ -2,9 +2,9 @@
 
 // The finders of each technique and the helpers they share to fill a step.
 
+#include "tables.h"
 #include <sudoku/engine.h>
 #include <sudoku/logic.h>
-#include "tables.h"
 
 #include <tuple>
 

@@ -227,8 +227,8 @@ std::string wWingText(const Step& step)
 
 std::string graveText(const Step& step)
 {
-    return "every other empty cell holds two candidates, " + cell(step, 0) + " holds " +
-           digitSet(step.cellDigits[0]) + " and " + digitList(step.digits) + " has three places in its houses";
+    return "every other empty cell holds two candidates, " + cell(step, 0) + " holds " + digitSet(step.cellDigits[0]) +
+           " and " + digitList(step.digits) + " has three places in its houses";
 }
 
 std::string chainText(const Step& step)

@@ -21,10 +21,7 @@ struct CellSet {
             hi |= std::uint64_t{1} << (cell - 64);
         }
     }
-    constexpr bool has(int cell) const
-    {
-        return cell < 64 ? (lo >> cell & 1) != 0 : (hi >> (cell - 64) & 1) != 0;
-    }
+    constexpr bool has(int cell) const { return cell < 64 ? (lo >> cell & 1) != 0 : (hi >> (cell - 64) & 1) != 0; }
     constexpr bool empty() const { return (lo | hi) == 0; }
     constexpr int count() const { return std::popcount(lo) + std::popcount(hi); }
     friend constexpr CellSet operator&(CellSet a, CellSet b) { return {a.lo & b.lo, a.hi & b.hi}; }
@@ -79,12 +76,30 @@ constexpr Tables makeTables()
 
 inline constexpr Tables tables = makeTables();
 
-constexpr int rowOf(int cell) { return cell / 9; }
-constexpr int colOf(int cell) { return cell % 9; }
-constexpr int boxOf(int cell) { return cell / 27 * 3 + cell % 9 / 3; }
-constexpr bool sees(int a, int b) { return tables.peers[static_cast<std::size_t>(a)].has(b); }
-constexpr std::uint16_t bit(int digit) { return static_cast<std::uint16_t>(1u << (digit - 1)); }
-constexpr int lowestDigit(unsigned mask) { return std::countr_zero(mask) + 1; }
+constexpr int rowOf(int cell)
+{
+    return cell / 9;
+}
+constexpr int colOf(int cell)
+{
+    return cell % 9;
+}
+constexpr int boxOf(int cell)
+{
+    return cell / 27 * 3 + cell % 9 / 3;
+}
+constexpr bool sees(int a, int b)
+{
+    return tables.peers[static_cast<std::size_t>(a)].has(b);
+}
+constexpr std::uint16_t bit(int digit)
+{
+    return static_cast<std::uint16_t>(1u << (digit - 1));
+}
+constexpr int lowestDigit(unsigned mask)
+{
+    return std::countr_zero(mask) + 1;
+}
 // Candidates in a set of digits, by table: faster than a popcount call on processors
 // the build does not assume to have the instruction.
 inline constexpr std::array<std::uint8_t, 512> digitCount = [] {
@@ -94,9 +109,18 @@ inline constexpr std::array<std::uint8_t, 512> digitCount = [] {
     }
     return counts;
 }();
-constexpr int countOf(unsigned mask) { return digitCount[mask & 0x1FF]; }
+constexpr int countOf(unsigned mask)
+{
+    return digitCount[mask & 0x1FF];
+}
 
-inline const CellSet& peersOf(int cell) { return tables.peers[static_cast<std::size_t>(cell)]; }
-inline const std::array<std::uint8_t, 9>& cellsOf(int house) { return tables.houseCells[static_cast<std::size_t>(house)]; }
+inline const CellSet& peersOf(int cell)
+{
+    return tables.peers[static_cast<std::size_t>(cell)];
+}
+inline const std::array<std::uint8_t, 9>& cellsOf(int house)
+{
+    return tables.houseCells[static_cast<std::size_t>(house)];
+}
 
 } // namespace sudoku::logic::detail

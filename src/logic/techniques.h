@@ -72,6 +72,7 @@ std::string cellForcingChainText(const Step& step);
 std::string unitForcingChainText(const Step& step);
 
 // Rising weight: a row's lowest weight is not below the previous row's.
+// clang-format off
 inline constexpr std::array<TechniqueRow, techniqueCount> techniqueRows{{
     {Technique::fullHouse, "full-house", {10}, findFullHouse, fullHouseText, {.houses = 1}},
     // 1.2 in a box, 1.5 in a row or column.
@@ -109,6 +110,7 @@ inline constexpr std::array<TechniqueRow, techniqueCount> techniqueRows{{
     {Technique::unitForcingChain, "unit-forcing-chain", {84, 87}, findForcingChainOf<true>, unitForcingChainText,
      {.houses = 1, .branches = 1}},
 }};
+// clang-format on
 
 // The checks that make a row all there is to a technique.
 constexpr bool eachTechniqueHasOneRow()

@@ -24,8 +24,14 @@ bool conjugatePair(const Board& board, int house, int digit, int& first, int& se
     return count == 2;
 }
 
-constexpr std::uint8_t cellByte(int cell) { return static_cast<std::uint8_t>(cell); }
-constexpr std::uint8_t digitByte(int digit) { return static_cast<std::uint8_t>(digit); }
+constexpr std::uint8_t cellByte(int cell)
+{
+    return static_cast<std::uint8_t>(cell);
+}
+constexpr std::uint8_t digitByte(int digit)
+{
+    return static_cast<std::uint8_t>(digit);
+}
 
 CellSet common(int a, int b)
 {
@@ -299,9 +305,12 @@ bool findWWing(const Board& board, Step& step)
                         step.digits = pair;
                         // As a chain: y in p or x in p, so x not in s1, so x in s2, so
                         // x not in q, so y in q.
-                        const std::array<Candidate, 6> chain{{{cellByte(p), digitByte(y)}, {cellByte(p), digitByte(x)},
-                                                              {cellByte(s1), digitByte(x)}, {cellByte(s2), digitByte(x)},
-                                                              {cellByte(q), digitByte(x)}, {cellByte(q), digitByte(y)}}};
+                        const std::array<Candidate, 6> chain{{{cellByte(p), digitByte(y)},
+                                                              {cellByte(p), digitByte(x)},
+                                                              {cellByte(s1), digitByte(x)},
+                                                              {cellByte(s2), digitByte(x)},
+                                                              {cellByte(q), digitByte(x)},
+                                                              {cellByte(q), digitByte(y)}}};
                         std::copy(chain.begin(), chain.end(), step.chain.begin());
                         step.chainLength = chain.size();
                         return finish(step);

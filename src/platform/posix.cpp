@@ -9,10 +9,10 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sched.h>
-#include <time.h>
-#include <sys/ioctl.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace sudoku::platform {
@@ -22,9 +22,13 @@ std::vector<std::string> arguments(int argc, char** argv)
     return std::vector<std::string>(argv + std::min(argc, 1), argv + argc);
 }
 
-void prepareStandardStreams() {}
+void prepareStandardStreams()
+{
+}
 
-void endIfOutputPipeClosed() {}
+void endIfOutputPipeClosed()
+{
+}
 
 bool stdoutIsTerminal()
 {

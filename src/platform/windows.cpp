@@ -2,8 +2,8 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 
