@@ -174,7 +174,8 @@ GenerateResult generate(const GenerateRequest& request, const Deliver& deliver, 
     OrderedPool<Chunk> pool(
         request.threads, [&run](Chunk& chunk) { run.make(chunk); }, deliverChunk);
 
-    for (std::uint64_t next = 0; !over;) {
+    std::uint64_t next = 0;
+    while (!over) { // set by deliverChunk, which the pool calls
         try {
             pool.deliverReady(chunksDelivered); // at most one more chunk ahead per chunk delivered
             if (!over) {
