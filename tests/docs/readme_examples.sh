@@ -15,6 +15,9 @@ unset TERM
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# The examples run in a copy, so that what they write stays out of the source tree.
+cp -R "$examples" "$work/examples"
+examples=$work/examples
 
 normalize() {
     sed -E 's/[0-9]+\.[0-9]+ s\b/T s/g; s/[0-9]+ (puzzles|candidates) per second/N \1 per second/g'
