@@ -473,3 +473,13 @@ TEST(SudokuSolveInfo, HelpAndVersionActOnTheFirstOfThem)
 }
 
 } // namespace
+
+// With standard input closed, reading it is an error to report, never a wait: no
+// descriptor the program opens for itself may take its place.
+TEST(SudokuSolveInput, ClosedStandardInputIsAReadError)
+{
+    const CommandResult run = runCommand("timeout 20 " + solveExe + " - <&-");
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.err.find("sudoku-solve: <stdin>: read error: "), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+}

@@ -82,6 +82,35 @@ void onInterrupt(int)
     }
 }
 
+// The watch's pipe, on descriptors above the standard streams: a process started with
+// standard input closed would otherwise get the pipe as its standard input, and wait on
+// it for puzzles instead of saying that the input cannot be read.
+bool makeWatchPipe()
+{
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0) {
+        return false;
+    }
+    for (int& end : ends) {
+        if (end <= STDERR_FILENO) {
+            const int moved = ::fcntl(end, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+            ::close(end);
+            end = moved;
+        }
+    }
+    if (ends[0] < 0 || ends[1] < 0) {
+        for (const int end : ends) {
+            if (end >= 0) {
+                ::close(end);
+            }
+        }
+        return false;
+    }
+    watchPipe[0] = ends[0];
+    watchPipe[1] = ends[1];
+    return true;
+}
+
 } // namespace
 
 const std::atomic<bool>& catchInterrupt()
@@ -98,7 +127,7 @@ const std::atomic<bool>& catchInterrupt()
 InterruptWatch::InterruptWatch(std::function<void()> onInterrupt) : onInterrupt_(std::move(onInterrupt))
 {
     // Without a pipe or a thread, an interrupt ends the process as if there were no watch.
-    if (watchPipe[0] < 0 && ::pipe2(watchPipe, O_CLOEXEC) != 0) {
+    if (watchPipe[0] < 0 && !makeWatchPipe()) {
         return;
     }
     try {
