@@ -217,6 +217,17 @@ INSTANTIATE_TEST_SUITE_P(
                  "123456789\n1;2\n",
                  {"L1 ! block of nine rows cut short: line 2 has a ';' and so is no row (after 1 row)",
                   "L2 ! invalid character ';' at line 2, cell 2" + cellHint}},
+        // A header holds no cell and is shorter than a puzzle: a first line that could
+        // be a damaged puzzle or row is a record, never dropped.
+        ReadCase{"PuzzleWithoutDigitsOnTheFirstLineIsNoHeader",
+                 std::string(81, 'A') + "\n",
+                 {"L1 ! invalid character 'A' at line 1, cell 1" + cellHint}},
+        ReadCase{"DamagedEmptyPuzzleOnTheFirstLineIsNoHeader",
+                 std::string(80, '.') + "x\n",
+                 {"L1 ! invalid character 'x' at line 1, cell 81" + cellHint}},
+        ReadCase{"DamagedFirstRowIsNoHeader",
+                 "x........\n" + asBlock(solved).substr(20),
+                 {"L1 ! invalid character 'x' at line 1, cell 1" + cellHint}},
         // Only the first line can be a header.
         ReadCase{"HeaderAfterTheFirstLineIsARecord",
                  puzzle + "\npuzzle,rating\n",

@@ -12,8 +12,8 @@
 // cells and nothing else, so a puzzle that lost a cell never reads as another one.
 //
 // Skipped: blank lines; lines starting with '#'; lines made only of '-', '=', '+', '|',
-// '*' and blanks (the rules of a bordered grid); and a first line with no digit in it
-// that cannot be a row of cells (a header such as "puzzle,solution"). CR LF line ends,
+// '*' and blanks (the rules of a bordered grid); and a first line that holds no cell at
+// all and is shorter than a puzzle (a header such as "puzzle,solution"). CR LF line ends,
 // a missing final newline and a UTF-8 byte order mark at the start are accepted.
 //
 // Every record lines up with one piece of input, damaged or not:

@@ -75,11 +75,11 @@ struct Line {
     unsigned char separator = 0; // the first ',' or ';'
     std::size_t rules = 0;       // '-', '=', '+' and '*' among the cells
     bool bars = false;
-    bool digit = false; // '0' to '9' anywhere
     bool comment = false;
     bool hasBadChar = false;
     unsigned char badChar = 0;
-    std::size_t badCell = 0; // which of the line's cells, from 1
+    std::size_t badCell = 0;  // which of the line's cells, from 1
+    std::size_t notCells = 0; // characters counted in `cells` that are no cell
     std::uint8_t values[81]{};
 
     // The cells of the first field: up to the first blank, ',' or ';' after a cell.
@@ -101,9 +101,10 @@ LineKind kindOf(const Line& line)
     if (line.cells == 0) {
         return LineKind::blank;
     }
-    // A header such as "puzzle,solution": no digit, and something that is no cell, so
-    // that a first row or puzzle of empty cells still reads.
-    if (line.number == 1 && !line.digit && line.hasBadChar) {
+    // A header such as "puzzle,solution": not one cell, and shorter than a puzzle, so
+    // that a first row or puzzle of empty cells, a damaged one, or a puzzle written in
+    // other characters is still a record.
+    if (line.number == 1 && line.notCells == line.cells && line.cells < 81) {
         return LineKind::skipped;
     }
     return line.cells >= singleLineCells || line.separator != 0 ? LineKind::single : LineKind::row;
@@ -271,7 +272,6 @@ bool PuzzleReader::State::readLine(Line& line)
             const char* p = buffer_ + pos_;
             const char* const stop = buffer_ + end_;
             std::size_t cells = line.cells;
-            unsigned digits = 0;
             for (; p != stop; ++p) {
                 const std::uint8_t code = cellCodes[static_cast<unsigned char>(*p)];
                 if (code > dotCode) {
@@ -281,10 +281,8 @@ bool PuzzleReader::State::readLine(Line& line)
                     line.values[cells] = code & 15;
                 }
                 ++cells;
-                digits |= code ^ dotCode; // nonzero once a digit was seen
             }
             line.cells = cells;
-            line.digit = line.digit || digits != 0;
             pos_ = static_cast<std::size_t>(p - buffer_);
             if (p == stop) {
                 continue;
@@ -342,6 +340,7 @@ bool PuzzleReader::State::readLine(Line& line)
             line.values[line.cells] = 0;
         }
         ++line.cells;
+        ++line.notCells;
     }
 }
 
