@@ -57,13 +57,16 @@ std::string unreachableScores(double low, double high)
     }
     const std::optional<int> below = logic::reachableScoreAtOrBelow(last);
     const auto decimal = [](int score) { return std::to_string(score / 10) + "." + std::to_string(score % 10); };
-    char asked[80];
-    if (low == high) {
-        std::snprintf(asked, sizeof asked, "%g", low);
-    } else {
-        std::snprintf(asked, sizeof asked, "from %g to %g", low, high);
-    }
-    std::string text = std::string("no puzzle scores ") + asked;
+    // The bounds as scores are written, with their one decimal (6.0, not 6), unless
+    // they hold more.
+    const auto shown = [](double value) {
+        char text[40];
+        const double inTenths = value * 10;
+        const bool oneDecimal = std::abs(value) < 1000 && std::abs(inTenths - std::round(inTenths)) < 1e-9;
+        std::snprintf(text, sizeof text, oneDecimal ? "%.1f" : "%g", value);
+        return std::string(text);
+    };
+    std::string text = "no puzzle scores " + (low == high ? shown(low) : "from " + shown(low) + " to " + shown(high));
     if (below && above) {
         return text + ": the nearest scores a puzzle can have are " + decimal(*below) + " and " + decimal(*above);
     }
