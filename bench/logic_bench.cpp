@@ -6,10 +6,16 @@
 //   logic_bench --check PUZZLE_FILE    explains every puzzle and checks each placement
 //                                      and elimination against the engine's unique
 //                                      solution, and that the record ends with it
+//   logic_bench --agreement RATED_TSV  rates the puzzles of a table of ratings on another
+//                                      scale (columns puzzle, ER and source, tab
+//                                      separated, a header line first) and prints, by
+//                                      source and overall, how often the scores are equal
+//                                      or within 0.5, and their rank correlation
 //
-// The file holds puzzles as sudoku-solve reads them.
+// The puzzle file holds puzzles as sudoku-solve reads them.
 
 #include "puzzle_file.h"
+#include "rating_agreement.h"
 
 #include <sudoku/engine.h>
 #include <sudoku/logic.h>
@@ -20,7 +26,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -140,13 +149,112 @@ int checkFile(const std::vector<sudoku::Cells>& puzzles)
     return wrong == 0 ? 0 : 1;
 }
 
+std::vector<std::string> splitTabs(const std::string& line)
+{
+    std::vector<std::string> fields;
+    std::istringstream in(line);
+    for (std::string field; std::getline(in, field, '\t');) {
+        fields.push_back(field);
+    }
+    return fields;
+}
+
+bool parseCells(const std::string& text, sudoku::Cells& cells)
+{
+    if (text.size() != 81) {
+        return false;
+    }
+    for (std::size_t i = 0; i < 81; ++i) {
+        const char c = text[i];
+        if (c == '.' || c == '0') {
+            cells[i] = 0;
+        } else if (c >= '1' && c <= '9') {
+            cells[i] = static_cast<std::uint8_t>(c - '0');
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+void printAgreement(const std::string& name, const Agreement& a)
+{
+    std::printf("%-22s %7zu %9.1f%% %11.1f%% %9.3f\n", name.c_str(), a.puzzles, percent(a.equal, a.puzzles),
+                percent(a.withinHalf, a.puzzles), spearman(a.ours, a.theirs));
+}
+
+// Our score against another scale's ER, by source class of the puzzles and overall.
+int agreementFile(const char* path)
+{
+    std::ifstream in(path);
+    if (!in) {
+        std::fprintf(stderr, "logic_bench: cannot open %s\n", path);
+        return 1;
+    }
+    std::string line;
+    std::getline(in, line);
+    const std::vector<std::string> header = splitTabs(line);
+    const auto column = [&](const char* name) {
+        return static_cast<std::size_t>(std::find(header.begin(), header.end(), name) - header.begin());
+    };
+    const std::size_t puzzleColumn = column("puzzle");
+    const std::size_t erColumn = column("ER");
+    const std::size_t sourceColumn = column("source");
+    if (puzzleColumn == header.size() || erColumn == header.size() || sourceColumn == header.size()) {
+        std::fprintf(stderr, "%s:1: the header names no puzzle, ER or source column\n", path);
+        return 1;
+    }
+    std::vector<std::pair<std::string, Agreement>> bySource;
+    Agreement all;
+    std::size_t notRated = 0;
+    for (long number = 2; std::getline(in, line); ++number) {
+        const std::vector<std::string> fields = splitTabs(line);
+        sudoku::Cells cells{};
+        char* end = nullptr;
+        const double er = fields.size() > erColumn ? std::strtod(fields[erColumn].c_str(), &end) : 0;
+        if (fields.size() <= std::max({puzzleColumn, erColumn, sourceColumn}) ||
+            !parseCells(fields[puzzleColumn], cells) || end == fields[erColumn].c_str()) {
+            std::fprintf(stderr, "%s:%ld: not a puzzle, an ER and a source\n", path, number);
+            return 1;
+        }
+        const logic::Rating rating = logic::rate(cells);
+        if (rating.status != sudoku::Status::solved || rating.multipleSolutions) {
+            ++notRated;
+            continue;
+        }
+        const int theirs = static_cast<int>(std::lround(er * 10));
+        const std::string& source = fields[sourceColumn];
+        auto found = std::find_if(bySource.begin(), bySource.end(), [&](const auto& s) { return s.first == source; });
+        if (found == bySource.end()) {
+            bySource.emplace_back(source, Agreement{});
+            found = bySource.end() - 1;
+        }
+        found->second.add(rating.score, theirs);
+        all.add(rating.score, theirs);
+    }
+    std::printf("%-22s %7s %10s %12s %9s\n", "source", "puzzles", "ER equal", "within 0.5", "Spearman");
+    for (const auto& [source, agreement] : bySource) {
+        printAgreement(source, agreement);
+    }
+    printAgreement("all", all);
+    if (notRated != 0) {
+        std::printf("not rated (no solution or several): %zu\n", notRated);
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc == 3 && std::strcmp(argv[1], "--agreement") == 0) {
+        return agreementFile(argv[2]);
+    }
     const bool check = argc == 3 && std::strcmp(argv[1], "--check") == 0;
     if (!check && (argc < 2 || argc > 3)) {
-        std::fprintf(stderr, "usage: %s PUZZLE_FILE [RUNS]\n       %s --check PUZZLE_FILE\n", argv[0], argv[0]);
+        std::fprintf(stderr,
+                     "usage: %s PUZZLE_FILE [RUNS]\n       %s --check PUZZLE_FILE\n       %s --agreement RATED_TSV\n",
+                     argv[0], argv[0], argv[0]);
         return 2;
     }
     const char* path = check ? argv[2] : argv[1];
