@@ -17,8 +17,8 @@ bool parseWholeNumber(const std::string& text, std::uint64_t low, std::uint64_t 
     return true;
 }
 
-CommandLine::CommandLine(const std::vector<std::string>& args, std::vector<OptionSpec> specs)
-    : args_(args), specs_(std::move(specs))
+CommandLine::CommandLine(const std::vector<std::string>& args, std::vector<OptionRule> rules)
+    : args_(args), rules_(std::move(rules))
 {
 }
 
@@ -56,18 +56,18 @@ bool CommandLine::readLong(const std::string& arg, Argument& argument)
     const std::size_t eq = arg.find('=');
     const std::string written = arg.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
     // An exact name wins; otherwise a prefix must fit one name only.
-    const OptionSpec* found = nullptr;
+    const OptionRule* found = nullptr;
     std::size_t fits = 0;
     std::string candidates;
-    for (const OptionSpec& spec : specs_) {
-        const std::string name = spec.name;
+    for (const OptionRule& rule : rules_) {
+        const std::string name = rule.name;
         if (name == written) {
-            found = &spec;
+            found = &rule;
             fits = 1;
             break;
         }
         if (!written.empty() && name.compare(0, written.size(), written) == 0) {
-            found = fits++ == 0 ? &spec : found;
+            found = fits++ == 0 ? &rule : found;
             candidates += (candidates.empty() ? "'--" : " '--") + name + "'";
         }
     }
@@ -96,10 +96,10 @@ bool CommandLine::readShort(Argument& argument)
 {
     const char letter = bundle_[inBundle_++];
     const bool last = inBundle_ == bundle_.size();
-    const OptionSpec* found = nullptr;
-    for (const OptionSpec& spec : specs_) {
-        if (spec.letter == letter && letter != '\0') {
-            found = &spec;
+    const OptionRule* found = nullptr;
+    for (const OptionRule& rule : rules_) {
+        if (rule.letter == letter && letter != '\0') {
+            found = &rule;
         }
     }
     if (found == nullptr) {

@@ -16,7 +16,7 @@ namespace sudoku {
 bool parseWholeNumber(const std::string& text, std::uint64_t low, std::uint64_t high, std::uint64_t& value);
 
 // An option a program knows.
-struct OptionSpec {
+struct OptionRule {
     const char* name;   // the long name without its dashes: "threads"
     char letter = '\0'; // the short name, if there is one: 'n' for -n
     bool takesValue = false;
@@ -35,7 +35,7 @@ struct Argument {
 // ends the reading, and what follows is not looked at).
 class CommandLine {
 public:
-    CommandLine(const std::vector<std::string>& args, std::vector<OptionSpec> specs);
+    CommandLine(const std::vector<std::string>& args, std::vector<OptionRule> rules);
 
     // Reads the next option or operand into `argument`. False at the end, and on a usage
     // error, which error() then says.
@@ -48,7 +48,7 @@ private:
     bool fail(std::string message);
 
     const std::vector<std::string>& args_;
-    std::vector<OptionSpec> specs_;
+    std::vector<OptionRule> rules_;
     std::size_t next_ = 0;     // the next argument to read
     std::string bundle_;       // a group of short options being read ("-hV")
     std::size_t inBundle_ = 0; // the next letter of it to read; 0 when none is left
