@@ -150,30 +150,33 @@ const TechniqueCase techniqueCases[] = {
      "r4c1=13"},
     {Technique::uniqueRectangle, {"-3 r4 b4", "r1c1=12", "r1c2=12", "r4c1=123", "r4c2=123", "+3 r4c9"},
      "unique-rectangle: 1 and 2 in r1c1, r1c2, r4c1 and r4c2 would make two solutions: r4c9<>3", "r4c2=124", 46},
-    {Technique::skyscraper, {"-5 r1 r7", "+5 r1c3 r1c5 r7c3 r7c6"},
-     "skyscraper: 5 in row 1 (r1c3, r1c5) and row 7 (r7c3, r7c6): r2c6<>5 r3c6<>5 r8c5<>5 r9c5<>5", "+5 r1c8"},
-    {Technique::skyscraper, {"-5 c1 c5", "+5 r2c1 r7c1 r2c5 r9c5"},
-     "skyscraper: 5 in column 1 (r2c1, r7c1) and column 5 (r2c5, r9c5): r7c4<>5 r7c6<>5 r9c2<>5 r9c3<>5",
-     "+5 r5c5"},
-    {Technique::twoStringKite, {"-5 r1 c3", "+5 r1c2 r1c7 r2c3 r8c3"},
-     "two-string-kite: 5 in row 1 (r1c7, r1c2) and column 3 (r2c3, r8c3), joined in box 1: r8c7<>5",
-     "+5 r5c3"},
-    {Technique::wWing, {"r1c1=12", "r5c6=12", "-1 r3", "+1 r3c1 r3c6"},
-     "w-wing: r1c1 and r5c6 hold {12}, 1 in row 3 only in r3c1 and r3c6: r1c6<>2 r5c1<>2", "+1 r3c9"},
-    {Technique::xChain, {"-5 r1 r6 r9", "+5 r1c1 r1c5 r6c5 r6c8 r9c8 r9c2"},
-     "x-chain: 5r1c1=5r1c5-5r6c5=5r6c8-5r9c8=5r9c2: r2c2<>5 r3c2<>5 r7c1<>5 r8c1<>5", "+5 r6c1"},
-    {Technique::xyChain, {"r1c1=12", "r1c5=23", "r5c5=34", "r5c9=14"},
-     "xy-chain: 1r1c1=2r1c1-2r1c5=3r1c5-3r5c5=4r5c5-4r5c9=1r5c9: r1c9<>1 r5c1<>1", "r5c5=35"},
-    {Technique::aic, {"r1c1=12", "-2 c5", "+2 r1c5 r7c5", "-1 r7", "+1 r7c5 r7c9"},
-     "aic: 1r1c1=2r1c1-2r1c5=2r7c5-1r7c5=1r7c9: r1c9<>1", "r1c1=123"},
-    {Technique::cellForcingChain, {"r1c1=12", "r1c9=15", "r9c1=25"},
-     "cell-forcing-chain: each candidate of r1c1 {12} removes 5r9c9: 1r1c1-1r1c9=5r1c9-5r9c9; "
-     "2r1c1-2r9c1=5r9c1-5r9c9: r9c9<>5",
-     "r9c1=256"},
-    {Technique::unitForcingChain, {"-4 r1", "+4 r1c1 r1c9", "r5c1=46", "r9c9=46"},
-     "unit-forcing-chain: each place of 4 in row 1 removes 6r5c9: 4r1c1-4r5c1=6r5c1-6r5c9; "
-     "4r1c9-4r9c9=6r9c9-6r5c9: r5c9<>6",
-     "+4 r1c5"},
+    {Technique::turbotFish, {"-5 r1 r7", "+5 r1c3 r1c5 r7c3 r7c6"},
+     "turbot-fish: 5r1c5=5r1c3-5r7c3=5r7c6: r2c6<>5 r3c6<>5 r8c5<>5 r9c5<>5", "+5 r1c8", 66},
+    {Technique::turbotFish, {"-5 r1 c3", "+5 r1c2 r1c7 r2c3 r8c3"},
+     "turbot-fish: 5r1c7=5r1c2-5r2c3=5r8c3: r8c7<>5", "+5 r5c3", 66},
+    {Technique::xCycle, {"-5 r1 r2", "+5 r1c1 r1c5 r2c6 r2c2"},
+     "x-cycle: 5r2c2=5r2c6-5r1c5=5r1c1-5r2c2: r3c1<>5 r3c2<>5 r3c3<>5 r3c4<>5 r3c5<>5 r3c6<>5", "+5 r1c3", 65},
+    {Technique::yCycle, {"r1c1=12", "r1c5=23", "r5c5=34", "r5c1=14"},
+     "y-cycle: 1r5c1=4r5c1-4r5c5=3r5c5-3r1c5=2r1c5-2r1c1=1r1c1-1r5c1: r1c2<>2 r1c3<>2 r1c4<>2 r1c6<>2 r1c7<>2 "
+     "r1c8<>2 r1c9<>2 r2c1<>1 r2c5<>3 r3c1<>1 r3c5<>3 r4c1<>1 r4c5<>3 r5c2<>4 r5c3<>4 r5c4<>4 r5c6<>4 r5c7<>4 "
+     "r5c8<>4 r5c9<>4 r6c1<>1 r6c5<>3 r7c1<>1 r7c5<>3 r8c1<>1 r8c5<>3 r9c1<>1 r9c5<>3", "r5c1=145", 66},
+    {Technique::cycle, {"r1c1=12", "-2 r5", "+2 r5c1 r5c5", "-1 c5", "+1 r1c5 r5c5"},
+     "cycle: 1r1c5=1r5c5-2r5c5=2r5c1-2r1c1=1r1c1-1r1c5: r1c2<>1 r1c3<>1 r1c4<>1 r1c6<>1 r1c7<>1 r1c8<>1 "
+     "r1c9<>1 r2c1<>2 r3c1<>2 r4c1<>2 r5c5<>3 r5c5<>4 r5c5<>5 r5c5<>6 r5c5<>7 r5c5<>8 r5c5<>9 r6c1<>2 r7c1<>2 "
+     "r8c1<>2 r9c1<>2", "r1c1=123", 70},
+    {Technique::forcingXChain, {"-5 r1 r6 r9", "+5 r1c1 r1c5 r6c5 r6c8 r9c8 r9c2"},
+     "forcing-x-chain: 5r1c1=5r1c5-5r6c5=5r6c8-5r9c8=5r9c2: r2c2<>5", "+5 r6c1", 67},
+    {Technique::forcingXChain, {"-5 r1 c1", "+5 r1c1 r1c2 r2c1"},
+     "forcing-x-chain: 5r1c1=5r1c2-5r2c1=5r1c1: r1c1=5", "+5 r1c9 r5c1", 66},
+    {Technique::forcingChain, {"r1c1=12", "-2 c5", "+2 r1c5 r7c5", "-1 r7", "+1 r7c5 r7c9"},
+     "forcing-chain: 1r7c9=1r7c5-2r7c5=2r1c5-2r1c1=1r1c1: r1c9<>1", "r1c1=123", 71},
+    {Technique::cellForcingChain, {"r1c1=123", "r1c9=15", "r9c1=25", "r1c5=34", "r9c5=45"},
+     "cell-forcing-chain: each candidate of r1c1 {123} removes 5r9c9: 1r1c1-1r1c9=5r1c9-5r9c9; "
+     "2r1c1-2r9c1=5r9c1-5r9c9; 3r1c1-3r1c5=4r1c5-4r9c5=5r9c5-5r9c9: r9c9<>5", "r9c5=456", 83},
+    {Technique::unitForcingChain, {"-4 r1", "+4 r1c1 r1c5 r1c9", "r5c1=46", "r9c9=46", "r5c5=46"},
+     "unit-forcing-chain: each place of 4 in row 1 removes 4r5c9: 4r1c1-4r5c1=6r5c1-6r5c5=4r5c5-4r5c9; "
+     "4r1c5-4r5c5=6r5c5-6r5c1=4r5c1-4r5c9; 4r1c9-4r5c9: r5c9<>4",
+     "r5c5=467", 83},
 };
 // clang-format on
 
@@ -194,7 +197,7 @@ TEST(LogicTechniques, NamesAreUniqueAndTheOrderOfTryingIsTheOrderOfWeight)
         EXPECT_EQ(name.find_first_not_of("abcdefghijklmnopqrstuvwxyz-"), std::string_view::npos) << name;
         EXPECT_EQ(logic::techniqueFromName(name), technique);
         if (t > 0) {
-            EXPECT_LT(logic::baseWeight(static_cast<Technique>(t - 1)), logic::baseWeight(technique)) << name;
+            EXPECT_LE(logic::baseWeight(static_cast<Technique>(t - 1)), logic::baseWeight(technique)) << name;
         }
     }
     EXPECT_LT(logic::baseWeight(Technique::unitForcingChain) + 3 + 3, logic::trialScore);
@@ -693,7 +696,7 @@ TEST(LogicMisuse, MalformedStepsFormatAsNothing)
         [](logic::Step& s) { s.eliminationCount = static_cast<std::uint8_t>(s.eliminations.size() + 1); },
         [](logic::Step& s) { s.eliminationCount = 0; },
         [](logic::Step& s) { s.digits = 0x200; },
-        [](logic::Step& s) { s.technique = Technique::aic; },              // a chain without nodes
+        [](logic::Step& s) { s.technique = Technique::forcingChain; },     // a chain without nodes
         [](logic::Step& s) { s.technique = Technique::cellForcingChain; }, // without branches
     };
     for (std::size_t i = 0; i < std::size(breaks); ++i) {

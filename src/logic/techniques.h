@@ -63,11 +63,9 @@ std::string hiddenSubsetText(const Step& step);
 std::string fishText(const Step& step);
 std::string wingText(const Step& step);
 std::string uniqueRectangleText(const Step& step);
-std::string skyscraperText(const Step& step);
-std::string twoStringKiteText(const Step& step);
-std::string wWingText(const Step& step);
 std::string graveText(const Step& step);
 std::string chainText(const Step& step);
+std::string cycleText(const Step& step);
 std::string cellForcingChainText(const Step& step);
 std::string unitForcingChainText(const Step& step);
 
@@ -91,24 +89,25 @@ inline constexpr std::array<TechniqueRow, techniqueCount> techniqueRows{{
     // 4.5 for type 1, 4.6 for type 2.
     {Technique::uniqueRectangle, "unique-rectangle", {45, 46}, findUniqueRectangle, uniqueRectangleText, {.cells = 4},
      true},
-    {Technique::skyscraper, "skyscraper", {46}, findSkyscraper, skyscraperText, {.houses = 2, .cells = 4}},
-    {Technique::twoStringKite, "two-string-kite", {47}, findTwoStringKite, twoStringKiteText, {.houses = 3, .cells = 4}},
-    {Technique::wWing, "w-wing", {48}, findWWing, wWingText, {.houses = 1, .cells = 4, .chain = 2}},
     {Technique::nakedQuad, "naked-quad", {50}, findNakedSubsetOf<4>, nakedSubsetText, {.houses = 1, .cells = 1}},
     {Technique::jellyfish, "jellyfish", {52}, findFishOf<4>, fishText, {.houses = 2, .pairedHouses = true}},
     {Technique::hiddenQuad, "hidden-quad", {54}, findHiddenSubsetOf<4>, hiddenSubsetText, {.houses = 1, .cells = 1}},
     {Technique::bivalueUniversalGrave, "bivalue-universal-grave", {56}, findBivalueUniversalGrave, graveText,
      {.cells = 1}, true},
-    // Chains: a tenth for each strong link past the third (x) or fourth (xy, aic).
-    {Technique::xChain, "x-chain", {65, 69}, findChainOf<ChainKind::x>, chainText, {.chain = 2}},
-    {Technique::xyChain, "xy-chain", {66, 70}, findChainOf<ChainKind::xy>, chainText, {.chain = 2}},
-    {Technique::aic, "aic", {70, 74}, findChainOf<ChainKind::alternating>, chainText, {.chain = 2}, false,
-     findAlternatingOrForcingChain, 3},
-    // Forcing chains: a tenth for each strong link past the second in the longest branch.
-    {Technique::cellForcingChain, "cell-forcing-chain", {82, 85}, findForcingChainOf<false>, cellForcingChainText,
-     {.cells = 1, .branches = 1}},
-    {Technique::unitForcingChain, "unit-forcing-chain", {84, 87}, findForcingChainOf<true>, unitForcingChainText,
-     {.houses = 1, .branches = 1}},
+    // Chains: a base and a tenth each time the length (chain_length.h) passes 4, 6, 8,
+    // 12, 16, ... nodes. A cycle counts its nodes, a forcing chain its start at both
+    // ends, a cell or unit forcing chain the nodes of all its branches.
+    {Technique::xCycle, "x-cycle", {65, 71}, findXCycle, cycleText, {.chain = 4}},
+    {Technique::yCycle, "y-cycle", {65, 71}, findYCycle, cycleText, {.chain = 4}},
+    // The single-digit forcing chains of four nodes, by a name of their own.
+    {Technique::turbotFish, "turbot-fish", {66}, findTurbotFish, chainText, {.chain = 4}},
+    {Technique::forcingXChain, "forcing-x-chain", {66, 72}, findForcingXChain, chainText, {.chain = 2}},
+    {Technique::cycle, "cycle", {70, 76}, findCycle, cycleText, {.chain = 4}},
+    {Technique::forcingChain, "forcing-chain", {70, 76}, findForcingChain, chainText, {.chain = 2}},
+    {Technique::cellForcingChain, "cell-forcing-chain", {80, 87}, findCellForcingChain, cellForcingChainText,
+     {.cells = 1, .branches = 3}},
+    {Technique::unitForcingChain, "unit-forcing-chain", {80, 87}, findUnitForcingChain, unitForcingChainText,
+     {.houses = 1, .branches = 3}},
 }};
 // clang-format on
 
