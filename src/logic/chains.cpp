@@ -11,18 +11,20 @@
 // The search records, for every start s, the fewest links by which "s on" reaches each
 // node on and each node off (breadth first, all starts at once as bit sets). From
 // these depths:
-//  - a forcing chain: s on reaches s off (s is false), or s off reaches s on through a
-//    strong partner of s (s is true). Its length counts s at both ends.
-//  - a cycle: s on reaches a strong partner x of s off in three links or more: the loop
-//    s - ... - x = s. Its nodes are true and false in turn whichever way it goes, so a
-//    candidate weakly linked to one of each is false. Its length counts each node once.
+//  - a forcing chain: s on reaches s off (s is false: the chain between is an
+//    alternating chain whose ends s sees), or s off reaches s on through a strong
+//    partner of s (s is true). Its length: the nodes between the two ends s.
+//  - a cycle: a loop s - a = b - ... - w - x = s through distinct nodes, found by a
+//    depth-first search that the depths bound. In a loop each link holds exactly one
+//    true node, so a candidate weakly linked to both nodes of a link is false. Its
+//    length: its nodes, less two.
 //  - a cell or unit forcing chain: each candidate of a cell, or each place of a digit
-//    in a house, on reaches the same node on (true) or off (false). Its length is the
-//    nodes of all branches, each from its start to the common node.
-// A chain weighs its technique's base plus lengthTenths(length). A finder returns the
-// lightest chain of its technique, the first found among equals: its single
-// elimination or placement, as one chain at a time decides one candidate (cycles and
-// turbot fish remove all that their pattern rules out).
+//    in a house (three or more), on reaches the same node on (true) or off (false).
+//    Its length: the links of all its branches.
+// A chain weighs its technique's base plus lengthTenths(length): the community's
+// scale, as the ratings of puzzles on it bear out. A finder returns the lightest chain
+// of its technique, the first found among equals. A forcing chain decides one
+// candidate, a cycle or turbot fish removes all that its pattern rules out.
 
 #include "chain_length.h"
 #include "techniques.h"
@@ -48,6 +50,11 @@ constexpr int maxForcingNodes = 48;
 // Multiple forcing chains start from cells and house places with at least this many
 // candidates: with two, the chain through the pair is an ordinary forcing chain.
 constexpr int leastBranches = 3;
+// Cycles are searched up to this many nodes, following this many partial loops at
+// most, to bound their time on dense graphs: longer ones weigh as much as the forcing
+// chains that then usually take their place.
+constexpr int maxCycleNodes = 20;
+constexpr long maxLoopExpansions = 5000;
 using Word = std::uint64_t;
 
 // The arrays are left unset (build() writes each entry before it is read), so that a
@@ -390,7 +397,7 @@ struct Best {
 
 // Forcing chains of one graph: s on makes s off (an elimination), or s off makes s on
 // (a placement, through the strong partner `node`). Turbot fish are the eliminations
-// of four links between the two ends: the others, `turbot` false.
+// by a chain of four nodes; forcing x-chains, the single-digit others.
 void forcingChains(const Graph& g, const Depths& d, Technique t, bool turbot, int digit, Best& best)
 {
     for (int s = 0; s < g.nodes; ++s) {
@@ -447,34 +454,32 @@ bool forcingChainStep(const Board& board, const Graph& g, const Depths& d, Techn
     return step.places || finish(step);
 }
 
-// The eliminations of the loop path[0..length): candidates weakly linked to a node of
-// each parity (`withDigit[d]`: the cells that hold d). False when there are none.
+// The eliminations of the loop path[0..length): the candidates outside it weakly linked
+// to both nodes of one of its links (`withDigit[d]`: the cells that hold d). False when
+// there are none.
 bool cycleEliminations(const Graph& g, const std::array<CellSet, 10>& withDigit, const Path& path, int length,
                        Step& step)
 {
-    // By parity: the cells that see a node of each digit, and the cells of the nodes.
-    std::array<std::array<CellSet, 10>, 2> sees{};
-    std::array<std::array<CellSet, 10>, 2> holds{};
+    std::array<CellSet, 10> loop{};
     for (int i = 0; i < length; ++i) {
-        const int cell = g.cell[at(path[at(i)])];
-        const int digit = g.digit[at(path[at(i)])];
-        sees[at(i % 2)][at(digit)] = sees[at(i % 2)][at(digit)] | peersOf(cell);
-        holds[at(i % 2)][at(digit)].add(cell);
+        loop[g.digit[at(path[at(i)])]].add(g.cell[at(path[at(i)])]);
     }
-    std::array<CellSet, 2> anyHeld{};
-    for (int p = 0; p < 2; ++p) {
-        for (int digit = 1; digit <= 9; ++digit) {
-            anyHeld[at(p)] = anyHeld[at(p)] | holds[at(p)][at(digit)];
+    for (int i = 0; i < length; ++i) {
+        const int a = path[at(i)];
+        const int b = path[at((i + 1) % length)];
+        const int digit = g.digit[at(a)];
+        if (g.cell[at(a)] == g.cell[at(b)]) {
+            // Two digits of a cell, one of them true: the cell's other digits are false.
+            for (int other = 1; other <= 9; ++other) {
+                if (other != digit && other != g.digit[at(b)] && withDigit[at(other)].has(g.cell[at(a)])) {
+                    addElimination(step, g.cell[at(a)], other);
+                }
+            }
+        } else {
+            // A digit in one of two cells: false in the cells that see both.
+            const CellSet both = peersOf(g.cell[at(a)]) & peersOf(g.cell[at(b)]) & withDigit[at(digit)];
+            both.without(loop[at(digit)]).forEach([&](int cell) { addElimination(step, cell, digit); });
         }
-    }
-    for (int digit = 1; digit <= 9; ++digit) {
-        // Weakly linked: the digit in a cell that sees the node, or another digit in its cell.
-        const auto linked = [&](int p) {
-            return sees[at(p)][at(digit)] | anyHeld[at(p)].without(holds[at(p)][at(digit)]);
-        };
-        const CellSet removed =
-            (linked(0) & linked(1) & withDigit[at(digit)]).without(holds[0][at(digit)] | holds[1][at(digit)]);
-        removed.forEach([&](int cell) { addElimination(step, cell, digit); });
     }
     return finish(step);
 }
@@ -493,60 +498,140 @@ void forWeak(const Graph& g, int node, F f)
     }
 }
 
-// The shortest cycle of one graph that removes something, of `most` nodes at most. A
-// loop s - ... - w - x = s: s on reaches w on, which makes its strong partner x off,
-// and x off makes s on again. (x off itself is reached at once, through the weak link
-// that every strong link also is: the loop is found through w.)
-bool cycleStep(const Board& board, const Graph& g, const Depths& d, Technique t, int most, Step& out)
+// The cells that hold each digit, from 1.
+std::array<CellSet, 10> cellsWithEachDigit(const Board& board)
 {
-    std::array<CellSet, 10> withDigit{};
-    for (int digit = 1; digit <= 9; ++digit) {
-        withDigit[at(digit)] = cellsWith(board, digit);
-    }
-    const auto loopLength = [&](int s, int w) {
-        const int k = depthOf(g, d, w, true, s);
-        return w == s || k == unreached || k < 2 ? 1000 : k + 2;
-    };
-    std::array<std::uint16_t, maxNodes * 4> shortest; // of each start and strong partner
-    for (int s = 0; s < g.nodes; ++s) {
-        for (int k = 0; k < g.strongCount[at(s)]; ++k) {
-            int best = 1000;
-            forWeak(g, g.strong[at(s)][at(k)], [&](int w) { best = std::min(best, loopLength(s, w)); });
-            shortest[at(s * 4 + k)] = static_cast<std::uint16_t>(best);
+    std::array<CellSet, 10> with{};
+    for (int cell = 0; cell < 81; ++cell) {
+        for (unsigned rest = board.candidates(cell); rest != 0; rest &= rest - 1) {
+            with[at(lowestDigit(rest))].add(cell);
         }
     }
+    return with;
+}
+
+// The search for loops: s on, then weak and strong links in turn through distinct
+// nodes, back to a strong partner x of s off (x = s closes the loop). The depths bound
+// what is left: "u on makes x off" takes as many links as "x on makes u off", and "v
+// off makes x off" as many as "x on makes v on".
+struct LoopSearch {
+    const Graph& g;
+    const Depths& d;
+    const std::array<CellSet, 10>& withDigit;
     Path path{};
+    std::array<bool, maxNodes> used{};
+    int length = 0;  // of the loop sought
+    int x = 0;       // the node before s
+    bool closingRemoves = false; // x = s itself may remove something
+    long budget = 0; // expansions left
     Step step;
-    for (int length = 4; length <= std::min(most, maxDepth + 1); length += 2) {
+
+    // Whether a candidate other than u and v is weakly linked to both: one a link of the
+    // loop can remove.
+    bool removes(int u, int v) const
+    {
+        const int cell = g.cell[at(u)];
+        const int digit = g.digit[at(u)];
+        if (cell == g.cell[at(v)]) {
+            const int other = g.digit[at(v)];
+            for (int k = 1; k <= 9; ++k) {
+                if (k != digit && k != other && withDigit[at(k)].has(cell)) {
+                    return true;
+                }
+            }
+            return false;
+        }
+        return !(peersOf(cell) & peersOf(g.cell[at(v)]) & withDigit[at(digit)]).empty();
+    }
+
+    // Extends path[0..i] (path[i] is on when i is even) to a loop that removes something.
+    bool extend(int i)
+    {
+        if (--budget < 0) {
+            return false;
+        }
+        const int node = path[at(i)];
+        if (i == length - 1) {
+            begin(step, step.technique);
+            return cycleEliminations(g, withDigit, path, length, step);
+        }
+        const auto next = [&](int v) {
+            const int left = length - 1 - (i + 1); // links from v to x off
+            const int bound = depthOf(g, d, v, i % 2 == 0, x);
+            if (used[at(v)] || bound == unreached || bound > left || (v == x) != (left == 0)) {
+                return false;
+            }
+            // Every loop is found from each of its on nodes: keep those where it can
+            // remove something through its first or its last link.
+            if (i == 0 && !closingRemoves && !removes(node, v)) {
+                return false;
+            }
+            used[at(v)] = true;
+            path[at(i + 1)] = v;
+            const bool found = extend(i + 1);
+            used[at(v)] = false;
+            return found;
+        };
+        if (i % 2 == 0) {
+            bool found = false;
+            forWeak(g, node, [&](int v) { found = found || next(v); });
+            return found;
+        }
+        for (int k = 0; k < g.strongCount[at(node)]; ++k) {
+            if (next(g.strong[at(node)][at(k)])) {
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+// The shortest cycle of one graph that removes something, of `most` nodes at most.
+bool cycleStep(const std::array<CellSet, 10>& withDigit, const Graph& g, const Depths& d, Technique t, int most,
+               Step& out)
+{
+    LoopSearch search{g, d, withDigit, {}, {}, 0, 0, false, 0, {}};
+    search.step.technique = t;
+    search.budget = maxLoopExpansions;
+    // The shortest walk round from each start through each strong partner: no loop
+    // there is shorter.
+    std::array<std::uint8_t, maxNodes * 4> shortest;
+    int least = 1000;
+    for (int s = 0; s < g.nodes; ++s) {
+        for (int k = 0; k < g.strongCount[at(s)]; ++k) {
+            int walk = 1000;
+            forWeak(g, g.strong[at(s)][at(k)], [&](int w) {
+                const int links = depthOf(g, d, w, true, s);
+                if (w != s && links != unreached && links >= 2) {
+                    walk = std::min(walk, links + 2);
+                }
+            });
+            shortest[at(s * 4 + k)] = static_cast<std::uint8_t>(std::min(walk, 255));
+            least = std::min(least, walk);
+        }
+    }
+    for (int length = std::max(4, least); length <= std::min(most, maxCycleNodes); length += 2) {
+        search.length = length;
         for (int s = 0; s < g.nodes; ++s) {
             for (int k = 0; k < g.strongCount[at(s)]; ++k) {
-                if (shortest[at(s * 4 + k)] != length) {
+                if (shortest[at(s * 4 + k)] > length) {
                     continue;
                 }
-                const int x = g.strong[at(s)][at(k)];
-                bool done = false;
-                forWeak(g, x, [&](int w) {
-                    if (done || loopLength(s, w) != length) {
-                        return;
-                    }
-                    pathTo(g, d, s, w, true, path);
-                    path[at(length - 1)] = x;
-                    // A loop visits each node once.
-                    bool simple = true;
-                    for (int i = 0; i < length && simple; ++i) {
-                        simple = std::find(path.begin(), path.begin() + i, path[at(i)]) == path.begin() + i;
-                    }
-                    begin(step, t);
-                    done = simple && cycleEliminations(g, withDigit, path, length, step);
-                });
-                if (!done) {
+                search.x = g.strong[at(s)][at(k)];
+                search.closingRemoves = search.removes(search.x, s);
+                search.path[0] = s;
+                search.used[at(s)] = true;
+                const bool found = search.extend(0);
+                search.used[at(s)] = false;
+                if (!found) {
                     continue;
                 }
+                Step& step = search.step;
                 step.weight = static_cast<std::uint8_t>(cycleWeight(t, length));
                 // From the strong link after s round to s: the loop's nodes as a chain
                 // that begins with a strong link.
                 for (int i = 0; i < length; ++i) {
-                    step.chain[at(i)] = candidateOf(g, path[at((i + 1) % length)]);
+                    step.chain[at(i)] = candidateOf(g, search.path[at((i + 1) % length)]);
                     step.digits |= bit(step.chain[at(i)].digit);
                 }
                 step.chainLength = static_cast<std::uint8_t>(length);
@@ -562,7 +647,7 @@ bool cycleStep(const Board& board, const Graph& g, const Depths& d, Technique t,
 int longestBelow(Technique t, int weight)
 {
     int length = 4;
-    while (length + 2 <= maxDepth + 1 && cycleWeight(t, length + 2) < weight) {
+    while (length + 2 <= maxCycleNodes && cycleWeight(t, length + 2) < weight) {
         length += 2;
     }
     return cycleWeight(t, 4) < weight ? length : 0;
@@ -668,9 +753,18 @@ const SingleDigitSteps& singleDigitSteps(const Board& board)
     out.found.fill(false);
     int most = maxDepth + 1; // the longest x-cycle still lighter than the one found
     std::array<Best, 2> best{};
+    const std::array<CellSet, 10> withDigit = cellsWithEachDigit(board);
     for (int digit = 1; digit <= 9; ++digit) {
+        // Every single-digit chain holds a strong link: a house with the digit in two places.
+        bool linked = false;
+        for (int house = 0; house < 27 && !linked; ++house) {
+            linked = (withDigit[at(digit)] & tables.houseSet[at(house)]).count() == 2;
+        }
+        if (!linked) {
+            continue;
+        }
         const Workspace& w = depthsFor(board, Mode::x, digit);
-        if (most >= 4 && cycleStep(board, w.graph, w.depths, Technique::xCycle, most, out.steps[0])) {
+        if (most >= 4 && cycleStep(withDigit, w.graph, w.depths, Technique::xCycle, most, out.steps[0])) {
             out.found[0] = true;
             most = longestBelow(Technique::xCycle, out.steps[0].weight);
         }
@@ -715,13 +809,13 @@ bool findForcingXChain(const Board& board, Step& step)
 bool findYCycle(const Board& board, Step& step)
 {
     const Workspace& w = depthsFor(board, Mode::y, 0);
-    return cycleStep(board, w.graph, w.depths, Technique::yCycle, maxDepth + 1, step);
+    return cycleStep(cellsWithEachDigit(board), w.graph, w.depths, Technique::yCycle, maxDepth + 1, step);
 }
 
 bool findCycle(const Board& board, Step& step)
 {
     const Workspace& w = depthsFor(board, Mode::xy, 0);
-    return cycleStep(board, w.graph, w.depths, Technique::cycle, maxDepth + 1, step);
+    return cycleStep(cellsWithEachDigit(board), w.graph, w.depths, Technique::cycle, maxDepth + 1, step);
 }
 
 bool findForcingChain(const Board& board, Step& step)

@@ -97,12 +97,12 @@ inline constexpr std::array<TechniqueRow, techniqueCount> techniqueRows{{
     // Chains: a base and a tenth each time the length (chain_length.h) passes 4, 6, 8,
     // 12, 16, ... nodes. A cycle counts its nodes, a forcing chain its start at both
     // ends, a cell or unit forcing chain the nodes of all its branches.
-    {Technique::xCycle, "x-cycle", {65, 71}, findXCycle, cycleText, {.chain = 4}},
-    {Technique::yCycle, "y-cycle", {65, 71}, findYCycle, cycleText, {.chain = 4}},
+    {Technique::xCycle, "x-cycle", {65, 70}, findXCycle, cycleText, {.chain = 4}},
+    {Technique::yCycle, "y-cycle", {65, 70}, findYCycle, cycleText, {.chain = 4}},
     // The single-digit forcing chains of four nodes, by a name of their own.
     {Technique::turbotFish, "turbot-fish", {66}, findTurbotFish, chainText, {.chain = 4}},
     {Technique::forcingXChain, "forcing-x-chain", {66, 72}, findForcingXChain, chainText, {.chain = 2}},
-    {Technique::cycle, "cycle", {70, 76}, findCycle, cycleText, {.chain = 4}},
+    {Technique::cycle, "cycle", {70, 75}, findCycle, cycleText, {.chain = 4}},
     {Technique::forcingChain, "forcing-chain", {70, 76}, findForcingChain, chainText, {.chain = 2}},
     {Technique::cellForcingChain, "cell-forcing-chain", {80, 87}, findCellForcingChain, cellForcingChainText,
      {.cells = 1, .branches = 3}},
