@@ -187,6 +187,58 @@ INSTANTIATE_TEST_SUITE_P(Logic, TechniqueTest, testing::ValuesIn(techniqueCases)
                              return name + std::to_string(param.index);
                          });
 
+// Chains through bivalue cells {1,2}, {2,3}, ..., {k,1}, each cell seeing the next: a
+// forcing chain when the last cell does not see the first, a y-cycle when it does. A
+// chain weighs its base plus a tenth each time its length passes 4, 6, 8, 12, 16.
+struct ChainLength {
+    Technique technique;
+    std::vector<std::string> cells;
+    int weight;
+};
+
+void PrintTo(const ChainLength& c, std::ostream* out)
+{
+    *out << logic::techniqueName(c.technique) << " of " << c.cells.size() << " cells";
+}
+
+class LogicChainLength : public testing::TestWithParam<ChainLength> {};
+
+TEST_P(LogicChainLength, WeighsItsBasePlusTenthsForLength)
+{
+    const ChainLength& c = GetParam();
+    const int k = static_cast<int>(c.cells.size());
+    std::vector<std::string> position;
+    for (int i = 0; i < k; ++i) {
+        const int next = i + 1 < k ? i + 2 : 1;
+        position.push_back(c.cells[static_cast<std::size_t>(i)] + "=" + std::to_string(std::min(i + 1, next)) +
+                           std::to_string(std::max(i + 1, next)));
+    }
+    logic::Step step;
+    ASSERT_TRUE(logic::findStep(marksBoard(position), c.technique, step));
+    EXPECT_EQ(step.weight, c.weight) << logic::formatStep(step);
+    EXPECT_EQ(step.chainLength, 2 * k) << logic::formatStep(step);
+}
+
+const std::vector<std::string> staircase{"r1c1", "r1c4", "r4c4", "r4c7", "r7c7", "r7c9", "r9c9", "r9c2"};
+
+std::vector<std::string> firstOf(int k)
+{
+    return {staircase.begin(), staircase.begin() + k};
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Logic, LogicChainLength, testing::Values(
+    // A forcing chain's length: its nodes, two for each cell here.
+    ChainLength{Technique::forcingChain, firstOf(3), 71}, ChainLength{Technique::forcingChain, firstOf(4), 72},
+    ChainLength{Technique::forcingChain, firstOf(5), 73}, ChainLength{Technique::forcingChain, firstOf(6), 73},
+    ChainLength{Technique::forcingChain, firstOf(7), 74}, ChainLength{Technique::forcingChain, firstOf(8), 74},
+    // A cycle's length: its nodes less two.
+    ChainLength{Technique::yCycle, {"r1c1", "r1c4", "r4c4", "r4c1"}, 66},
+    ChainLength{Technique::yCycle, {"r1c1", "r1c4", "r4c4", "r4c7", "r1c7"}, 67},
+    ChainLength{Technique::yCycle, {"r1c1", "r1c4", "r4c4", "r4c7", "r7c7", "r7c1"}, 68},
+    ChainLength{Technique::yCycle, {"r1c1", "r1c4", "r4c4", "r4c7", "r7c7", "r7c9", "r9c9", "r9c1"}, 69}));
+// clang-format on
+
 TEST(LogicTechniques, NamesAreUniqueAndTheOrderOfTryingIsTheOrderOfWeight)
 {
     std::set<std::string_view> names;
@@ -521,8 +573,8 @@ TEST(LogicRating, RatingsOfGeneratedPuzzlesAreReachableScores)
 // that musl gives by default rates and explains puzzles that need every chain.
 TEST(LogicThreads, ChainsRunOnASmallStack)
 {
-    // The trial puzzle, and a 17-clue puzzle that needs x-chains, alternating chains and
-    // both kinds of forcing chain.
+    // The trial puzzle, and a 17-clue puzzle that needs a turbot fish, forcing chains and
+    // unit forcing chains (and tries every other chain on the way).
     const std::vector<sudoku::Cells> puzzles{
         cellsFrom(trialPuzzle),
         cellsFrom("000000000000000001002034000000002000040050000600100007000008030003000540100600000")};
