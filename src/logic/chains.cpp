@@ -45,8 +45,8 @@ constexpr int maxGroups = 27 * 9 + 81;
 // The deepest state recorded: every chain found then fits a step.
 constexpr int maxDepth = 2 * maxChainLinks - 1;
 constexpr std::uint8_t unreached = 0xFF;
-// Multiple forcing chains longer than this in all are left to harder techniques.
-constexpr int maxForcingNodes = 48;
+// Multiple forcing chains of more links than this in all are left to harder techniques.
+constexpr int maxForcingLinks = 48;
 // Multiple forcing chains start from cells and house places with at least this many
 // candidates: with two, the chain through the pair is an ordinary forcing chain.
 constexpr int leastBranches = 3;
@@ -654,7 +654,7 @@ int longestBelow(Technique t, int weight)
 }
 
 // Cell (`unit` false) or unit forcing chains: the group whose members all reach one
-// node, on or off, by the fewest nodes in all.
+// node, on or off, by the fewest links in all.
 bool multipleForcingStep(const Board& board, const Graph& g, const Depths& d, bool unit, Step& step)
 {
     const Technique t = unit ? Technique::unitForcingChain : Technique::cellForcingChain;
@@ -685,7 +685,7 @@ bool multipleForcingStep(const Board& board, const Graph& g, const Depths& d, bo
                 for (int i = first; i < first + size; ++i) {
                     length += depthOf(g, d, c, on, g.members[at(i)]);
                 }
-                if (length <= maxForcingNodes && best.take(chainWeight(t, length))) {
+                if (length <= maxForcingLinks && best.take(chainWeight(t, length))) {
                     best = {best.weight, -1, c, on, group, 0};
                 }
             }

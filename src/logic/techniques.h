@@ -94,9 +94,10 @@ inline constexpr std::array<TechniqueRow, techniqueCount> techniqueRows{{
     {Technique::hiddenQuad, "hidden-quad", {54}, findHiddenSubsetOf<4>, hiddenSubsetText, {.houses = 1, .cells = 1}},
     {Technique::bivalueUniversalGrave, "bivalue-universal-grave", {56}, findBivalueUniversalGrave, graveText,
      {.cells = 1}, true},
-    // Chains: a base and a tenth each time the length (chain_length.h) passes 4, 6, 8,
-    // 12, 16, ... nodes. A cycle counts its nodes, a forcing chain its start at both
-    // ends, a cell or unit forcing chain the nodes of all its branches.
+    // Chains (chains.cpp): a base and a tenth each time the length (chain_length.h)
+    // passes 4, 6, 8, 12, 16, ... The length of a cycle is its nodes less two, of a
+    // forcing chain the nodes between its two ends, of a cell or unit forcing chain the
+    // links of all its branches.
     {Technique::xCycle, "x-cycle", {65, 70}, findXCycle, cycleText, {.chain = 4}},
     {Technique::yCycle, "y-cycle", {65, 70}, findYCycle, cycleText, {.chain = 4}},
     // The single-digit forcing chains of four nodes, by a name of their own.
