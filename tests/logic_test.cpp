@@ -173,6 +173,10 @@ const TechniqueCase techniqueCases[] = {
     {Technique::cellForcingChain, {"r1c1=123", "r1c9=15", "r9c1=25", "r1c5=34", "r9c5=45"},
      "cell-forcing-chain: each candidate of r1c1 {123} removes 5r9c9: 1r1c1-1r1c9=5r1c9-5r9c9; "
      "2r1c1-2r9c1=5r9c1-5r9c9; 3r1c1-3r1c5=4r1c5-4r9c5=5r9c5-5r9c9: r9c9<>5", "r9c5=456", 83},
+    {Technique::cellForcingChain, {"r1c1=123", "r1c5=15", "r5c5=59", "r9c1=29", "r1c9=39", "-9 c5 r5", "+9 r5c5 r9c5 r5c9"},
+     "cell-forcing-chain: each candidate of r1c1 {123} places 9r5c5: 1r1c1-1r1c5=5r1c5-5r5c5=9r5c5; "
+     "2r1c1-2r9c1=9r9c1-9r9c5=9r5c5; 3r1c1-3r1c9=9r1c9-9r5c9=9r5c5: r5c5=9",
+     "r1c5=156", 83},
     {Technique::unitForcingChain, {"-4 r1", "+4 r1c1 r1c5 r1c9", "r5c1=46", "r9c9=46", "r5c5=46"},
      "unit-forcing-chain: each place of 4 in row 1 removes 4r5c9: 4r1c1-4r5c1=6r5c1-6r5c5=4r5c5-4r5c9; "
      "4r1c5-4r5c5=6r5c5-6r5c1=4r5c1-4r5c9; 4r1c9-4r5c9: r5c9<>4",
@@ -238,6 +242,18 @@ INSTANTIATE_TEST_SUITE_P(Logic, LogicChainLength, testing::Values(
     ChainLength{Technique::yCycle, {"r1c1", "r1c4", "r4c4", "r4c7", "r7c7", "r7c1"}, 68},
     ChainLength{Technique::yCycle, {"r1c1", "r1c4", "r4c4", "r4c7", "r7c7", "r7c9", "r9c9", "r9c1"}, 69}));
 // clang-format on
+
+// A finder returns its technique's lightest step, wherever it lies: here an xy-chain
+// of four cells comes first on the board and one of three cells after it.
+TEST(LogicChainLength, AFinderReturnsTheLightestChain)
+{
+    const logic::Board board = marksBoard({"r1c1=12", "r1c4=23", "r4c4=34", "r4c7=41", // 7.2
+                                           "r7c1=56", "r7c5=67", "r9c6=75"});         // 7.1
+    logic::Step step;
+    ASSERT_TRUE(logic::findStep(board, Technique::forcingChain, step));
+    EXPECT_EQ(step.weight, 71) << logic::formatStep(step);
+    EXPECT_EQ(step.chainLength, 6) << logic::formatStep(step);
+}
 
 TEST(LogicTechniques, NamesAreUniqueAndTheOrderOfTryingIsTheOrderOfWeight)
 {
