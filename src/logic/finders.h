@@ -59,6 +59,11 @@ bool findHiddenSingle(const Board& board, Step& step);
 bool findNakedSingle(const Board& board, Step& step);
 bool findPointing(const Board& board, Step& step);
 bool findClaiming(const Board& board, Step& step);
+// Locked candidates and hidden subsets whose eliminations leave a hidden single at
+// once: the step places that single.
+bool findDirectPointing(const Board& board, Step& step);
+bool findDirectClaiming(const Board& board, Step& step);
+bool findDirectHiddenSubset(const Board& board, int size, Step& step);
 bool findNakedSubset(const Board& board, int size, Step& step);
 bool findHiddenSubset(const Board& board, int size, Step& step);
 bool findFish(const Board& board, int size, Step& step);
@@ -89,6 +94,11 @@ template <int size>
 bool findHiddenSubsetOf(const Board& board, Step& step)
 {
     return findHiddenSubset(board, size, step);
+}
+template <int size>
+bool findDirectHiddenSubsetOf(const Board& board, Step& step)
+{
+    return findDirectHiddenSubset(board, size, step);
 }
 template <int size>
 bool findFishOf(const Board& board, Step& step)

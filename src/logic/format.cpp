@@ -180,6 +180,29 @@ std::string claimingText(const Step& step)
     return digitList(step.digits) + " in " + house(step, 1) + " lies in " + house(step, 0);
 }
 
+// ", then only place for 4 in box 3": the hidden single a direct step's eliminations
+// leave, in its last house.
+std::string leftSingle(const Step& step)
+{
+    return ", then only place for " + std::string(1, static_cast<char>('0' + step.placement.digit)) + " in " +
+           house(step, step.houseCount - 1);
+}
+
+std::string directPointingText(const Step& step)
+{
+    return pointingText(step) + leftSingle(step);
+}
+
+std::string directClaimingText(const Step& step)
+{
+    return claimingText(step) + leftSingle(step);
+}
+
+std::string directHiddenSubsetText(const Step& step)
+{
+    return hiddenSubsetText(step) + leftSingle(step);
+}
+
 std::string nakedSubsetText(const Step& step)
 {
     return cellList(step, 0, step.cellCount) + " hold only " + digitList(step.digits) + " in " + house(step, 0);

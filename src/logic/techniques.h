@@ -58,6 +58,9 @@ std::string hiddenSingleText(const Step& step);
 std::string nakedSingleText(const Step& step);
 std::string pointingText(const Step& step);
 std::string claimingText(const Step& step);
+std::string directPointingText(const Step& step);
+std::string directClaimingText(const Step& step);
+std::string directHiddenSubsetText(const Step& step);
 std::string nakedSubsetText(const Step& step);
 std::string hiddenSubsetText(const Step& step);
 std::string fishText(const Step& step);
@@ -77,7 +80,14 @@ inline constexpr std::array<TechniqueRow, techniqueCount> techniqueRows{{
     {Technique::fullHouse, "full-house", {10}, findFullHouse, fullHouseText, {.houses = 1}},
     // 1.2 in a box, 1.5 in a row or column.
     {Technique::hiddenSingle, "hidden-single", {12, 15, 3}, findHiddenSingle, hiddenSingleText, {.houses = 1}},
+    // Patterns whose eliminations leave a hidden single, placed at once.
+    {Technique::directPointing, "direct-pointing", {17}, findDirectPointing, directPointingText, {.houses = 3}},
+    {Technique::directClaiming, "direct-claiming", {19}, findDirectClaiming, directClaimingText, {.houses = 3}},
+    {Technique::directHiddenPair, "direct-hidden-pair", {20}, findDirectHiddenSubsetOf<2>, directHiddenSubsetText,
+     {.houses = 2, .cells = 2}},
     {Technique::nakedSingle, "naked-single", {23}, findNakedSingle, nakedSingleText, {}},
+    {Technique::directHiddenTriple, "direct-hidden-triple", {25}, findDirectHiddenSubsetOf<3>, directHiddenSubsetText,
+     {.houses = 2, .cells = 3}},
     {Technique::pointing, "pointing", {26}, findPointing, pointingText, {.houses = 2}},
     {Technique::claiming, "claiming", {28}, findClaiming, claimingText, {.houses = 2}},
     {Technique::nakedPair, "naked-pair", {30}, findNakedSubsetOf<2>, nakedSubsetText, {.houses = 1, .cells = 1}},
