@@ -48,6 +48,7 @@ enum class Technique : std::uint8_t {
     xyWing,
     xyzWing,
     uniqueRectangle,
+    uniqueLoop,
     skyscraper,
     twoStringKite,
     wWing,
@@ -221,7 +222,7 @@ inline constexpr int highestFinishedScore = 90;
 // Whether a rating can have `score` (tenths): the score of every puzzle with one
 // solution and an empty cell is one. The set follows from the weights each technique's
 // steps can have and the tenths added for hard steps, so it has gaps: today 1.0, 1.2,
-// 1.5, 1.7, 1.9, 2.0 and 2.3 (singles and direct steps only), 2.5 to 5.9, 6.5 to 7.7,
+// 1.5, 1.7, 1.9, 2.0 and 2.3 (singles and direct steps only), 2.5 to 6.0, 6.5 to 7.7,
 // 8.2 to 9.0, and trialScore. No
 // puzzle rates a score outside it; one inside it may still be rare.
 [[nodiscard]] bool reachableScore(int score);

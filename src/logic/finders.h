@@ -69,7 +69,9 @@ bool findHiddenSubset(const Board& board, int size, Step& step);
 bool findFish(const Board& board, int size, Step& step);
 bool findXyWing(const Board& board, Step& step);
 bool findXyzWing(const Board& board, Step& step);
+// Deadly patterns of two digits: a rectangle in two boxes, a loop of six cells.
 bool findUniqueRectangle(const Board& board, Step& step);
+bool findUniqueLoop(const Board& board, Step& step);
 bool findSkyscraper(const Board& board, Step& step);
 bool findTwoStringKite(const Board& board, Step& step);
 bool findWWing(const Board& board, Step& step);

@@ -49,6 +49,14 @@ std::string digitList(Digits digits)
     });
 }
 
+// "3", "3 or 5", "3, 5 or 7".
+std::string orList(Digits digits)
+{
+    std::string text = digitList(digits);
+    const auto last = text.rfind(" and ");
+    return last == std::string::npos ? text : text.replace(last, 5, " or ");
+}
+
 std::string digitSet(Digits digits)
 {
     std::string text = "{";
@@ -227,7 +235,39 @@ std::string wingText(const Step& step)
 
 std::string uniqueRectangleText(const Step& step)
 {
-    return digitList(step.digits) + " in " + cellList(step, 0, 4) + " would make two solutions";
+    // The pattern's cells come first, then the other cells of a type 3 subset.
+    const int size = step.technique == Technique::uniqueRectangle ? 4 : 6;
+    std::string text = digitList(step.digits) + " in " + cellList(step, 0, size) + " would make two solutions";
+    // The roofs: the pattern's cells that hold more than its two digits.
+    std::array<int, 6> roof{};
+    int roofs = 0;
+    Digits more = 0;
+    for (int i = 0; i < size; ++i) {
+        if (step.cellDigits[static_cast<std::size_t>(i)] != step.digits) {
+            more |= static_cast<Digits>(step.cellDigits[static_cast<std::size_t>(i)] & ~step.digits);
+            roof[static_cast<std::size_t>(roofs++)] = i;
+        }
+    }
+    if (roofs == 1) { // type 1
+        return text + ", so " + cell(step, roof[0]) + " holds another digit";
+    }
+    const std::string roofCells = cell(step, roof[0]) + " or " + cell(step, roof[1]);
+    if (step.houseCount == 0) { // type 2
+        return text + ", so one of " + listOf(roofs, [&](int i) { return cell(step, roof[static_cast<std::size_t>(i)]); }) +
+               ", which also hold " + digitList(more) + ", is " + digitList(more);
+    }
+    if (step.cellCount > size) { // type 3
+        Digits subset = more;
+        for (int i = size; i < step.cellCount; ++i) {
+            subset |= step.cellDigits[static_cast<std::size_t>(i)];
+        }
+        return text + ", so " + roofCells + " holds " + orList(more) + ": with " + cellList(step, size, step.cellCount - size) +
+               " they hold only " + digitList(subset) + " in " + house(step, 0);
+    }
+    // Type 4: the digit left is the one whose places in the house are the roofs.
+    const auto kept = static_cast<Digits>(step.digits & ~bit(step.eliminations[0].digit));
+    return text + ", and " + digitList(kept) + " in " + house(step, 0) + " is only in " + cell(step, roof[0]) + " and " + cell(step, roof[1]) + ", so neither holds " +
+           std::string(1, static_cast<char>('0' + step.eliminations[0].digit));
 }
 
 std::string skyscraperText(const Step& step)
@@ -250,8 +290,17 @@ std::string wWingText(const Step& step)
 
 std::string graveText(const Step& step)
 {
-    return "every other empty cell holds two candidates, " + cell(step, 0) + " holds " + digitSet(step.cellDigits[0]) +
-           " and " + digitList(step.digits) + " has three places in its houses";
+    if (step.cellCount == 1) { // type 1
+        return "every other empty cell holds two candidates, " + cell(step, 0) + " holds " +
+               digitSet(step.cellDigits[0]) + " and " + digitList(step.digits) +
+               (countOf(step.digits) == 1 ? " has" : " have") + " three places in its houses";
+    }
+    // Type 2: the cells with more each hold the same extra digit.
+    const std::string cells = listOf(step.cellCount, [&](int i) {
+        return cell(step, i) + " " + digitSet(step.cellDigits[static_cast<std::size_t>(i)]);
+    });
+    return "every empty cell but " + cells + " holds two candidates, and without " + digitList(step.digits) +
+           " there each digit would have two places in every house, so one of them is " + digitList(step.digits);
 }
 
 std::string chainText(const Step& step)

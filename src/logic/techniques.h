@@ -98,16 +98,18 @@ inline constexpr std::array<TechniqueRow, techniqueCount> techniqueRows{{
     {Technique::hiddenTriple, "hidden-triple", {40}, findHiddenSubsetOf<3>, hiddenSubsetText, {.houses = 1, .cells = 1}},
     {Technique::xyWing, "xy-wing", {42}, findXyWing, wingText, {.cells = 3}},
     {Technique::xyzWing, "xyz-wing", {44}, findXyzWing, wingText, {.cells = 3}},
-    // 4.5 for type 1, 4.6 for type 2.
-    {Technique::uniqueRectangle, "unique-rectangle", {45, 46}, findUniqueRectangle, uniqueRectangleText, {.cells = 4},
+    // Types 1 to 4 alike: so Sudoku Explainer rates them, and a loop of six a tenth more.
+    {Technique::uniqueRectangle, "unique-rectangle", {45}, findUniqueRectangle, uniqueRectangleText, {.cells = 4},
      true},
+    {Technique::uniqueLoop, "unique-loop", {46}, findUniqueLoop, uniqueRectangleText, {.cells = 6}, true},
     {Technique::skyscraper, "skyscraper", {46}, findSkyscraper, skyscraperText, {.houses = 2, .cells = 4}},
     {Technique::twoStringKite, "two-string-kite", {47}, findTwoStringKite, twoStringKiteText, {.houses = 3, .cells = 4}},
     {Technique::wWing, "w-wing", {48}, findWWing, wWingText, {.houses = 1, .cells = 4, .chain = 2}},
     {Technique::nakedQuad, "naked-quad", {50}, findNakedSubsetOf<4>, nakedSubsetText, {.houses = 1, .cells = 1}},
     {Technique::jellyfish, "jellyfish", {52}, findFishOf<4>, fishText, {.houses = 2, .pairedHouses = true}},
     {Technique::hiddenQuad, "hidden-quad", {54}, findHiddenSubsetOf<4>, hiddenSubsetText, {.houses = 1, .cells = 1}},
-    {Technique::bivalueUniversalGrave, "bivalue-universal-grave", {56}, findBivalueUniversalGrave, graveText,
+    // 5.6 for type 1 (one cell with more than two candidates), 5.7 for type 2.
+    {Technique::bivalueUniversalGrave, "bivalue-universal-grave", {56, 57}, findBivalueUniversalGrave, graveText,
      {.cells = 1}, true},
     // Chains: a tenth for each strong link past the third (x) or fourth (xy, aic).
     {Technique::xChain, "x-chain", {65, 69}, findChainOf<ChainKind::x>, chainText, {.chain = 2}},
