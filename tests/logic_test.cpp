@@ -179,6 +179,14 @@ const TechniqueCase techniqueCases[] = {
      "unique-loop: 1 and 2 in r6c5, r6c6, r9c6, r9c7, r8c7 and r8c5 would make two solutions, so one of r9c6 and "
      "r8c5, which also hold 3, is 3: r7c4<>3",
      "r9c6=124"},
+    {Technique::alignedPairExclusion, {"r1c1=14", "r2c5=23", "r1c5=12", "r2c2=13"},
+     "aligned-pair-exclusion: r1c1 {14} and r2c5 {23}: every combination with a removed candidate empties r1c5 {12} "
+     "or r2c2 {13}: r1c1<>1",
+     "r1c5=123"},
+    {Technique::alignedTripleExclusion, {"r7c1=26", "r8c1=127", "r9c1=247", "r2c1=12", "r9c3=24"},
+     "aligned-triple-exclusion: r7c1 {26}, r8c1 {127} and r9c1 {247}: every combination with a removed candidate "
+     "puts a digit twice in a house or empties r2c1 {12} or r9c3 {24}: r7c1<>2",
+     "r9c3=245"},
     {Technique::skyscraper, {"-5 r1 r7", "+5 r1c3 r1c5 r7c3 r7c6"},
      "skyscraper: 5 in row 1 (r1c3, r1c5) and row 7 (r7c3, r7c6): r2c6<>5 r3c6<>5 r8c5<>5 r9c5<>5", "+5 r1c8"},
     {Technique::skyscraper, {"-5 c1 c5", "+5 r2c1 r7c1 r2c5 r9c5"},
@@ -251,6 +259,16 @@ TEST(LogicTechniques, DirectStepsCountOnlyASingleOfThePatternsHouseKind)
                                                                                      : Technique::hiddenPair,
                                     step));
     }
+}
+
+// Aligned exclusion counts only a cell that every base cell sees, as Sudoku Explainer's
+// ratings show: here r5c5 {34} would be emptied by r1c5=3 and r5c1=4, the only
+// combination with r1c1=1, but r1c1 does not see it, so nothing is removed.
+TEST(LogicTechniques, AlignedExclusionEmptiesOnlyCellsThatEveryBaseCellSees)
+{
+    const auto board = marksBoard({"r1c1=12", "r1c5=13", "r5c1=14", "r5c5=34"});
+    logic::Step step;
+    EXPECT_FALSE(logic::findStep(board, Technique::alignedTripleExclusion, step)) << logic::formatStep(step);
 }
 
 TEST(LogicBoard, PlacingRemovesTheDigitFromPeersAndCountsEmptyCells)

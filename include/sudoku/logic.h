@@ -56,9 +56,11 @@ enum class Technique : std::uint8_t {
     jellyfish,
     hiddenQuad,
     bivalueUniversalGrave,
+    alignedPairExclusion,
     xChain,
     xyChain,
     aic,
+    alignedTripleExclusion,
     cellForcingChain,
     unitForcingChain, // the last: techniqueCount follows from it
 };

@@ -76,6 +76,15 @@ bool findSkyscraper(const Board& board, Step& step);
 bool findTwoStringKite(const Board& board, Step& step);
 bool findWWing(const Board& board, Step& step);
 bool findBivalueUniversalGrave(const Board& board, Step& step);
+// Two or three cells whose candidates are tried together: a candidate that every
+// combination with it rules out (a digit twice in a house, or a cell they all see left
+// without candidates) is eliminated.
+bool findAlignedExclusion(const Board& board, int size, Step& step);
+template <int size>
+bool findAlignedExclusionOf(const Board& board, Step& step)
+{
+    return findAlignedExclusion(board, size, step);
+}
 
 enum class ChainKind { x, xy, alternating };
 bool findChain(const Board& board, ChainKind kind, Step& step);

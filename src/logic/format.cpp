@@ -49,12 +49,17 @@ std::string digitList(Digits digits)
     });
 }
 
+// A list's last " and " as " or ".
+std::string orWords(std::string text)
+{
+    const auto last = text.rfind(" and ");
+    return last == std::string::npos ? text : text.replace(last, 5, " or ");
+}
+
 // "3", "3 or 5", "3, 5 or 7".
 std::string orList(Digits digits)
 {
-    std::string text = digitList(digits);
-    const auto last = text.rfind(" and ");
-    return last == std::string::npos ? text : text.replace(last, 5, " or ");
+    return orWords(digitList(digits));
 }
 
 std::string digitSet(Digits digits)
@@ -301,6 +306,30 @@ std::string graveText(const Step& step)
     });
     return "every empty cell but " + cells + " holds two candidates, and without " + digitList(step.digits) +
            " there each digit would have two places in every house, so one of them is " + digitList(step.digits);
+}
+
+std::string exclusionText(const Step& step)
+{
+    const int size = step.technique == Technique::alignedPairExclusion ? 2 : 3;
+    const auto withMarks = [&](int first) {
+        return [&step, first](int i) {
+            return cell(step, first + i) + " " + digitSet(step.cellDigits[static_cast<std::size_t>(first + i)]);
+        };
+    };
+    bool aligned = false; // some two of them see each other
+    for (int i = 0; i < size; ++i) {
+        for (int j = i + 1; j < size; ++j) {
+            aligned = aligned || sees(step.cells[static_cast<std::size_t>(i)], step.cells[static_cast<std::size_t>(j)]);
+        }
+    }
+    std::string text = listOf(size, withMarks(0)) + ": every combination with a removed candidate ";
+    if (aligned) {
+        text += step.cellCount == size ? "puts a digit twice in a house" : "puts a digit twice in a house or ";
+    }
+    if (step.cellCount > size) {
+        text += "empties " + orWords(listOf(step.cellCount - size, withMarks(size)));
+    }
+    return text;
 }
 
 std::string chainText(const Step& step)

@@ -70,6 +70,7 @@ std::string skyscraperText(const Step& step);
 std::string twoStringKiteText(const Step& step);
 std::string wWingText(const Step& step);
 std::string graveText(const Step& step);
+std::string exclusionText(const Step& step);
 std::string chainText(const Step& step);
 std::string cellForcingChainText(const Step& step);
 std::string unitForcingChainText(const Step& step);
@@ -111,11 +112,14 @@ inline constexpr std::array<TechniqueRow, techniqueCount> techniqueRows{{
     // 5.6 for type 1 (one cell with more than two candidates), 5.7 for type 2.
     {Technique::bivalueUniversalGrave, "bivalue-universal-grave", {56, 57}, findBivalueUniversalGrave, graveText,
      {.cells = 1}, true},
+    {Technique::alignedPairExclusion, "aligned-pair-exclusion", {62}, findAlignedExclusionOf<2>, exclusionText,
+     {.cells = 2}},
     // Chains: a tenth for each strong link past the third (x) or fourth (xy, aic).
     {Technique::xChain, "x-chain", {65, 69}, findChainOf<ChainKind::x>, chainText, {.chain = 2}},
     {Technique::xyChain, "xy-chain", {66, 70}, findChainOf<ChainKind::xy>, chainText, {.chain = 2}},
-    {Technique::aic, "aic", {70, 74}, findChainOf<ChainKind::alternating>, chainText, {.chain = 2}, false,
-     findAlternatingOrForcingChain, 3},
+    {Technique::aic, "aic", {70, 74}, findChainOf<ChainKind::alternating>, chainText, {.chain = 2}},
+    {Technique::alignedTripleExclusion, "aligned-triple-exclusion", {75}, findAlignedExclusionOf<3>, exclusionText,
+     {.cells = 3}},
     // Forcing chains: a tenth for each strong link past the second in the longest branch.
     {Technique::cellForcingChain, "cell-forcing-chain", {82, 85}, findForcingChainOf<false>, cellForcingChainText,
      {.cells = 1, .branches = 1}},
