@@ -237,6 +237,20 @@ TEST(LogicTechniques, NamesAreUniqueAndTheOrderOfTryingIsTheOrderOfWeight)
     EXPECT_LT(logic::baseWeight(Technique::unitForcingChain) + 3 + 3, logic::trialScore);
 }
 
+// Corners in four boxes, or a path with three cells in a house, can be filled only one
+// way round: no deadly pattern, nothing removed.
+TEST(LogicTechniques, UniquenessNeedsEachHouseToHoldTwoCellsOfThePattern)
+{
+    logic::Step step;
+    EXPECT_FALSE(logic::findStep(marksBoard({"r1c1=12", "r1c5=12", "r5c1=12", "r5c5=123"}),
+                                 Technique::uniqueRectangle, step))
+        << logic::formatStep(step);
+    // Six cells around rows 1, 4 and 7, two to a row and a column, but one to a box.
+    EXPECT_FALSE(logic::findStep(marksBoard({"r1c1=12", "r1c4=12", "r4c4=12", "r4c7=12", "r7c7=12", "r7c1=123"}),
+                                 Technique::uniqueLoop, step))
+        << logic::formatStep(step);
+}
+
 // A direct step counts only a single in a house of the kind its pattern lies in (a box
 // for pointing, the subset's house), as Sudoku Explainer's ratings show.
 TEST(LogicTechniques, DirectStepsCountOnlyASingleOfThePatternsHouseKind)
@@ -547,6 +561,46 @@ TEST(LogicRating, EdgeCasesAndFormat)
         logic::explain(cellsFrom(c.puzzle), explanation);
         EXPECT_EQ(explanation.status, c.status);
         EXPECT_EQ(logic::hint(cellsFrom(c.puzzle)).status, c.status);
+    }
+}
+
+// Puzzles that Sudoku Explainer rates by one of the techniques it shares with us (from
+// the project's sample of its ratings): our rating's score and technique. The naked
+// single, pointing and claiming puzzles would rate lower if a direct step counted a
+// single in any house; the others need the technique at the score it has there.
+TEST(LogicRating, AgreesWithSudokuExplainerOnPuzzlesItsTechniquesDecide)
+{
+    const std::pair<std::string_view, std::string_view> cases[] = {
+        {"......9......93.1....1..6....9.....62.7.4..814....72...683....47.26....33..4....9", "1.7 direct-pointing"},
+        {"3.......74.7...2...9....1.5..31.742.....42..31....9.6....4......46.5....5.9......", "2.0 direct-hidden-pair"},
+        {"6.98.4.....86...7.5.2.7....2.3.5.......2.......7....65.......5.4...67.3883.4.....",
+         "2.5 direct-hidden-triple"},
+        {".......3.........4....329...86...4.949..167........6....524...6.......1..7...92.8", "2.3 naked-single"},
+        {".....4..5...71.9..69...374...5.............9.47.....6.34..8....7....6...8...513..", "2.3 naked-single"},
+        {"63.....9...4...87.....893..3..1..9....14...3....62.4......7.6..9........2......1.", "2.6 pointing"},
+        {".16......47......3.396...5....7...35..29..7........9.4..3.7....6..5.2.91.5....4..", "2.6 pointing"},
+        {"...387....51.6..........3.......5.91...9.....27.63.8...9....2.7..3...96..8.....1.", "2.8 claiming"},
+        {".3..7..............26.....43.7.2..65...5....9.4...928..7...6.382...8...6..9..3.5.", "4.5 unique-rectangle"},
+        {".4..19.2.82.7...1.....4..7..5..9........8..6......62.9........416.....85.....5.9.", "4.5 unique-rectangle"},
+        {"49.8.......1.....9.8.51.....5....1.3...162...9.7....4.....76.1.8.....6.......5.32", "4.5 unique-rectangle"},
+        {"...95...3..43....5.....4.2.....7.8..6...2..7.4....3.....268.4.....5...6.87....5..", "4.5 unique-rectangle"},
+        {"....5.96...1..94..7.8....32...53...9..59.48..9...18...18....6.5..97..1...42.8....", "4.6 unique-loop"},
+        {"..............1..2..3.4..5......6.71..83......4..........58..2.1.....8..6........", "4.6 unique-loop"},
+        {"..617.5..49..5.6...8..2.7.97.8..2..19..........2...8.51....7......5...9....6.....", "4.6 unique-loop"},
+        {"1.....95..7.6..8.......2.6..95...2....1....38.....6.....8...1.5....9.......8276..",
+         "5.6 bivalue-universal-grave"},
+        {"4.9.6...728.7........4...89.2..9...17..5.4..61...8..7.67...2........6.528...7.1.3",
+         "5.7 bivalue-universal-grave"},
+        {".......8....4..3.6.2...395.1...5.....9.178.2.....4...5.592...7.6.7..5....3.......",
+         "7.5 aligned-triple-exclusion"},
+    };
+    for (const auto& [puzzle, rated] : cases) {
+        const std::string line = logic::formatRating(logic::rate(cellsFrom(puzzle)));
+        const auto grade = line.find(' ');
+        const auto technique = line.find(' ', grade + 1);
+        EXPECT_EQ(line.substr(0, grade) + line.substr(technique, line.find(' ', technique + 1) - technique),
+                  std::string(rated))
+            << puzzle;
     }
 }
 
