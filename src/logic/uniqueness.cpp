@@ -20,7 +20,7 @@ struct Loop {
 };
 
 // At most this many cells of a loop may hold more than u and v: types 1, 3 and 4 need
-// one or two, type 2 any number.
+// one or two, type 2 any number (here up to four).
 constexpr int mostExtraCells = 4;
 
 // Calls found(loop) for each loop of `length` cells, in order of digit pair and first
