@@ -336,59 +336,54 @@ TEST(LogicTechniques, EasiestTechniqueComesFirstAndUniquenessOnlyWhenAllowed)
     EXPECT_FALSE(logic::findStep(rectangle, false, step)) << logic::formatStep(step);
 }
 
-TEST(LogicTechniques, BivalueUniversalGraveNeedsEveryOtherCellToHoldTwo)
+// Each type of grave, met on the way through a puzzle: the step, its weight, and
+// after it, with the same cells, nothing more for the grave to do. Puzzles from this
+// project's generator (types 1, 3 and 4) and qqwing's expert class (type 2).
+TEST(LogicTechniques, BivalueUniversalGraveOfEachType)
 {
-    // A minimal puzzle from this project's generator whose solution takes the grave.
-    const sudoku::Cells puzzle =
-        cellsFrom("006700920000000000280003000000300060007020004004805000008004700500012030600000010");
-    logic::Explanation explanation;
-    logic::explain(puzzle, explanation);
-    auto board = *logic::Board::fromPuzzle(puzzle);
-    for (const logic::Step& step : explanation.steps) {
-        if (step.technique == Technique::bivalueUniversalGrave) {
-            break;
+    const struct {
+        std::string_view puzzle;
+        std::string step;
+        int weight;
+    } cases[] = {
+        {"006700920000000000280003000000300060007020004004805000008004700500012030600000010",
+         "bivalue-universal-grave: every other empty cell holds two candidates, r3c9 holds {157} and 5 has three "
+         "places in its houses: r3c9=5",
+         56},
+        {"409060007280700000000400089020090001700504006100080070670002000000006052800070103",
+         "bivalue-universal-grave: every empty cell but r4c3 {348}, r5c7 {238} and r5c8 {239} holds two "
+         "candidates, and without 3 there each digit would have two places in every house, so one of them is 3: "
+         "r4c7<>3 r4c8<>3 r5c2<>3 r5c3<>3",
+         57},
+        {".58..........9..649.....1...1..73..6..6...8..3..85..1...4.....328..1..........72.",
+         "bivalue-universal-grave: every empty cell but r7c4 {269} and r9c4 {349} holds two candidates, so one of "
+         "them holds 6 or 9: with r1c4 and r5c4 they hold only 1, 6 and 9 in column 4: r8c4<>6",
+         59},
+        {"..2..5..8...6..91.7....4..3.41...3..3.......6..9...12.8..7....4.35..6...9..1..6..",
+         "bivalue-universal-grave: every empty cell but r4c5 {268} and r6c5 {346} holds two candidates, and 6 has "
+         "no other place in column 5: one of them is 6, the other one of its extra digits: r4c5<>2 r6c5<>4",
+         57},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.puzzle);
+        const sudoku::Cells puzzle = cellsFrom(c.puzzle);
+        logic::Explanation explanation;
+        logic::explain(puzzle, explanation);
+        auto board = *logic::Board::fromPuzzle(puzzle);
+        for (const logic::Step& step : explanation.steps) {
+            if (step.technique == Technique::bivalueUniversalGrave) {
+                break;
+            }
+            ASSERT_TRUE(board.apply(step));
         }
+        logic::Step step;
+        ASSERT_TRUE(logic::findStep(board, Technique::bivalueUniversalGrave, step));
+        EXPECT_EQ(logic::formatStep(step), c.step);
+        EXPECT_EQ(step.weight, c.weight);
+        EXPECT_FALSE(logic::findStep(board, false, step) && step.technique == Technique::bivalueUniversalGrave);
         ASSERT_TRUE(board.apply(step));
+        EXPECT_FALSE(logic::findStep(board, Technique::bivalueUniversalGrave, step)) << logic::formatStep(step);
     }
-    logic::Step step;
-    ASSERT_TRUE(logic::findStep(board, Technique::bivalueUniversalGrave, step));
-    EXPECT_EQ(logic::formatStep(step), "bivalue-universal-grave: every other empty cell holds two candidates, r3c9 "
-                                       "holds {157} and 5 has three places in its houses: r3c9=5");
-    EXPECT_FALSE(logic::findStep(board, false, step) && step.technique == Technique::bivalueUniversalGrave);
-    for (int cell = 0; cell < 81; ++cell) {
-        if (cell != 20 && board.candidates(cell) != 0) { // a second cell with three
-            board.eliminate(cell, std::countr_zero(board.candidates(cell)) + 1);
-            board.eliminate(cell, std::countr_zero(board.candidates(cell)) + 1);
-            break;
-        }
-    }
-    EXPECT_FALSE(logic::findStep(board, Technique::bivalueUniversalGrave, step));
-}
-
-TEST(LogicTechniques, BivalueUniversalGraveType2RemovesTheExtraDigitThatEveryCellWithMoreHolds)
-{
-    // A puzzle of qqwing's expert class whose solution takes a grave of type 2.
-    const sudoku::Cells puzzle =
-        cellsFrom("409060007280700000000400089020090001700504006100080070670002000000006052800070103");
-    logic::Explanation explanation;
-    logic::explain(puzzle, explanation);
-    auto board = *logic::Board::fromPuzzle(puzzle);
-    for (const logic::Step& step : explanation.steps) {
-        if (step.technique == Technique::bivalueUniversalGrave) {
-            break;
-        }
-        ASSERT_TRUE(board.apply(step));
-    }
-    logic::Step step;
-    ASSERT_TRUE(logic::findStep(board, Technique::bivalueUniversalGrave, step));
-    EXPECT_EQ(logic::formatStep(step),
-              "bivalue-universal-grave: every empty cell but r4c3 {348}, r5c7 {238} and r5c8 {239} holds two "
-              "candidates, and without 3 there each digit would have two places in every house, so one of them is 3: "
-              "r4c7<>3 r4c8<>3 r5c2<>3 r5c3<>3");
-    EXPECT_EQ(step.weight, 57);
-    // The same cells with nothing left to remove.
-    ASSERT_TRUE(board.apply(step));
-    EXPECT_FALSE(logic::findStep(board, Technique::bivalueUniversalGrave, step)) << logic::formatStep(step);
 }
 
 // A puzzle with as few givens as keep its solution unique: emptying any one more

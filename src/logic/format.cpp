@@ -300,12 +300,31 @@ std::string graveText(const Step& step)
                digitSet(step.cellDigits[0]) + " and " + digitList(step.digits) +
                (countOf(step.digits) == 1 ? " has" : " have") + " three places in its houses";
     }
-    // Type 2: the cells with more each hold the same extra digit.
-    const std::string cells = listOf(step.cellCount, [&](int i) {
-        return cell(step, i) + " " + digitSet(step.cellDigits[static_cast<std::size_t>(i)]);
-    });
-    return "every empty cell but " + cells + " holds two candidates, and without " + digitList(step.digits) +
-           " there each digit would have two places in every house, so one of them is " + digitList(step.digits);
+    // The cells with more come first, then (type 3) the cells of the subset, which hold
+    // two candidates like every other.
+    int extras = 0;
+    while (extras < step.cellCount && countOf(step.cellDigits[static_cast<std::size_t>(extras)]) > 2) {
+        ++extras;
+    }
+    const std::string text = "every empty cell but " + listOf(extras, [&](int i) {
+                                 return cell(step, i) + " " + digitSet(step.cellDigits[static_cast<std::size_t>(i)]);
+                             }) + " holds two candidates";
+    if (step.houseCount == 0) { // type 2: each holds the same extra digit
+        return text + ", and without " + digitList(step.digits) +
+               " there each digit would have two places in every house, so one of them is " + digitList(step.digits);
+    }
+    if (step.cellCount == extras) { // type 4
+        return text + ", and " + digitList(step.digits) + " has no other place in " + house(step, 0) +
+               ": one of them is " + digitList(step.digits) + ", the other one of its extra digits";
+    }
+    // Type 3: one of them holds an extra digit, so with the subset they fill its digits.
+    Digits subset = step.digits;
+    for (int i = extras; i < step.cellCount; ++i) {
+        subset |= step.cellDigits[static_cast<std::size_t>(i)];
+    }
+    return text + ", so one of them holds " + orList(step.digits) + ": with " +
+           cellList(step, extras, step.cellCount - extras) + " they hold only " + digitList(subset) + " in " +
+           house(step, 0);
 }
 
 std::string exclusionText(const Step& step)

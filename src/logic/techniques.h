@@ -109,8 +109,9 @@ inline constexpr std::array<TechniqueRow, techniqueCount> techniqueRows{{
     {Technique::nakedQuad, "naked-quad", {50}, findNakedSubsetOf<4>, nakedSubsetText, {.houses = 1, .cells = 1}},
     {Technique::jellyfish, "jellyfish", {52}, findFishOf<4>, fishText, {.houses = 2, .pairedHouses = true}},
     {Technique::hiddenQuad, "hidden-quad", {54}, findHiddenSubsetOf<4>, hiddenSubsetText, {.houses = 1, .cells = 1}},
-    // 5.6 for type 1 (one cell with more than two candidates), 5.7 for type 2.
-    {Technique::bivalueUniversalGrave, "bivalue-universal-grave", {56, 57}, findBivalueUniversalGrave, graveText,
+    // 5.6 for type 1 (one cell with more than two candidates), 5.7 for types 2 and 4,
+    // 5.8 to 6.0 for type 3 (by the size of its subset).
+    {Technique::bivalueUniversalGrave, "bivalue-universal-grave", {56, 60}, findBivalueUniversalGrave, graveText,
      {.cells = 1}, true},
     {Technique::alignedPairExclusion, "aligned-pair-exclusion", {62}, findAlignedExclusionOf<2>, exclusionText,
      {.cells = 2}},

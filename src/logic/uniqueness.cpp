@@ -115,22 +115,22 @@ std::array<int, 2> sharedHouses(int a, int b)
     return shared;
 }
 
-// Type 3: the two extra cells in house `house` hold together the digits `extra`
-// besides u and v, and one of them holds one of those (else the loop is deadly). So
-// they act as one cell holding `extra`: with `size` - 1 other cells of the house that
-// hold only digits of a set of `size` including `extra`, they make a naked subset.
-bool nakedSubsetWithExtras(const Board& board, const Loop& loop, int a, int b, int house, Step& step)
+// Type 3: the cells `members` of house `house` hold together the digits `extra` besides
+// the pattern's, and one of them holds one of those (else the pattern would be deadly).
+// So they act as one cell holding `extra`: with n other cells of the house that hold
+// only digits of a set of n + 1 including `extra`, they make a naked subset. Up to
+// `room` other cells (and 3), fewest first; they go into the step's cells after those
+// already there, and the house into its houses.
+bool nakedSubsetWithExtras(const Board& board, const CellSet& members, Digits extra, int house, int room, Step& step)
 {
-    const auto extra = static_cast<Digits>((board.candidates(a) | board.candidates(b)) & ~loop.pair);
     std::array<int, 9> others{};
     int count = 0;
     for (const int cell : cellsOf(house)) {
         const Digits marks = board.candidates(cell);
-        if (marks != 0 && cell != a && cell != b && countOf(marks | extra) <= 4) {
+        if (marks != 0 && !members.has(cell) && countOf(marks | extra) <= 4) {
             others[static_cast<std::size_t>(count++)] = cell;
         }
     }
-    const int room = maxCells - loop.length; // the step holds the loop, then the subset
     // Subsets of 1 to 3 other cells, smallest first, in the order of the house's cells.
     for (int size = 1; size <= std::min(3, room); ++size) {
         std::array<int, 3> pick{};
@@ -139,9 +139,9 @@ bool nakedSubsetWithExtras(const Board& board, const Loop& loop, int a, int b, i
                 if (countOf(digits) != size + 1) {
                     return false;
                 }
-                begin(step, step.technique);
+                step.eliminationCount = 0;
                 for (const int cell : cellsOf(house)) {
-                    const bool inSubset = cell == a || cell == b ||
+                    const bool inSubset = members.has(cell) ||
                                           std::find(pick.begin(), pick.begin() + size, cell) != pick.begin() + size;
                     for (unsigned rest = inSubset ? 0u : board.candidates(cell) & digits; rest != 0; rest &= rest - 1) {
                         addElimination(step, cell, lowestDigit(rest));
@@ -231,19 +231,14 @@ bool loopEliminations(const Board& board, const Loop& loop, Step& step)
         if (house < 0) {
             continue;
         }
-        // Type 3: they act as one cell of their extra digits in a naked subset.
-        step.technique = technique;
-        if (nakedSubsetWithExtras(board, loop, a, b, house, step)) {
-            // The subset's cells were added first: put the loop before them.
-            const int subset = step.cellCount;
-            const auto cells = step.cells;
-            const auto digits = step.cellDigits;
-            step.cellCount = 0;
-            addLoop();
-            for (int i = 0; i < subset; ++i) {
-                step.cells[step.cellCount] = cells[static_cast<std::size_t>(i)];
-                step.cellDigits[step.cellCount++] = digits[static_cast<std::size_t>(i)];
-            }
+        // Type 3: they act as one cell of their extra digits in a naked subset. The
+        // step holds the loop, then the subset.
+        begin(step, technique);
+        addLoop();
+        CellSet members;
+        members.add(a);
+        members.add(b);
+        if (nakedSubsetWithExtras(board, members, more, house, maxCells - loop.length, step)) {
             return finish(step);
         }
         // Type 4: one digit of the pair has no other place in the house, so one of the
@@ -294,7 +289,8 @@ bool findUniqueLoop(const Board& board, Step& step)
 // and without their extra candidates the grid would be a grave, one of those extra
 // candidates is true. Type 1: one cell holds more, so it holds one of its extra
 // digits (the one, when it has three candidates). Type 2: each cell with more holds
-// one extra digit, the same: cells that see all of them do not hold it.
+// one extra digit, the same: cells that see all of them do not hold it. Types 3 and 4
+// below, for cells with more in one house.
 bool findBivalueUniversalGrave(const Board& board, Step& step)
 {
     // A candidate is extra where its digit has more than two places in each of the
@@ -365,14 +361,60 @@ bool findBivalueUniversalGrave(const Board& board, Step& step)
         }
         return finish(step);
     }
-    const bool oneEach = std::all_of(extraCells.begin(), extraCells.begin() + extras,
-                                     [&](int cell) { return countOf(board.candidates(cell)) == 3; });
-    if (!oneEach || countOf(more) != 1 || extras > maxCells) {
+    if (extras > maxCells) {
         return false;
     }
+    const bool oneEach = std::all_of(extraCells.begin(), extraCells.begin() + extras,
+                                     [&](int cell) { return countOf(board.candidates(cell)) == 3; });
     step.weight = static_cast<std::uint8_t>(weightOf(Technique::bivalueUniversalGrave, 1));
-    eliminateFrom(step, board, seeAll, lowestDigit(more));
-    return finish(step);
+    if (oneEach && countOf(more) == 1 && eliminateFrom(step, board, seeAll, lowestDigit(more))) {
+        return finish(step);
+    }
+    // Types 3 and 4 need every cell with more in one house.
+    int house = -1;
+    for (const int h : tables.cellHouses[static_cast<std::size_t>(extraCells[0])]) {
+        bool all = true;
+        for (int i = 1; i < extras; ++i) {
+            const auto& own = tables.cellHouses[static_cast<std::size_t>(extraCells[static_cast<std::size_t>(i)])];
+            all = all && std::find(own.begin(), own.end(), h) != own.end();
+        }
+        house = house < 0 && all ? h : house;
+    }
+    if (house < 0) {
+        return false;
+    }
+    // Type 4: two cells whose grave pairs share a digit x. In the grave x has two
+    // places in the house, these, so one of them is x; the other is then no grave
+    // digit, so it holds an extra one. Each holds x or its extra digits.
+    if (extras == 2) {
+        const int a = extraCells[0];
+        const int b = extraCells[1];
+        for (unsigned rest = grave[static_cast<std::size_t>(a)] & grave[static_cast<std::size_t>(b)]; rest != 0;
+             rest &= rest - 1) {
+            const int x = lowestDigit(rest);
+            for (const int cell : {a, b}) {
+                for (unsigned other = grave[static_cast<std::size_t>(cell)] & ~bit(x); other != 0; other &= other - 1) {
+                    addElimination(step, cell, lowestDigit(other));
+                }
+            }
+            addHouse(step, house);
+            step.digits = bit(x);
+            return finish(step);
+        }
+    }
+    // Type 3: the cells with more hold one of their extra digits, so they act as one
+    // cell holding those in a naked subset with other cells of the house: 5.8 with one
+    // other cell, a tenth more for each further one.
+    CellSet members;
+    for (int i = 0; i < extras; ++i) {
+        members.add(extraCells[static_cast<std::size_t>(i)]);
+    }
+    if (nakedSubsetWithExtras(board, members, more, house, maxCells - extras, step)) {
+        step.weight = static_cast<std::uint8_t>(weightOf(Technique::bivalueUniversalGrave, 1 + step.cellCount - extras));
+        step.digits = more;
+        return finish(step);
+    }
+    return false;
 }
 
 } // namespace sudoku::logic::detail
