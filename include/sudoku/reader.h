@@ -27,8 +27,9 @@
 // puzzle.
 //
 // Every record lines up with one piece of input, damaged or not:
-// - a line of 18 or more cells (counting every character but blanks and '|'), or one
-//   with a ',' or ';', is a record of its own, good or bad;
+// - a line of 18 or more cells (counting every character but blanks and '|') that is
+//   no row of a pencil-mark grid, or one with a ',' or ';', is a record of its own,
+//   good or bad;
 // - any other line that is not skipped starts a block: the block takes the next such
 //   row lines (of any length up to 17 cells, skipped lines passed over) up to nine,
 //   and ends early at a blank line, a line that is a record of its own, or the end of
