@@ -229,40 +229,41 @@ std::string singleFault(const Line& line)
 // more digits an empty cell's candidates. What is wrong with it, or empty.
 std::string markedRowFault(const Line& line, int row, Record& record, std::array<bool, 81>& unmarked)
 {
-    const std::string where = "line " + std::to_string(line.number);
+    const auto where = [&line] { return "line " + std::to_string(line.number); };
     if (line.fields != 9) {
-        return where + " has " + std::to_string(line.fields) + (line.fields == 1 ? " field" : " fields") +
+        return where() + " has " + std::to_string(line.fields) + (line.fields == 1 ? " field" : " fields") +
                "; a row of a pencil-mark grid has 9: a placed digit, . for an empty cell, or its candidates";
     }
     for (std::size_t f = 0; f < 9; ++f) {
         const std::size_t begin = line.fieldStarts[f];
         const std::size_t end = line.endOfField(f);
-        const std::string field = where + ", field " + std::to_string(f + 1);
+        const auto field = [&] { return where() + ", field " + std::to_string(f + 1); };
         if (end - begin > 9) {
-            return field + " has " + std::to_string(end - begin) + " characters; a cell has at most 9 candidates";
+            return field() + " has " + std::to_string(end - begin) + " characters; a cell has at most 9 candidates";
         }
         const auto cell = static_cast<std::size_t>(9 * row) + f;
         record.cells[cell] = 0;
         record.marks[cell] = 0;
         unmarked[cell] = false;
-        const unsigned char first = line.chars[begin];
         if (end - begin == 1) {
-            if (cellCodes[first] > dotCode) {
-                return "invalid character " + describeByte(first) + " at " + field + cellHint;
+            const unsigned char c = line.chars[begin];
+            if (cellCodes[c] > dotCode) {
+                return "invalid character " + describeByte(c) + " at " + field() + cellHint;
             }
-            record.cells[cell] = cellValue(first);
+            record.cells[cell] = cellValue(c);
             unmarked[cell] = record.cells[cell] == 0;
             continue;
         }
-        const std::string text(line.chars + begin, line.chars + end);
-        for (const unsigned char c : text) {
+        for (std::size_t i = begin; i < end; ++i) {
+            const unsigned char c = line.chars[i];
             if (c < '1' || c > '9') {
-                return "invalid character " + describeByte(c) + " at " + field +
+                return "invalid character " + describeByte(c) + " at " + field() +
                        " (candidates are digits 1 to 9, each once)";
             }
             const auto digit = static_cast<std::uint16_t>(1u << (c - '1'));
             if ((record.marks[cell] & digit) != 0) {
-                return field + " \"" + text + "\" repeats " + static_cast<char>(c);
+                return field() + " \"" + std::string(line.chars + begin, line.chars + end) + "\" repeats " +
+                       static_cast<char>(c);
             }
             record.marks[cell] |= digit;
         }
