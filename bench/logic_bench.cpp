@@ -10,7 +10,12 @@
 //                                      scale (columns puzzle, ER and source, tab
 //                                      separated, a header line first) and prints, by
 //                                      source and overall, how often the scores are equal
-//                                      or within 0.5, and their rank correlation
+//                                      or within 0.5, and their rank correlation; also
+//                                      by the technique that set their ER (column
+//                                      ER_technique) and for EP and ED when present.
+//                                      --list prints each puzzle whose ER differs;
+//                                      --least EQUAL WITHIN fails (status 1) when a source
+//                                      has fewer percent equal or within 0.5
 //
 // The puzzle file holds puzzles as sudoku-solve reads them.
 
@@ -179,13 +184,41 @@ bool parseCells(const std::string& text, sudoku::Cells& cells)
 
 void printAgreement(const std::string& name, const Agreement& a)
 {
-    std::printf("%-22s %7zu %9.1f%% %11.1f%% %9.3f\n", name.c_str(), a.puzzles, percent(a.equal, a.puzzles),
+    std::printf("%-38s %7zu %9.1f%% %11.1f%% %9.3f\n", name.c_str(), a.puzzles, percent(a.equal, a.puzzles),
                 percent(a.withinHalf, a.puzzles), spearman(a.ours, a.theirs));
 }
 
-// Our score against another scale's ER, by source class of the puzzles and overall.
-int agreementFile(const char* path)
+struct AgreementOptions {
+    const char* path = nullptr;
+    bool listDifferences = false; // one line for each puzzle whose ER differs
+    double leastEqual = 0;        // percent of equal ERs that every source needs
+    double leastWithinHalf = 0;   // percent within 0.5 that every source needs
+};
+
+// Adds a pair of scores under `key`, keeping the keys in the order first seen.
+void addTo(std::vector<std::pair<std::string, Agreement>>& groups, const std::string& key, int ours, int theirs)
 {
+    auto found = std::find_if(groups.begin(), groups.end(), [&](const auto& g) { return g.first == key; });
+    if (found == groups.end()) {
+        groups.emplace_back(key, Agreement{});
+        found = groups.end() - 1;
+    }
+    found->second.add(ours, theirs);
+}
+
+int tenthsOf(const std::string& field, bool& ok)
+{
+    char* end = nullptr;
+    const double value = std::strtod(field.c_str(), &end);
+    ok = ok && end != field.c_str();
+    return static_cast<int>(std::lround(value * 10));
+}
+
+// Our scores against another scale's ER (and EP and ED when the table has them), by
+// source class of the puzzles, by the technique that set their ER, and overall.
+int agreementFile(const AgreementOptions& options)
+{
+    const char* path = options.path;
     std::ifstream in(path);
     if (!in) {
         std::fprintf(stderr, "logic_bench: cannot open %s\n", path);
@@ -200,20 +233,27 @@ int agreementFile(const char* path)
     const std::size_t puzzleColumn = column("puzzle");
     const std::size_t erColumn = column("ER");
     const std::size_t sourceColumn = column("source");
+    const std::size_t epColumn = column("EP");
+    const std::size_t edColumn = column("ED");
+    const std::size_t techniqueColumn = column("ER_technique");
     if (puzzleColumn == header.size() || erColumn == header.size() || sourceColumn == header.size()) {
         std::fprintf(stderr, "%s:1: the header names no puzzle, ER or source column\n", path);
         return 1;
     }
     std::vector<std::pair<std::string, Agreement>> bySource;
+    std::vector<std::pair<std::string, Agreement>> byTechnique;
     Agreement all;
+    Agreement firstPlacement;
+    Agreement firstStep;
     std::size_t notRated = 0;
     for (long number = 2; std::getline(in, line); ++number) {
         const std::vector<std::string> fields = splitTabs(line);
+        const auto field = [&](std::size_t c) { return c < fields.size() ? fields[c] : std::string(); };
         sudoku::Cells cells{};
-        char* end = nullptr;
-        const double er = fields.size() > erColumn ? std::strtod(fields[erColumn].c_str(), &end) : 0;
-        if (fields.size() <= std::max({puzzleColumn, erColumn, sourceColumn}) ||
-            !parseCells(fields[puzzleColumn], cells) || end == fields[erColumn].c_str()) {
+        bool ok =
+            fields.size() > std::max({puzzleColumn, erColumn, sourceColumn}) && parseCells(fields[puzzleColumn], cells);
+        const int theirs = tenthsOf(field(erColumn), ok);
+        if (!ok) {
             std::fprintf(stderr, "%s:%ld: not a puzzle, an ER and a source\n", path, number);
             return 1;
         }
@@ -222,23 +262,56 @@ int agreementFile(const char* path)
             ++notRated;
             continue;
         }
-        const int theirs = static_cast<int>(std::lround(er * 10));
-        const std::string& source = fields[sourceColumn];
-        auto found = std::find_if(bySource.begin(), bySource.end(), [&](const auto& s) { return s.first == source; });
-        if (found == bySource.end()) {
-            bySource.emplace_back(source, Agreement{});
-            found = bySource.end() - 1;
-        }
-        found->second.add(rating.score, theirs);
+        addTo(bySource, fields[sourceColumn], rating.score, theirs);
         all.add(rating.score, theirs);
+        const std::string technique = field(techniqueColumn);
+        if (!technique.empty()) {
+            addTo(byTechnique, technique, rating.score, theirs);
+        }
+        bool epOk = epColumn < fields.size();
+        const int ep = tenthsOf(field(epColumn), epOk);
+        if (epOk) {
+            firstPlacement.add(rating.firstPlacement, ep);
+        }
+        bool edOk = edColumn < fields.size();
+        const int ed = tenthsOf(field(edColumn), edOk);
+        if (edOk) {
+            firstStep.add(rating.firstStep, ed);
+        }
+        if (options.listDifferences && rating.score != theirs) {
+            std::printf("differs: %s %d.%d %s, ours %s\n", fields[puzzleColumn].c_str(), theirs / 10, theirs % 10,
+                        technique.c_str(), logic::formatRating(rating).c_str());
+        }
     }
-    std::printf("%-22s %7s %10s %12s %9s\n", "source", "puzzles", "ER equal", "within 0.5", "Spearman");
+    std::printf("%-38s %7s %10s %12s %9s\n", "source", "puzzles", "ER equal", "within 0.5", "Spearman");
+    bool floorsHeld = true;
     for (const auto& [source, agreement] : bySource) {
         printAgreement(source, agreement);
+        const bool held = percent(agreement.equal, agreement.puzzles) >= options.leastEqual &&
+                          percent(agreement.withinHalf, agreement.puzzles) >= options.leastWithinHalf;
+        floorsHeld = floorsHeld && held;
     }
     printAgreement("all", all);
+    std::printf("\n%-38s %7s %10s %12s %9s\n", "their ER technique", "puzzles", "ER equal", "within 0.5", "Spearman");
+    std::stable_sort(byTechnique.begin(), byTechnique.end(),
+                     [](const auto& a, const auto& b) { return a.second.theirs.front() < b.second.theirs.front(); });
+    for (const auto& [technique, agreement] : byTechnique) {
+        printAgreement(technique, agreement);
+    }
+    if (firstPlacement.puzzles != 0) {
+        std::printf("\n");
+        printAgreement("EP", firstPlacement);
+    }
+    if (firstStep.puzzles != 0) {
+        printAgreement("ED", firstStep);
+    }
     if (notRated != 0) {
         std::printf("not rated (no solution or several): %zu\n", notRated);
+    }
+    if (!floorsHeld) {
+        std::fprintf(stderr, "logic_bench: a source agrees less than %.1f%% equal or %.1f%% within 0.5\n",
+                     options.leastEqual, options.leastWithinHalf);
+        return 1;
     }
     return 0;
 }
@@ -247,13 +320,26 @@ int agreementFile(const char* path)
 
 int main(int argc, char** argv)
 {
-    if (argc == 3 && std::strcmp(argv[1], "--agreement") == 0) {
-        return agreementFile(argv[2]);
+    if (argc >= 3 && std::strcmp(argv[1], "--agreement") == 0) {
+        AgreementOptions options{argv[2]};
+        for (int i = 3; i < argc; ++i) {
+            if (std::strcmp(argv[i], "--list") == 0) {
+                options.listDifferences = true;
+            } else if (std::strcmp(argv[i], "--least") == 0 && i + 2 < argc) {
+                options.leastEqual = std::atof(argv[++i]);
+                options.leastWithinHalf = std::atof(argv[++i]);
+            } else {
+                std::fprintf(stderr, "logic_bench: unknown --agreement option '%s'\n", argv[i]);
+                return 2;
+            }
+        }
+        return agreementFile(options);
     }
     const bool check = argc == 3 && std::strcmp(argv[1], "--check") == 0;
     if (!check && (argc < 2 || argc > 3)) {
         std::fprintf(stderr,
-                     "usage: %s PUZZLE_FILE [RUNS]\n       %s --check PUZZLE_FILE\n       %s --agreement RATED_TSV\n",
+                     "usage: %s PUZZLE_FILE [RUNS]\n       %s --check PUZZLE_FILE\n       %s --agreement RATED_TSV "
+                     "[--list] [--least EQUAL WITHIN]\n",
                      argv[0], argv[0], argv[0]);
         return 2;
     }

@@ -106,7 +106,7 @@ std::string ratingLine(const logic::Rating& rating)
 
 constexpr const char* ratingsHeader =
     "# The logical solver's rating of each puzzle of logic_puzzles.txt, line for line:\n"
-    "#   SCORE GRADE HARDEST STEPS TECHNIQUE=STEPS...\n"
+    "#   ER GRADE HARDEST EP ED STEPS TECHNIQUE=STEPS...\n"
     "# the rating as sudoku-solve --rate prints it, then how many steps the solution took\n"
     "# and how many of them each technique made (those that made any).\n"
     "# tests/logic_fixture_test.cpp checks it. After a change meant to alter ratings,\n"

@@ -423,17 +423,18 @@ TEST(LogicRating, EdgeCasesAndFormat)
         sudoku::Status status;
         std::string line;
     } cases[] = {
-        {std::string(emptyGridSolution), sudoku::Status::solved, "0.0 easy none"},
-        // Minimal puzzles from this project's generator: singles only; two steps
-        // beyond singles (2.6 + 0.1); six of them (3.2 + at most 0.3).
+        {std::string(emptyGridSolution), sudoku::Status::solved, "0.0 easy none 0.0 0.0"},
+        // Minimal puzzles from this project's generator: singles only; two pointing
+        // steps; six steps beyond singles, the hardest an x-wing. The score is the
+        // hardest step alone; each starts with a hidden single in a box.
         {"020000000000009706005300000000200060200000037080103009900050003607000005001600020", sudoku::Status::solved,
-         "2.3 easy naked-single"},
+         "2.3 easy naked-single 1.2 1.2"},
         {"030080000057023000001700024000000605000030000908506400000000009403001070000008240", sudoku::Status::solved,
-         "2.7 medium pointing"},
+         "2.6 medium pointing 1.2 1.2"},
         {"000000904300086070000390000000050018120009060050000000000000000940002701560001090", sudoku::Status::solved,
-         "3.5 medium x-wing"},
+         "3.2 medium x-wing 1.2 1.2"},
         {std::string(twoSolutionLine), sudoku::Status::solved, "multiple solutions"},
-        {std::string(trialPuzzle), sudoku::Status::solved, "10.0 extreme trial"},
+        {std::string(trialPuzzle), sudoku::Status::solved, "12.0 extreme trial 1.2 1.2"},
         {std::string(unsolvableLine), sudoku::Status::noSolution, ""},
         {padded("11"), sudoku::Status::invalid, ""},
         {padded(":"), sudoku::Status::badCell, ""}, // ':' reads as a cell of 10
@@ -453,8 +454,8 @@ TEST(LogicRating, EdgeCasesAndFormat)
 TEST(LogicRating, GradeBoundaries)
 {
     const std::pair<int, logic::Grade> cases[] = {
-        {0, logic::Grade::easy},     {24, logic::Grade::easy},
-        {25, logic::Grade::medium},  {39, logic::Grade::medium},
+        {0, logic::Grade::easy},     {25, logic::Grade::easy},
+        {26, logic::Grade::medium},  {39, logic::Grade::medium},
         {40, logic::Grade::hard},    {59, logic::Grade::hard},
         {60, logic::Grade::expert},  {74, logic::Grade::expert},
         {75, logic::Grade::extreme}, {logic::trialScore, logic::Grade::extreme},
@@ -473,35 +474,28 @@ TEST(LogicRating, GradeBoundaries)
     EXPECT_EQ(counts.unsolvable, 1u);
 }
 
-// The scores no rating can have are the gaps of the scale: between and above the
-// singles, which add nothing, and around the chains.
+// The scores no rating can have are the gaps of the scale: between the singles, and
+// above the heaviest technique up to trial. The nearest reachable scores agree with
+// the set.
 TEST(LogicRating, ReachableScoresLeaveTheGapsOfTheScale)
 {
-    const struct {
-        int low, high;
-        std::optional<int> below, above; // the nearest reachable scores
-    } gaps[] = {
-        {-50, 9, std::nullopt, 10}, {11, 11, 10, 12},  {13, 14, 12, 15},
-        {16, 22, 15, 23},           {24, 25, 23, 26},  {60, 64, 59, 65},
-        {78, 81, 77, 82},           {91, 99, 90, 100}, {101, 1000, 100, std::nullopt},
-    };
-    for (const auto& gap : gaps) {
-        for (int score = gap.low; score <= gap.high; ++score) {
-            EXPECT_FALSE(logic::reachableScore(score)) << score;
-        }
-        EXPECT_EQ(logic::reachableScoreAtOrBelow(gap.high), gap.below) << gap.high;
-        EXPECT_EQ(logic::reachableScoreAtOrAbove(gap.low), gap.above) << gap.low;
+    for (const int score : {10, 12, 15, 23, 26, logic::highestFinishedScore, logic::trialScore}) {
+        EXPECT_TRUE(logic::reachableScore(score)) << score;
     }
-    const std::pair<int, int> reachable[] = {{10, 10}, {12, 12}, {15, 15}, {23, 23},
-                                             {26, 59}, {65, 77}, {82, 90}, {100, 100}};
-    for (const auto& [low, high] : reachable) {
-        for (int score = low; score <= high; ++score) {
-            EXPECT_TRUE(logic::reachableScore(score)) << score;
-            EXPECT_EQ(logic::reachableScoreAtOrBelow(score), score);
-            EXPECT_EQ(logic::reachableScoreAtOrAbove(score), score);
-        }
+    for (const int score : {-1, 0, 9, 11, 13, 14, 16, logic::highestFinishedScore + 1, logic::trialScore - 1,
+                            logic::trialScore + 1, 1000}) {
+        EXPECT_FALSE(logic::reachableScore(score)) << score;
     }
-    EXPECT_EQ(logic::reachableScoreAtOrBelow(logic::trialScore - 1), logic::highestFinishedScore);
+    std::optional<int> below;
+    for (int score = -50; score <= logic::trialScore + 50; ++score) {
+        below = logic::reachableScore(score) ? score : below;
+        EXPECT_EQ(logic::reachableScoreAtOrBelow(score), below) << score;
+    }
+    std::optional<int> above;
+    for (int score = logic::trialScore + 50; score >= -50; --score) {
+        above = logic::reachableScore(score) ? score : above;
+        EXPECT_EQ(logic::reachableScoreAtOrAbove(score), above) << score;
+    }
 }
 
 // Generated puzzles of every kind rate only scores the scale says are reachable.

@@ -232,8 +232,9 @@ TEST_F(SudokuSolve, RatesExplainsAndHintsEachPuzzle)
 
     const CommandResult rate = solve("--rate --stats mixed.txt");
     EXPECT_TRUE(testing::internal::RE::FullMatch(
-        rate.out, testing::internal::RE("[0-9]+\\.[0-9] (easy|medium|hard|expert|extreme) [a-z-]+\n"
-                                        "multiple solutions\n0\\.0 easy none\nno solution  exists \ninvalid puzzle\n")))
+        rate.out, testing::internal::RE(
+                      "[0-9]+\\.[0-9] (easy|medium|hard|expert|extreme) [a-z-]+ [0-9]+\\.[0-9] [0-9]+\\.[0-9]\n"
+                      "multiple solutions\n0\\.0 easy none 0\\.0 0\\.0\nno solution  exists \ninvalid puzzle\n")))
         << rate.out;
     EXPECT_EQ(rate.err.substr(0, clashMessage.size()), clashMessage);
     EXPECT_NE(rate.err.find("; grades: easy 1, "), std::string::npos) << rate.err;

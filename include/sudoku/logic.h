@@ -186,9 +186,9 @@ private:
     std::array<std::uint8_t, 27> houseEmpty_{};
 };
 
-// Finds the first step of the easiest technique that applies, into `step`; false when
-// none does. Unique-solution techniques are tried only when `uniqueSolution` is true:
-// pass it only for a puzzle the engine has shown to have exactly one solution.
+// Finds the step of lowest weight that any technique has, ties to the earlier
+// technique, into `step`; false when none does. Unique-solution techniques are tried only when `uniqueSolution` is
+// true: pass it only for a puzzle the engine has shown to have exactly one solution.
 [[nodiscard]] bool findStep(const Board& board, bool uniqueSolution, Step& step);
 
 // Finds the first step of one technique (whatever easier ones would find); false when
@@ -202,22 +202,23 @@ inline constexpr int gradeCount = 5;
 // "easy" to "extreme"; "" outside the enumeration.
 [[nodiscard]] std::string_view gradeName(Grade grade);
 
-// The grade of a score in tenths: easy up to 2.4 (singles only), medium 2.5 to 3.9,
-// hard 4.0 to 5.9, expert 6.0 to 7.4, extreme from 7.5 (long chains, trial).
+// The grade of a score in tenths: easy up to 2.5 (singles and the direct techniques),
+// medium 2.6 to 3.9, hard 4.0 to 5.9, expert 6.0 to 7.4, extreme from 7.5 (long and
+// nested chains, trial).
 [[nodiscard]] Grade gradeOf(int score);
 
-// The score given to a puzzle the techniques cannot finish: above every technique's.
-inline constexpr int trialScore = 100;
+// The score given to a puzzle the techniques cannot finish: above every technique's,
+// and above the highest rating the community's scale gives.
+inline constexpr int trialScore = 120;
 // The lowest score of a puzzle with an empty cell (a full house alone), and the highest
-// of one the techniques finish (the heaviest unit forcing chain, with the most added for
-// hard steps). No puzzle scores between highestFinishedScore and trialScore.
+// of one the techniques finish (the heaviest step of the last technique). No puzzle
+// scores between highestFinishedScore and trialScore.
 inline constexpr int lowestScore = 10;
-inline constexpr int highestFinishedScore = 90;
+inline constexpr int highestFinishedScore = 87;
 
 // Whether a rating can have `score` (tenths): the score of every puzzle with one
-// solution and an empty cell is one. The set follows from the weights each technique's
-// steps can have and the tenths added for hard steps, so it has gaps: today 1.0, 1.2,
-// 1.5 and 2.3 (singles only), 2.6 to 5.9, 6.5 to 7.7, 8.2 to 9.0, and trialScore. No
+// solution and an empty cell is one. The set is the weights each technique's steps can
+// have, and trialScore, so it has gaps (nothing between 1.5 and 2.3, for one). No
 // puzzle rates a score outside it; one inside it may still be rare.
 [[nodiscard]] bool reachableScore(int score);
 
@@ -232,21 +233,29 @@ struct Rating {
     Status status = Status::noSolution;
     bool multipleSolutions = false; // then it has no difficulty
     bool finished = false;          // the techniques filled every cell
-    // Tenths: the weight of the hardest step, plus 0.1 for each step beyond singles
-    // after the first, at most 0.3; trialScore when unfinished; 0 for a full grid.
+    // Tenths, on the community's scale (Sudoku Explainer's ER, EP and ED). score (ER):
+    // the weight of the hardest step; trialScore when unfinished. firstPlacement (EP):
+    // the hardest step up to and including the one that places the first cell.
+    // firstStep (ED): the weight of the first step. Steps that are never taken count as
+    // trialScore (an unfinished puzzle that places nothing has EP 12.0); all three are
+    // 0 for a full grid.
     int score = 0;
+    int firstPlacement = 0;
+    int firstStep = 0;
     Grade grade = Grade::easy;
     std::optional<Technique> hardest; // of the steps taken; none when there was none
     int steps = 0;
     std::array<std::uint16_t, techniqueCount> uses{}; // steps of each technique
 };
 
-// Rates a puzzle: solves it with the techniques, easiest first, restarting from the
-// easiest after each step. Defined for every input (see Rating::status).
+// Rates a puzzle: solves it with the techniques, taking at each step the lowest-weight
+// step there is (ties to the earlier technique). Defined for every input (see
+// Rating::status).
 [[nodiscard]] Rating rate(const Cells& puzzle);
 
-// "SCORE GRADE TECHNIQUE" ("4.2 hard xy-wing"), "multiple solutions", "0.0 easy none"
-// for a full grid, "10.0 extreme trial" for an unfinished one; "" unless solved.
+// "ER GRADE TECHNIQUE EP ED" ("7.2 expert forcing-chain 1.2 1.2"), "multiple
+// solutions", "0.0 easy none 0.0 0.0" for a full grid, "12.0 extreme trial EP ED" for
+// an unfinished one; "" unless solved. Scores read with one decimal.
 [[nodiscard]] std::string formatRating(const Rating& rating);
 
 // Counts ratings by grade, for summaries.

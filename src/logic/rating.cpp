@@ -25,17 +25,12 @@ bool solveWith(Board& board, bool uniqueSolution, Seen&& seen)
     return true;
 }
 
-// Which scores a rating can have, from the rows' weights and the rating's rule: a step
-// below firstHardWeight is the hardest only when no step is hard, so nothing is added
-// to it; a hard one may have up to mostAddedTenths more hard steps after it.
+// Which scores a rating can have: the weights of the rows' steps, and trial.
 constexpr std::array<bool, trialScore + 1> reachable = [] {
     std::array<bool, trialScore + 1> scores{};
     for (const TechniqueRow& row : techniqueRows) {
         for (int weight = row.weights.lowest; weight <= row.weights.highest; weight += row.weights.stride) {
-            const bool hard = weight >= firstHardWeight;
-            for (int hardSteps = hard ? 1 : 0; hardSteps <= (hard ? mostAddedTenths + 1 : 0); ++hardSteps) {
-                scores[static_cast<std::size_t>(scoreOf(weight, hardSteps))] = true;
-            }
+            scores[static_cast<std::size_t>(weight)] = true;
         }
     }
     scores[trialScore] = true;
@@ -60,7 +55,7 @@ constexpr int highestFinished()
     return score;
 }
 
-static_assert(scoreOf(techniqueRows.back().weights.highest, mostAddedTenths + 1) < trialScore,
+static_assert(techniqueRows.back().weights.highest < trialScore,
               "a finished puzzle must score below one that needs trial");
 static_assert(lowestReachable() == lowestScore && highestFinished() == highestFinishedScore,
               "lowestScore and highestFinishedScore follow from the technique rows");
@@ -76,7 +71,7 @@ std::string_view gradeName(Grade grade)
 
 Grade gradeOf(int score)
 {
-    if (score < 25) {
+    if (score <= 25) {
         return Grade::easy;
     }
     if (score < 40) {
@@ -114,18 +109,31 @@ Rating rateSolved(const SolveResult& solved, Board board)
         rating.multipleSolutions = true;
         return rating;
     }
-    int hardest = 0;
-    int hardSteps = 0;
+    bool placed = false;
+    rating.firstPlacement = trialScore;
+    rating.firstStep = trialScore;
     rating.finished = solveWith(board, true, [&](const Step& step) {
-        ++rating.steps;
+        if (rating.steps++ == 0) {
+            rating.firstStep = step.weight;
+            rating.firstPlacement = 0;
+        }
         ++rating.uses[static_cast<std::size_t>(step.technique)];
-        if (step.weight > hardest) {
-            hardest = step.weight;
+        if (step.weight > rating.score) {
+            rating.score = step.weight;
             rating.hardest = step.technique;
         }
-        hardSteps += step.weight >= firstHardWeight ? 1 : 0;
+        if (!placed) {
+            rating.firstPlacement = std::max<int>(rating.firstPlacement, step.weight);
+            placed = step.places;
+        }
     });
-    rating.score = rating.finished ? scoreOf(hardest, hardSteps) : trialScore;
+    if (!rating.finished) {
+        rating.score = trialScore;
+        rating.firstPlacement = placed ? rating.firstPlacement : trialScore;
+    } else if (rating.steps == 0) {
+        rating.firstPlacement = 0;
+        rating.firstStep = 0;
+    }
     rating.grade = gradeOf(rating.score);
     return rating;
 }
@@ -168,6 +176,17 @@ std::optional<int> reachableScoreAtOrAbove(int score)
     return std::nullopt;
 }
 
+namespace {
+
+void appendScore(std::string& text, int score)
+{
+    text += std::to_string(score / 10);
+    text += '.';
+    text += std::to_string(score % 10);
+}
+
+} // namespace
+
 std::string formatRating(const Rating& rating)
 {
     if (rating.status != Status::solved) {
@@ -176,7 +195,9 @@ std::string formatRating(const Rating& rating)
     if (rating.multipleSolutions) {
         return "multiple solutions";
     }
-    std::string text = std::to_string(rating.score / 10) + "." + std::to_string(rating.score % 10) + " ";
+    std::string text;
+    appendScore(text, rating.score);
+    text += ' ';
     text += gradeName(rating.grade);
     text += ' ';
     if (!rating.finished) {
@@ -186,6 +207,10 @@ std::string formatRating(const Rating& rating)
     } else {
         text += "none";
     }
+    text += ' ';
+    appendScore(text, rating.firstPlacement);
+    text += ' ';
+    appendScore(text, rating.firstStep);
     return text;
 }
 

@@ -45,15 +45,29 @@ bool findStep(const Board& board, bool uniqueSolution, Step& step)
     if (board.emptyCells() == 0) {
         return false;
     }
+    // The step of lowest weight wins, ties to the earlier row. Rows rise in lowest
+    // weight, so once a step is found only the rows that could weigh less are tried.
+    bool found = false;
+    Step candidate;
     for (std::size_t i = 0; i < techniqueRows.size();) {
         const TechniqueRow& row = techniqueRows[i];
+        if (found && row.weights.lowest >= step.weight) {
+            break;
+        }
         i += row.sharedRows > 0 ? static_cast<std::size_t>(row.sharedRows) : 1;
+        if (!uniqueSolution && row.needsUniqueSolution) {
+            continue;
+        }
         const Finder find = row.sharedRows > 0 ? row.sharedSearch : row.find;
-        if ((uniqueSolution || !row.needsUniqueSolution) && find(board, step)) {
-            return true;
+        Step& into = found ? candidate : step;
+        if (find(board, into) && (!found || candidate.weight < step.weight)) {
+            if (found) {
+                step = candidate;
+            }
+            found = true;
         }
     }
-    return false;
+    return found;
 }
 
 } // namespace sudoku::logic

@@ -201,14 +201,4 @@ constexpr void begin(Step& step, Technique technique)
     step.eliminationCount = 0;
 }
 
-// The rating: the weight of the hardest step, plus a tenth for each hard step (weight
-// firstHardWeight and up: beyond singles) after the first, at most mostAddedTenths.
-inline constexpr int firstHardWeight = 26;
-inline constexpr int mostAddedTenths = 3;
-
-constexpr int scoreOf(int hardestWeight, int hardSteps)
-{
-    return hardestWeight + std::clamp(hardSteps - 1, 0, mostAddedTenths);
-}
-
 } // namespace sudoku::logic::detail
