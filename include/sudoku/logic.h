@@ -32,7 +32,11 @@ namespace logic {
 enum class Technique : std::uint8_t {
     fullHouse,
     hiddenSingle,
+    directPointing,
+    directClaiming,
+    directHiddenPair,
     nakedSingle,
+    directHiddenTriple,
     pointing,
     claiming,
     nakedPair,
@@ -44,6 +48,7 @@ enum class Technique : std::uint8_t {
     xyWing,
     xyzWing,
     uniqueRectangle,
+    uniqueLoop,
     skyscraper,
     twoStringKite,
     wWing,
@@ -51,9 +56,11 @@ enum class Technique : std::uint8_t {
     jellyfish,
     hiddenQuad,
     bivalueUniversalGrave,
+    alignedPairExclusion,
     xChain,
     xyChain,
     aic,
+    alignedTripleExclusion,
     cellForcingChain,
     unitForcingChain, // the last: techniqueCount follows from it
 };
@@ -218,7 +225,7 @@ inline constexpr int highestFinishedScore = 87;
 
 // Whether a rating can have `score` (tenths): the score of every puzzle with one
 // solution and an empty cell is one. The set is the weights each technique's steps can
-// have, and trialScore, so it has gaps (nothing between 1.5 and 2.3, for one). No
+// have, and trialScore, so it has gaps (nothing between 2.0 and 2.3, for one). No
 // puzzle rates a score outside it; one inside it may still be rare.
 [[nodiscard]] bool reachableScore(int score);
 
