@@ -58,12 +58,16 @@ std::string hiddenSingleText(const Step& step);
 std::string nakedSingleText(const Step& step);
 std::string pointingText(const Step& step);
 std::string claimingText(const Step& step);
+std::string directPointingText(const Step& step);
+std::string directClaimingText(const Step& step);
+std::string directHiddenSubsetText(const Step& step);
 std::string nakedSubsetText(const Step& step);
 std::string hiddenSubsetText(const Step& step);
 std::string fishText(const Step& step);
 std::string wingText(const Step& step);
 std::string uniqueRectangleText(const Step& step);
 std::string graveText(const Step& step);
+std::string exclusionText(const Step& step);
 std::string chainText(const Step& step);
 std::string cycleText(const Step& step);
 std::string cellForcingChainText(const Step& step);
@@ -75,7 +79,14 @@ inline constexpr std::array<TechniqueRow, techniqueCount> techniqueRows{{
     {Technique::fullHouse, "full-house", {10}, findFullHouse, fullHouseText, {.houses = 1}},
     // 1.2 in a box, 1.5 in a row or column.
     {Technique::hiddenSingle, "hidden-single", {12, 15, 3}, findHiddenSingle, hiddenSingleText, {.houses = 1}},
+    // Patterns whose eliminations leave a hidden single, placed at once.
+    {Technique::directPointing, "direct-pointing", {17}, findDirectPointing, directPointingText, {.houses = 3}},
+    {Technique::directClaiming, "direct-claiming", {19}, findDirectClaiming, directClaimingText, {.houses = 3}},
+    {Technique::directHiddenPair, "direct-hidden-pair", {20}, findDirectHiddenSubsetOf<2>, directHiddenSubsetText,
+     {.houses = 2, .cells = 2}},
     {Technique::nakedSingle, "naked-single", {23}, findNakedSingle, nakedSingleText, {}},
+    {Technique::directHiddenTriple, "direct-hidden-triple", {25}, findDirectHiddenSubsetOf<3>, directHiddenSubsetText,
+     {.houses = 2, .cells = 3}},
     {Technique::pointing, "pointing", {26}, findPointing, pointingText, {.houses = 2}},
     {Technique::claiming, "claiming", {28}, findClaiming, claimingText, {.houses = 2}},
     {Technique::nakedPair, "naked-pair", {30}, findNakedSubsetOf<2>, nakedSubsetText, {.houses = 1, .cells = 1}},
@@ -86,14 +97,19 @@ inline constexpr std::array<TechniqueRow, techniqueCount> techniqueRows{{
     {Technique::hiddenTriple, "hidden-triple", {40}, findHiddenSubsetOf<3>, hiddenSubsetText, {.houses = 1, .cells = 1}},
     {Technique::xyWing, "xy-wing", {42}, findXyWing, wingText, {.cells = 3}},
     {Technique::xyzWing, "xyz-wing", {44}, findXyzWing, wingText, {.cells = 3}},
-    // 4.5 for type 1, 4.6 for type 2.
-    {Technique::uniqueRectangle, "unique-rectangle", {45, 46}, findUniqueRectangle, uniqueRectangleText, {.cells = 4},
+    // Types 1 to 4 alike: so Sudoku Explainer rates them, and a loop of six a tenth more.
+    {Technique::uniqueRectangle, "unique-rectangle", {45}, findUniqueRectangle, uniqueRectangleText, {.cells = 4},
      true},
+    {Technique::uniqueLoop, "unique-loop", {46}, findUniqueLoop, uniqueRectangleText, {.cells = 6}, true},
     {Technique::nakedQuad, "naked-quad", {50}, findNakedSubsetOf<4>, nakedSubsetText, {.houses = 1, .cells = 1}},
     {Technique::jellyfish, "jellyfish", {52}, findFishOf<4>, fishText, {.houses = 2, .pairedHouses = true}},
     {Technique::hiddenQuad, "hidden-quad", {54}, findHiddenSubsetOf<4>, hiddenSubsetText, {.houses = 1, .cells = 1}},
-    {Technique::bivalueUniversalGrave, "bivalue-universal-grave", {56}, findBivalueUniversalGrave, graveText,
+    // 5.6 for type 1 (one cell with more than two candidates), 5.7 for types 2 and 4,
+    // 5.8 to 6.0 for type 3 (by the size of its subset).
+    {Technique::bivalueUniversalGrave, "bivalue-universal-grave", {56, 60}, findBivalueUniversalGrave, graveText,
      {.cells = 1}, true},
+    {Technique::alignedPairExclusion, "aligned-pair-exclusion", {62}, findAlignedExclusionOf<2>, exclusionText,
+     {.cells = 2}},
     // Chains (chains.cpp): a base and a tenth each time the length (chain_length.h)
     // passes 4, 6, 8, 12, 16, ... The length of a cycle is its nodes less two, of a
     // forcing chain the nodes between its two ends, of a cell or unit forcing chain the
@@ -105,6 +121,8 @@ inline constexpr std::array<TechniqueRow, techniqueCount> techniqueRows{{
     {Technique::forcingXChain, "forcing-x-chain", {66, 72}, findForcingXChain, chainText, {.chain = 2}},
     {Technique::cycle, "cycle", {70, 75}, findCycle, cycleText, {.chain = 4}},
     {Technique::forcingChain, "forcing-chain", {70, 76}, findForcingChain, chainText, {.chain = 2}},
+    {Technique::alignedTripleExclusion, "aligned-triple-exclusion", {75}, findAlignedExclusionOf<3>, exclusionText,
+     {.cells = 3}},
     {Technique::cellForcingChain, "cell-forcing-chain", {80, 87}, findCellForcingChain, cellForcingChainText,
      {.cells = 1, .branches = 3}},
     {Technique::unitForcingChain, "unit-forcing-chain", {80, 87}, findUnitForcingChain, unitForcingChainText,

@@ -20,7 +20,7 @@ cp -R "$examples" "$work/examples"
 examples=$work/examples
 
 normalize() {
-    sed -E 's/[0-9]+\.[0-9]+ s\b/T s/g; s/[0-9]+ (puzzles|candidates) per second/N \1 per second/g'
+    sed -E 's/[0-9]+\.[0-9]+ s\b/T s/g; s/[0-9]+(\.[0-9]+)? (puzzles|candidates) per second/N \2 per second/g'
 }
 
 blocks=0 failed=0 in_block=0 block=""
