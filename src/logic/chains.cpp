@@ -54,7 +54,7 @@ constexpr int leastBranches = 3;
 // most, to bound their time on dense graphs: longer ones weigh as much as the forcing
 // chains that then usually take their place.
 constexpr int maxCycleNodes = 20;
-constexpr long maxLoopExpansions = 5000;
+constexpr long maxLoopExpansions = 2000;
 using Word = std::uint64_t;
 
 // The arrays are left unset (build() writes each entry before it is read), so that a
@@ -147,7 +147,14 @@ void closeGroup(Graph& g, int first, int size, bool strongWhenPair)
 void build(const Board& board, Mode mode, int onlyDigit, Graph& g)
 {
     g.nodes = 0;
-    g.index.fill(-1);
+    if (mode == Mode::x) {
+        // Only the digit's entries are read.
+        for (int cell = 0; cell < 81; ++cell) {
+            g.index[at(cell * 9 + onlyDigit - 1)] = -1;
+        }
+    } else {
+        g.index.fill(-1);
+    }
     for (int cell = 0; cell < 81; ++cell) {
         const Digits marks = board.candidates(cell);
         if (mode == Mode::y && countOf(marks) != 2) {
