@@ -187,30 +187,37 @@ const TechniqueCase techniqueCases[] = {
      "aligned-triple-exclusion: r7c1 {26}, r8c1 {127} and r9c1 {247}: every combination with a removed candidate "
      "puts a digit twice in a house or empties r2c1 {12} or r9c3 {24}: r7c1<>2",
      "r9c3=245"},
-    {Technique::skyscraper, {"-5 r1 r7", "+5 r1c3 r1c5 r7c3 r7c6"},
-     "skyscraper: 5 in row 1 (r1c3, r1c5) and row 7 (r7c3, r7c6): r2c6<>5 r3c6<>5 r8c5<>5 r9c5<>5", "+5 r1c8"},
-    {Technique::skyscraper, {"-5 c1 c5", "+5 r2c1 r7c1 r2c5 r9c5"},
-     "skyscraper: 5 in column 1 (r2c1, r7c1) and column 5 (r2c5, r9c5): r7c4<>5 r7c6<>5 r9c2<>5 r9c3<>5",
-     "+5 r5c5"},
-    {Technique::twoStringKite, {"-5 r1 c3", "+5 r1c2 r1c7 r2c3 r8c3"},
-     "two-string-kite: 5 in row 1 (r1c7, r1c2) and column 3 (r2c3, r8c3), joined in box 1: r8c7<>5",
-     "+5 r5c3"},
-    {Technique::wWing, {"r1c1=12", "r5c6=12", "-1 r3", "+1 r3c1 r3c6"},
-     "w-wing: r1c1 and r5c6 hold {12}, 1 in row 3 only in r3c1 and r3c6: r1c6<>2 r5c1<>2", "+1 r3c9"},
-    {Technique::xChain, {"-5 r1 r6 r9", "+5 r1c1 r1c5 r6c5 r6c8 r9c8 r9c2"},
-     "x-chain: 5r1c1=5r1c5-5r6c5=5r6c8-5r9c8=5r9c2: r2c2<>5 r3c2<>5 r7c1<>5 r8c1<>5", "+5 r6c1"},
-    {Technique::xyChain, {"r1c1=12", "r1c5=23", "r5c5=34", "r5c9=14"},
-     "xy-chain: 1r1c1=2r1c1-2r1c5=3r1c5-3r5c5=4r5c5-4r5c9=1r5c9: r1c9<>1 r5c1<>1", "r5c5=35"},
-    {Technique::aic, {"r1c1=12", "-2 c5", "+2 r1c5 r7c5", "-1 r7", "+1 r7c5 r7c9"},
-     "aic: 1r1c1=2r1c1-2r1c5=2r7c5-1r7c5=1r7c9: r1c9<>1", "r1c1=123"},
-    {Technique::cellForcingChain, {"r1c1=12", "r1c9=15", "r9c1=25"},
-     "cell-forcing-chain: each candidate of r1c1 {12} removes 5r9c9: 1r1c1-1r1c9=5r1c9-5r9c9; "
-     "2r1c1-2r9c1=5r9c1-5r9c9: r9c9<>5",
-     "r9c1=256"},
-    {Technique::unitForcingChain, {"-4 r1", "+4 r1c1 r1c9", "r5c1=46", "r9c9=46"},
-     "unit-forcing-chain: each place of 4 in row 1 removes 6r5c9: 4r1c1-4r5c1=6r5c1-6r5c9; "
-     "4r1c9-4r9c9=6r9c9-6r5c9: r5c9<>6",
-     "+4 r1c5"},
+    {Technique::turbotFish, {"-5 r1 r7", "+5 r1c3 r1c5 r7c3 r7c6"},
+     "turbot-fish: 5r1c5=5r1c3-5r7c3=5r7c6: r2c6<>5 r3c6<>5 r8c5<>5 r9c5<>5", "+5 r1c8", 66},
+    {Technique::turbotFish, {"-5 r1 c3", "+5 r1c2 r1c7 r2c3 r8c3"},
+     "turbot-fish: 5r1c7=5r1c2-5r2c3=5r8c3: r8c7<>5", "+5 r5c3", 66},
+    {Technique::xCycle, {"-5 r1 r2", "+5 r1c1 r1c5 r2c6 r2c2"},
+     "x-cycle: 5r2c2=5r2c6-5r1c5=5r1c1-5r2c2: r3c1<>5 r3c2<>5 r3c3<>5 r3c4<>5 r3c5<>5 r3c6<>5", "+5 r1c3", 65},
+    {Technique::yCycle, {"r1c1=12", "r1c5=23", "r5c5=34", "r5c1=14"},
+     "y-cycle: 1r5c1=4r5c1-4r5c5=3r5c5-3r1c5=2r1c5-2r1c1=1r1c1-1r5c1: r1c2<>2 r1c3<>2 r1c4<>2 r1c6<>2 r1c7<>2 "
+     "r1c8<>2 r1c9<>2 r2c1<>1 r2c5<>3 r3c1<>1 r3c5<>3 r4c1<>1 r4c5<>3 r5c2<>4 r5c3<>4 r5c4<>4 r5c6<>4 r5c7<>4 "
+     "r5c8<>4 r5c9<>4 r6c1<>1 r6c5<>3 r7c1<>1 r7c5<>3 r8c1<>1 r8c5<>3 r9c1<>1 r9c5<>3", "r5c1=145", 66},
+    {Technique::cycle, {"r1c1=12", "-2 r5", "+2 r5c1 r5c5", "-1 c5", "+1 r1c5 r5c5"},
+     "cycle: 1r1c5=1r5c5-2r5c5=2r5c1-2r1c1=1r1c1-1r1c5: r1c2<>1 r1c3<>1 r1c4<>1 r1c6<>1 r1c7<>1 r1c8<>1 "
+     "r1c9<>1 r2c1<>2 r3c1<>2 r4c1<>2 r5c5<>3 r5c5<>4 r5c5<>5 r5c5<>6 r5c5<>7 r5c5<>8 r5c5<>9 r6c1<>2 r7c1<>2 "
+     "r8c1<>2 r9c1<>2", "r1c1=123", 70},
+    {Technique::forcingXChain, {"-5 r1 r6 r9", "+5 r1c1 r1c5 r6c5 r6c8 r9c8 r9c2"},
+     "forcing-x-chain: 5r1c1=5r1c5-5r6c5=5r6c8-5r9c8=5r9c2: r2c2<>5", "+5 r6c1", 67},
+    {Technique::forcingXChain, {"-5 r1 c1", "+5 r1c1 r1c2 r2c1"},
+     "forcing-x-chain: 5r1c1=5r1c2-5r2c1=5r1c1: r1c1=5", "+5 r1c9 r5c1", 66},
+    {Technique::forcingChain, {"r1c1=12", "-2 c5", "+2 r1c5 r7c5", "-1 r7", "+1 r7c5 r7c9"},
+     "forcing-chain: 1r7c9=1r7c5-2r7c5=2r1c5-2r1c1=1r1c1: r1c9<>1", "r1c1=123", 71},
+    {Technique::cellForcingChain, {"r1c1=123", "r1c9=15", "r9c1=25", "r1c5=34", "r9c5=45"},
+     "cell-forcing-chain: each candidate of r1c1 {123} removes 5r9c9: 1r1c1-1r1c9=5r1c9-5r9c9; "
+     "2r1c1-2r9c1=5r9c1-5r9c9; 3r1c1-3r1c5=4r1c5-4r9c5=5r9c5-5r9c9: r9c9<>5", "r9c5=456", 83},
+    {Technique::cellForcingChain, {"r1c1=123", "r1c5=15", "r5c5=59", "r9c1=29", "r1c9=39", "-9 c5 r5", "+9 r5c5 r9c5 r5c9"},
+     "cell-forcing-chain: each candidate of r1c1 {123} places 9r5c5: 1r1c1-1r1c5=5r1c5-5r5c5=9r5c5; "
+     "2r1c1-2r9c1=9r9c1-9r9c5=9r5c5; 3r1c1-3r1c9=9r1c9-9r5c9=9r5c5: r5c5=9",
+     "r1c5=156", 83},
+    {Technique::unitForcingChain, {"-4 r1", "+4 r1c1 r1c5 r1c9", "r5c1=46", "r9c9=46", "r5c5=46"},
+     "unit-forcing-chain: each place of 4 in row 1 removes 4r5c9: 4r1c1-4r5c1=6r5c1-6r5c5=4r5c5-4r5c9; "
+     "4r1c5-4r5c5=6r5c5-6r5c1=4r5c1-4r5c9; 4r1c9-4r5c9: r5c9<>4",
+     "r5c5=467", 83},
 };
 // clang-format on
 
@@ -220,6 +227,70 @@ INSTANTIATE_TEST_SUITE_P(Logic, TechniqueTest, testing::ValuesIn(techniqueCases)
                              std::erase(name, '-');
                              return name + std::to_string(param.index);
                          });
+
+// Chains through bivalue cells {1,2}, {2,3}, ..., {k,1}, each cell seeing the next: a
+// forcing chain when the last cell does not see the first, a y-cycle when it does. A
+// chain weighs its base plus a tenth each time its length passes 4, 6, 8, 12, 16.
+struct ChainLength {
+    Technique technique;
+    std::vector<std::string> cells;
+    int weight;
+};
+
+void PrintTo(const ChainLength& c, std::ostream* out)
+{
+    *out << logic::techniqueName(c.technique) << " of " << c.cells.size() << " cells";
+}
+
+class LogicChainLength : public testing::TestWithParam<ChainLength> {};
+
+TEST_P(LogicChainLength, WeighsItsBasePlusTenthsForLength)
+{
+    const ChainLength& c = GetParam();
+    const int k = static_cast<int>(c.cells.size());
+    std::vector<std::string> position;
+    for (int i = 0; i < k; ++i) {
+        const int next = i + 1 < k ? i + 2 : 1;
+        position.push_back(c.cells[static_cast<std::size_t>(i)] + "=" + std::to_string(std::min(i + 1, next)) +
+                           std::to_string(std::max(i + 1, next)));
+    }
+    logic::Step step;
+    ASSERT_TRUE(logic::findStep(marksBoard(position), c.technique, step));
+    EXPECT_EQ(step.weight, c.weight) << logic::formatStep(step);
+    EXPECT_EQ(step.chainLength, 2 * k) << logic::formatStep(step);
+}
+
+const std::vector<std::string> staircase{"r1c1", "r1c4", "r4c4", "r4c7", "r7c7", "r7c9", "r9c9", "r9c2"};
+
+std::vector<std::string> firstOf(int k)
+{
+    return {staircase.begin(), staircase.begin() + k};
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Logic, LogicChainLength, testing::Values(
+    // A forcing chain's length: its nodes, two for each cell here.
+    ChainLength{Technique::forcingChain, firstOf(3), 71}, ChainLength{Technique::forcingChain, firstOf(4), 72},
+    ChainLength{Technique::forcingChain, firstOf(5), 73}, ChainLength{Technique::forcingChain, firstOf(6), 73},
+    ChainLength{Technique::forcingChain, firstOf(7), 74}, ChainLength{Technique::forcingChain, firstOf(8), 74},
+    // A cycle's length: its nodes less two.
+    ChainLength{Technique::yCycle, {"r1c1", "r1c4", "r4c4", "r4c1"}, 66},
+    ChainLength{Technique::yCycle, {"r1c1", "r1c4", "r4c4", "r4c7", "r1c7"}, 67},
+    ChainLength{Technique::yCycle, {"r1c1", "r1c4", "r4c4", "r4c7", "r7c7", "r7c1"}, 68},
+    ChainLength{Technique::yCycle, {"r1c1", "r1c4", "r4c4", "r4c7", "r7c7", "r7c9", "r9c9", "r9c1"}, 69}));
+// clang-format on
+
+// A finder returns its technique's lightest step, wherever it lies: here an xy-chain
+// of four cells comes first on the board and one of three cells after it.
+TEST(LogicChainLength, AFinderReturnsTheLightestChain)
+{
+    const logic::Board board = marksBoard({"r1c1=12", "r1c4=23", "r4c4=34", "r4c7=41", // 7.2
+                                           "r7c1=56", "r7c5=67", "r9c6=75"});         // 7.1
+    logic::Step step;
+    ASSERT_TRUE(logic::findStep(board, Technique::forcingChain, step));
+    EXPECT_EQ(step.weight, 71) << logic::formatStep(step);
+    EXPECT_EQ(step.chainLength, 6) << logic::formatStep(step);
+}
 
 TEST(LogicTechniques, NamesAreUniqueAndTheOrderOfTryingIsTheOrderOfWeight)
 {
@@ -355,13 +426,13 @@ TEST(LogicTechniques, BivalueUniversalGraveOfEachType)
          "candidates, and without 3 there each digit would have two places in every house, so one of them is 3: "
          "r4c7<>3 r4c8<>3 r5c2<>3 r5c3<>3",
          57},
-        {".58..........9..649.....1...1..73..6..6...8..3..85..1...4.....328..1..........72.",
-         "bivalue-universal-grave: every empty cell but r7c4 {269} and r9c4 {349} holds two candidates, so one of "
-         "them holds 6 or 9: with r1c4 and r5c4 they hold only 1, 6 and 9 in column 4: r8c4<>6",
+        {"2..1....6.8..39....6....9..15...47....8...1....63...92..2....7....46..3.6....8..9",
+         "bivalue-universal-grave: every empty cell but r3c1 {357}, r3c3 {134} and r3c8 {158} holds two candidates, "
+         "so one of them holds 4, 5 or 7: with r3c6 and r3c9 they hold only 4, 5 and 7 in row 3: r3c5<>4",
          59},
-        {"..2..5..8...6..91.7....4..3.41...3..3.......6..9...12.8..7....4.35..6...9..1..6..",
-         "bivalue-universal-grave: every empty cell but r4c5 {268} and r6c5 {346} holds two candidates, and 6 has "
-         "no other place in column 5: one of them is 6, the other one of its extra digits: r4c5<>2 r6c5<>4",
+        {".46......8.7.56...59.7.....7.3.2..6..2..8.....6...5......49.5....9....3..5.8..4.2",
+         "bivalue-universal-grave: every empty cell but r5c7 {137} and r5c9 {349} holds two candidates, and 3 has "
+         "no other place in row 5: one of them is 3, the other one of its extra digits: r5c7<>7 r5c9<>4",
          57},
     };
     for (const auto& c : cases) {
@@ -380,9 +451,12 @@ TEST(LogicTechniques, BivalueUniversalGraveOfEachType)
         ASSERT_TRUE(logic::findStep(board, Technique::bivalueUniversalGrave, step));
         EXPECT_EQ(logic::formatStep(step), c.step);
         EXPECT_EQ(step.weight, c.weight);
-        EXPECT_FALSE(logic::findStep(board, false, step) && step.technique == Technique::bivalueUniversalGrave);
+        logic::Step other;
+        EXPECT_FALSE(logic::findStep(board, false, other) && other.technique == Technique::bivalueUniversalGrave);
+        // Once taken, the step is not found again (a grave of another type may follow).
         ASSERT_TRUE(board.apply(step));
-        EXPECT_FALSE(logic::findStep(board, Technique::bivalueUniversalGrave, step)) << logic::formatStep(step);
+        EXPECT_FALSE(logic::findStep(board, Technique::bivalueUniversalGrave, other) &&
+                     logic::formatStep(other) == c.step);
     }
 }
 
@@ -666,8 +740,8 @@ TEST(LogicRating, RatingsOfGeneratedPuzzlesAreReachableScores)
 // that musl gives by default rates and explains puzzles that need every chain.
 TEST(LogicThreads, ChainsRunOnASmallStack)
 {
-    // The trial puzzle, and a 17-clue puzzle that needs x-chains, alternating chains and
-    // both kinds of forcing chain.
+    // The trial puzzle, and a 17-clue puzzle that needs a turbot fish, forcing chains and
+    // unit forcing chains (and tries every other chain on the way).
     const std::vector<sudoku::Cells> puzzles{
         cellsFrom(trialPuzzle),
         cellsFrom("000000000000000001002034000000002000040050000600100007000008030003000540100600000")};
@@ -841,7 +915,7 @@ TEST(LogicMisuse, MalformedStepsFormatAsNothing)
         [](logic::Step& s) { s.eliminationCount = static_cast<std::uint8_t>(s.eliminations.size() + 1); },
         [](logic::Step& s) { s.eliminationCount = 0; },
         [](logic::Step& s) { s.digits = 0x200; },
-        [](logic::Step& s) { s.technique = Technique::aic; },              // a chain without nodes
+        [](logic::Step& s) { s.technique = Technique::forcingChain; },     // a chain without nodes
         [](logic::Step& s) { s.technique = Technique::cellForcingChain; }, // without branches
     };
     for (std::size_t i = 0; i < std::size(breaks); ++i) {

@@ -6,9 +6,10 @@
 // Every call is a pure function of its arguments or works only on the objects it is
 // given: there is no shared mutable state, so threads may work on different puzzles at
 // once. The first chain search on a thread allocates that thread's workspace (about
-// 250 KB, kept until the thread ends, so that a small thread stack is enough); after
-// that, finding and applying steps allocates nothing, and only the calls that return
-// text (format...) or grow a caller's step list do. Allocation failure throws
+// 330 KB, kept until the thread ends, so that a small thread stack is enough) and its
+// tables of chain lengths, which grow to the largest position searched (at most about
+// 2 MB); after that, finding and applying steps allocates nothing, and only the calls
+// that return text (format...) or grow a caller's step list do. Allocation failure throws
 // std::bad_alloc.
 //
 // Cells are numbered 0 to 80 in row-major order; in text they are r1c1 to r9c9. Houses
@@ -27,8 +28,11 @@
 namespace SUDOKU_API sudoku {
 namespace logic {
 
-// The techniques. The solver tries them by rising weight, which today is this order;
-// the forcing chains go past alternating chains, for puzzles those cannot finish.
+// The techniques. The solver tries them by rising weight, which today is this order.
+// The chains: x (one digit), y (bivalue cells) or both kinds of links, as cycles
+// (continuous loops) or forcing chains (a candidate that implies its own opposite), and
+// cell and unit forcing chains (every candidate of a cell, or place of a digit in a
+// house, implies the same).
 enum class Technique : std::uint8_t {
     fullHouse,
     hiddenSingle,
@@ -49,17 +53,17 @@ enum class Technique : std::uint8_t {
     xyzWing,
     uniqueRectangle,
     uniqueLoop,
-    skyscraper,
-    twoStringKite,
-    wWing,
     nakedQuad,
     jellyfish,
     hiddenQuad,
     bivalueUniversalGrave,
     alignedPairExclusion,
-    xChain,
-    xyChain,
-    aic,
+    xCycle,
+    yCycle,
+    turbotFish, // skyscrapers, two-string kites: single-digit chains of four nodes
+    forcingXChain,
+    cycle,
+    forcingChain,
     alignedTripleExclusion,
     cellForcingChain,
     unitForcingChain, // the last: techniqueCount follows from it
@@ -82,7 +86,7 @@ inline constexpr int techniqueCount = static_cast<int>(Technique::unitForcingCha
 
 // Chains, and each branch of a forcing chain, are searched up to this many strong
 // links (so up to twice as many nodes).
-inline constexpr int maxChainLinks = 8;
+inline constexpr int maxChainLinks = 16;
 
 using Digits = std::uint16_t;
 
@@ -108,13 +112,15 @@ struct Step {
     std::array<std::uint8_t, 8> cells{};
     std::array<Digits, 8> cellDigits{}; // each pattern cell's candidates then
     // A chain's nodes: chain[0] = chain[1] is a strong link, chain[1] - chain[2] weak, and
-    // so on; its ends chain[0] and chain[chainLength-1] cannot both be false.
+    // so on; its ends chain[0] and chain[chainLength-1] cannot both be false. A forcing
+    // chain removes a candidate weakly linked to both ends, or places its ends when they
+    // are one candidate; a cycle's ends are weakly linked too, closing the loop.
     std::uint8_t chainLength = 0;
     std::array<Candidate, 2 * maxChainLinks> chain{};
     // A forcing chain's branches, one for each candidate of its cell or place of its
     // digit in its house: branch[0] is that candidate, true; branch[0] - branch[1] is a
     // weak link, then strong and weak links alternate up to the last node, which is
-    // then false.
+    // then false (removed) after an even count of nodes, true (placed) after an odd one.
     std::uint8_t branchCount = 0;
     std::array<std::uint8_t, 9> branchLength{};
     std::array<std::array<Candidate, 2 * maxChainLinks + 2>, 9> branches{};

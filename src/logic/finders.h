@@ -72,9 +72,6 @@ bool findXyzWing(const Board& board, Step& step);
 // Deadly patterns of two digits: a rectangle in two boxes, a loop of six cells.
 bool findUniqueRectangle(const Board& board, Step& step);
 bool findUniqueLoop(const Board& board, Step& step);
-bool findSkyscraper(const Board& board, Step& step);
-bool findTwoStringKite(const Board& board, Step& step);
-bool findWWing(const Board& board, Step& step);
 bool findBivalueUniversalGrave(const Board& board, Step& step);
 // Two or three cells whose candidates are tried together: a candidate that every
 // combination with it rules out (a digit twice in a house, or a cell they all see left
@@ -86,14 +83,15 @@ bool findAlignedExclusionOf(const Board& board, Step& step)
     return findAlignedExclusion(board, size, step);
 }
 
-enum class ChainKind { x, xy, alternating };
-bool findChain(const Board& board, ChainKind kind, Step& step);
-// Cell forcing chains: every candidate of a cell makes the same candidate false; unit
-// forcing chains (`unit`): every place of a digit in a house does.
-bool findForcingChain(const Board& board, bool unit, Step& step);
-// The first of an alternating chain, a cell forcing chain and a unit forcing chain,
-// from one search of the implication graph: the last techniques, tried together.
-bool findAlternatingOrForcingChain(const Board& board, Step& step);
+// The static chains (chains.cpp), each returning its technique's lightest step.
+bool findXCycle(const Board& board, Step& step);
+bool findForcingXChain(const Board& board, Step& step);
+bool findYCycle(const Board& board, Step& step);
+bool findTurbotFish(const Board& board, Step& step);
+bool findCycle(const Board& board, Step& step);
+bool findForcingChain(const Board& board, Step& step);
+bool findCellForcingChain(const Board& board, Step& step);
+bool findUnitForcingChain(const Board& board, Step& step);
 
 // The finders above for one size or kind, as the technique rows take them.
 template <int size>
@@ -115,16 +113,6 @@ template <int size>
 bool findFishOf(const Board& board, Step& step)
 {
     return findFish(board, size, step);
-}
-template <ChainKind kind>
-bool findChainOf(const Board& board, Step& step)
-{
-    return findChain(board, kind, step);
-}
-template <bool unit>
-bool findForcingChainOf(const Board& board, Step& step)
-{
-    return findForcingChain(board, unit, step);
 }
 
 } // namespace sudoku::logic::detail

@@ -147,11 +147,11 @@ std::string cell(const Step& step, int i)
     return cellName(step.cells[static_cast<std::size_t>(i)]);
 }
 
-// "each ... removes 5r9c9: " and the branches, one after another.
+// "each ... removes 5r9c9: " (or "places") and the branches, one after another.
 std::string forcingChainText(const Step& step, std::string text)
 {
     const Candidate& target = step.branches[0][step.branchLength[0] - 1u];
-    text += " removes " + candidateName(target);
+    text += (step.places ? " places " : " removes ") + candidateName(target);
     for (int b = 0; b < step.branchCount; ++b) {
         text += b == 0 ? ": " : "; ";
         for (int i = 0; i < step.branchLength[static_cast<std::size_t>(b)]; ++i) {
@@ -275,24 +275,6 @@ std::string uniqueRectangleText(const Step& step)
            std::string(1, static_cast<char>('0' + step.eliminations[0].digit));
 }
 
-std::string skyscraperText(const Step& step)
-{
-    return digitList(step.digits) + " in " + house(step, 0) + " (" + cell(step, 0) + ", " + cell(step, 1) + ") and " +
-           house(step, 1) + " (" + cell(step, 2) + ", " + cell(step, 3) + ")";
-}
-
-std::string twoStringKiteText(const Step& step)
-{
-    return skyscraperText(step) + ", joined in " + house(step, 2);
-}
-
-std::string wWingText(const Step& step)
-{
-    return cell(step, 0) + " and " + cell(step, 3) + " hold " + digitSet(step.digits) + ", " +
-           std::string(1, static_cast<char>('0' + step.chain[1].digit)) + " in " + house(step, 0) + " only in " +
-           cell(step, 1) + " and " + cell(step, 2);
-}
-
 std::string graveText(const Step& step)
 {
     if (step.cellCount == 1) { // type 1
@@ -354,6 +336,12 @@ std::string exclusionText(const Step& step)
 std::string chainText(const Step& step)
 {
     return chainNodes(step);
+}
+
+// The loop closes with a weak link back to its first node.
+std::string cycleText(const Step& step)
+{
+    return chainNodes(step) + '-' + candidateName(step.chain[0]);
 }
 
 std::string cellForcingChainText(const Step& step)

@@ -66,12 +66,10 @@ std::string hiddenSubsetText(const Step& step);
 std::string fishText(const Step& step);
 std::string wingText(const Step& step);
 std::string uniqueRectangleText(const Step& step);
-std::string skyscraperText(const Step& step);
-std::string twoStringKiteText(const Step& step);
-std::string wWingText(const Step& step);
 std::string graveText(const Step& step);
 std::string exclusionText(const Step& step);
 std::string chainText(const Step& step);
+std::string cycleText(const Step& step);
 std::string cellForcingChainText(const Step& step);
 std::string unitForcingChainText(const Step& step);
 
@@ -103,9 +101,6 @@ inline constexpr std::array<TechniqueRow, techniqueCount> techniqueRows{{
     {Technique::uniqueRectangle, "unique-rectangle", {45}, findUniqueRectangle, uniqueRectangleText, {.cells = 4},
      true},
     {Technique::uniqueLoop, "unique-loop", {46}, findUniqueLoop, uniqueRectangleText, {.cells = 6}, true},
-    {Technique::skyscraper, "skyscraper", {46}, findSkyscraper, skyscraperText, {.houses = 2, .cells = 4}},
-    {Technique::twoStringKite, "two-string-kite", {47}, findTwoStringKite, twoStringKiteText, {.houses = 3, .cells = 4}},
-    {Technique::wWing, "w-wing", {48}, findWWing, wWingText, {.houses = 1, .cells = 4, .chain = 2}},
     {Technique::nakedQuad, "naked-quad", {50}, findNakedSubsetOf<4>, nakedSubsetText, {.houses = 1, .cells = 1}},
     {Technique::jellyfish, "jellyfish", {52}, findFishOf<4>, fishText, {.houses = 2, .pairedHouses = true}},
     {Technique::hiddenQuad, "hidden-quad", {54}, findHiddenSubsetOf<4>, hiddenSubsetText, {.houses = 1, .cells = 1}},
@@ -115,17 +110,23 @@ inline constexpr std::array<TechniqueRow, techniqueCount> techniqueRows{{
      {.cells = 1}, true},
     {Technique::alignedPairExclusion, "aligned-pair-exclusion", {62}, findAlignedExclusionOf<2>, exclusionText,
      {.cells = 2}},
-    // Chains: a tenth for each strong link past the third (x) or fourth (xy, aic).
-    {Technique::xChain, "x-chain", {65, 69}, findChainOf<ChainKind::x>, chainText, {.chain = 2}},
-    {Technique::xyChain, "xy-chain", {66, 70}, findChainOf<ChainKind::xy>, chainText, {.chain = 2}},
-    {Technique::aic, "aic", {70, 74}, findChainOf<ChainKind::alternating>, chainText, {.chain = 2}},
+    // Chains (chains.cpp): a base and a tenth each time the length (chain_length.h)
+    // passes 4, 6, 8, 12, 16, ... The length of a cycle is its nodes less two, of a
+    // forcing chain the nodes between its two ends, of a cell or unit forcing chain the
+    // links of all its branches.
+    {Technique::xCycle, "x-cycle", {65, 70}, findXCycle, cycleText, {.chain = 4}},
+    {Technique::yCycle, "y-cycle", {65, 70}, findYCycle, cycleText, {.chain = 4}},
+    // The single-digit forcing chains of four nodes, by a name of their own.
+    {Technique::turbotFish, "turbot-fish", {66}, findTurbotFish, chainText, {.chain = 4}},
+    {Technique::forcingXChain, "forcing-x-chain", {66, 72}, findForcingXChain, chainText, {.chain = 2}},
+    {Technique::cycle, "cycle", {70, 75}, findCycle, cycleText, {.chain = 4}},
+    {Technique::forcingChain, "forcing-chain", {70, 76}, findForcingChain, chainText, {.chain = 2}},
     {Technique::alignedTripleExclusion, "aligned-triple-exclusion", {75}, findAlignedExclusionOf<3>, exclusionText,
      {.cells = 3}},
-    // Forcing chains: a tenth for each strong link past the second in the longest branch.
-    {Technique::cellForcingChain, "cell-forcing-chain", {82, 85}, findForcingChainOf<false>, cellForcingChainText,
-     {.cells = 1, .branches = 1}},
-    {Technique::unitForcingChain, "unit-forcing-chain", {84, 87}, findForcingChainOf<true>, unitForcingChainText,
-     {.houses = 1, .branches = 1}},
+    {Technique::cellForcingChain, "cell-forcing-chain", {80, 87}, findCellForcingChain, cellForcingChainText,
+     {.cells = 1, .branches = 3}},
+    {Technique::unitForcingChain, "unit-forcing-chain", {80, 87}, findUnitForcingChain, unitForcingChainText,
+     {.houses = 1, .branches = 3}},
 }};
 // clang-format on
 
