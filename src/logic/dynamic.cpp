@@ -125,9 +125,17 @@ struct Looked : Touched {
 
 // What each candidate's nested run looked at in the position a search starts from,
 // and whether it ended in a contradiction there.
+// The candidates (cell * 9 + digit - 1) a run made false.
+struct Offs {
+    std::array<std::uint64_t, 12> w{};
+    void add(int x) { w[static_cast<std::size_t>(x / 64)] |= std::uint64_t{1} << (x % 64); }
+    bool has(int x) const { return (w[static_cast<std::size_t>(x / 64)] >> (x % 64) & 1) != 0; }
+};
+
 struct BaseRuns {
     std::array<Looked, 729> looked{};
     std::array<bool, 729> clash{};
+    std::array<Offs, 729> offs{};
 };
 
 struct Workspace;
@@ -165,6 +173,7 @@ struct Workspace {
     // The enclosing branch's memory of its nested runs: what each candidate's run
     // looked at, and where the last pass of this run (gen) began.
     std::array<Looked, 729> memo{};
+    std::array<Offs, 729> memoOffs{}; // and what it made false
     std::uint32_t memoGen = 0;
     std::size_t lastPass = 0;
     const BaseRuns* base = nullptr; // the nested runs in the search's starting position
@@ -532,6 +541,17 @@ struct Workspace {
         return sum;
     }
 
+    Offs offs() const
+    {
+        Offs o;
+        for (const std::uint16_t f : order) {
+            if (!isOn(f)) {
+                o.add(f / 2);
+            }
+        }
+        return o;
+    }
+
     int factLength(int f, std::vector<std::uint16_t>* facts = nullptr)
     {
         const std::size_t at = parents.size();
@@ -640,6 +660,7 @@ bool Workspace::findNested()
         }
     }
     const bool firstPass = memoGen != gen;
+    std::array<bool, 729> clashed{};
     memoGen = gen;
     lastPass = order.size();
     for (int digit = 1; digit <= 9; ++digit) {
@@ -648,6 +669,7 @@ bool Workspace::findNested()
             const auto x = static_cast<std::size_t>(cell * 9 + digit - 1);
             if (firstPass && base != nullptr && !base->clash[x] && !base->looked[x].meets(changed)) {
                 before = base->looked[x]; // as in the starting position, where it found nothing
+                memoOffs[x] = base->offs[x];
                 return;
             }
             if (!firstPass && !before.meets(changed)) {
@@ -657,9 +679,11 @@ bool Workspace::findNested()
             in.record = record;
             in.run();
             before = in.looked;
+            memoOffs[x] = in.offs();
             if (!in.contradiction) {
                 return;
             }
+            clashed[x] = true;
             Hit hit;
             hit.fact = factOf(cell, digit, false);
             std::vector<std::uint16_t> facts;
@@ -672,6 +696,94 @@ bool Workspace::findNested()
             }
             hits.push_back(std::move(hit));
         });
+    }
+    if (mode.inner == Inner::staticMultiple) {
+        // Cell and unit chains: every candidate of a cell, or every place of a digit in
+        // a house, makes the same candidate false. The branches run again to measure it.
+        // `xs` are all the candidates of a cell or places of a digit in a house in the
+        // grid now; the facts of this branch that removed the others are premises too.
+        const auto group = [&](const std::array<int, 9>& xs, int n, const std::vector<std::uint16_t>& premises) {
+            Offs common;
+            common.w.fill(~std::uint64_t{0});
+            for (int k = 0; k < n; ++k) {
+                const auto x = static_cast<std::size_t>(xs[static_cast<std::size_t>(k)]);
+                if (clashed[x]) {
+                    return;
+                }
+                for (std::size_t i = 0; i < common.w.size(); ++i) {
+                    common.w[i] &= memoOffs[x].w[i];
+                }
+            }
+            int y = -1;
+            for (int c = 0; c < 729 && y < 0; ++c) {
+                y = common.has(c) && now.cand[static_cast<std::size_t>(c % 9)].has(c / 9) ? c : -1;
+            }
+            if (y < 0) {
+                return;
+            }
+            Hit hit;
+            hit.fact = y * 2;
+            hit.length = 0;
+            hit.outside = premises;
+            auto proof = record ? std::make_shared<ChainProof>() : nullptr;
+            for (int k = 0; k < n; ++k) {
+                const int x = xs[static_cast<std::size_t>(k)];
+                in.start(now, factOf(x / 9, x % 9 + 1, true), inner, this, limit);
+                in.record = record;
+                in.run();
+                if (in.contradiction || !in.derived(hit.fact)) {
+                    return; // not as before: leave it
+                }
+                std::vector<std::uint16_t> facts;
+                const std::size_t at = in.parents.size();
+                in.parents.push_back(static_cast<std::uint16_t>(hit.fact));
+                hit.length += in.closure(static_cast<std::uint32_t>(at), 1, &hit.outside, record ? &facts : nullptr);
+                in.parents.resize(at);
+                if (record) {
+                    proof->branches.push_back(in.branchOf(facts, false));
+                }
+            }
+            if (record) {
+                proof->length = hit.length;
+                hit.proof = std::move(proof);
+            }
+            hits.push_back(std::move(hit));
+        };
+        std::array<int, 9> xs{};
+        now.empty.forEach([&](int cell) {
+            int n = 0;
+            for (int d = 0; d < 9; ++d) {
+                if (now.cand[static_cast<std::size_t>(d)].has(cell)) {
+                    xs[static_cast<std::size_t>(n++)] = cell * 9 + d;
+                }
+            }
+            if (n >= 2) {
+                std::vector<std::uint16_t> premises;
+                for (int e = 1; e <= 9; ++e) {
+                    if (derived(factOf(cell, e, false))) {
+                        premises.push_back(static_cast<std::uint16_t>(factOf(cell, e, false)));
+                    }
+                }
+                group(xs, n, premises);
+            }
+        });
+        for (int h = 0; h < 27; ++h) {
+            for (int d = 0; d < 9; ++d) {
+                int n = 0;
+                (now.cand[static_cast<std::size_t>(d)] & houseSet(h)).forEach([&](int cell) {
+                    xs[static_cast<std::size_t>(n++)] = cell * 9 + d;
+                });
+                if (n >= 2 && (now.placed[static_cast<std::size_t>(d)] & houseSet(h)).empty()) {
+                    std::vector<std::uint16_t> premises;
+                    for (const std::uint8_t c : cellsOf(h)) {
+                        if (derived(factOf(c, d + 1, false))) {
+                            premises.push_back(static_cast<std::uint16_t>(factOf(c, d + 1, false)));
+                        }
+                    }
+                    group(xs, n, premises);
+                }
+            }
+        }
     }
     bool any = false;
     for (Hit& hit : hits) {
@@ -715,6 +827,7 @@ const BaseRuns* baseRuns(const Grid& grid, const Mode& mode, int limit)
             in.run();
             runs->looked[x] = in.looked;
             runs->clash[x] = in.contradiction;
+            runs->offs[x] = in.offs();
         });
     }
     return runs.get();
