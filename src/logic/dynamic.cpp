@@ -1165,10 +1165,15 @@ int weightOfLevel(int level, int length)
     return std::min(baseWeight(t) + lengthTenths(length), rowOf(t)->weights.highest);
 }
 
+thread_local int solverSearches = 0;
+
 // The longest conclusion of `level` worth finding in `grid`: one that weighs less than
 // the lightest step the levels below found there (ties go to the lower level).
 int limitFor(const Grid& grid, int level)
 {
+    if (solverSearches == 0) {
+        return unbounded;
+    }
     int lightest = 1 << 14;
     for (int below = 0; below < level; ++below) {
         const Cached& c = cache()[static_cast<std::size_t>(below)];
@@ -1259,6 +1264,16 @@ void fillStep(const Board& board, const Conclusion& c, Technique technique, int 
 }
 
 } // namespace
+
+SolverSearch::SolverSearch()
+{
+    ++solverSearches;
+}
+
+SolverSearch::~SolverSearch()
+{
+    --solverSearches;
+}
 
 bool findDynamic(const Board& board, Technique technique, Step& step)
 {

@@ -37,7 +37,17 @@ constexpr Technique techniqueOfKind(int kind)
 }
 
 // The lowest-weight step of `technique`, one of the chains above; false when none.
+// While a SolverSearch lives on the thread, a level looks only for steps lighter than
+// the lower levels found in the same position (those would win anyway): the solver's
+// search sets it, a single technique's search does not.
 bool findDynamic(const Board& board, Technique technique, Step& step);
+
+struct SolverSearch {
+    SolverSearch();
+    ~SolverSearch();
+    SolverSearch(const SolverSearch&) = delete;
+    SolverSearch& operator=(const SolverSearch&) = delete;
+};
 
 template <Technique technique>
 bool findDynamicOf(const Board& board, Step& step)

@@ -49,6 +49,7 @@ bool findStep(const Board& board, bool uniqueSolution, Step& step)
     // only the rows that could weigh less are tried (the costly chains come last).
     bool found = false;
     Step candidate;
+    const SolverSearch bounded; // a chain level skips what a lower level beats
     for (std::size_t i = 0; i < techniqueRows.size();) {
         const TechniqueRow& row = techniqueRows[i];
         i += row.sharedRows > 0 ? static_cast<std::size_t>(row.sharedRows) : 1;
