@@ -797,6 +797,9 @@ bool Workspace::findNested()
         if (contradiction) {
             break;
         }
+        if (hit.length >= limit) {
+            continue; // whatever rests on it is longer than the search wants
+        }
         const std::size_t from = parents.size();
         std::sort(hit.outside.begin(), hit.outside.end());
         hit.outside.erase(std::unique(hit.outside.begin(), hit.outside.end()), hit.outside.end());
