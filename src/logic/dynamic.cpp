@@ -697,8 +697,9 @@ bool Workspace::findNested()
             hits.push_back(std::move(hit));
         });
     }
-    if (mode.inner == Inner::staticMultiple) {
-        // Cell and unit chains: every candidate of a cell, or every place of a digit in
+    if (mode.inner == Inner::staticMultiple && hits.empty()) {
+        // Cell and unit chains, when no contradiction was found in this pass (the
+        // simpler rule first): every candidate of a cell, or every place of a digit in
         // a house, makes the same candidate false. The branches run again to measure it.
         // `xs` are all the candidates of a cell or places of a digit in a house in the
         // grid now; the facts of this branch that removed the others are premises too.
