@@ -126,11 +126,16 @@ bool proofHolds(const Board& board, const ChainProof& proof, const Candidate& ta
                 std::string& why);
 
 // Replays one branch on `board`; `clashed` tells whether it reached a contradiction.
-inline bool branchHolds(const Board& board, const ChainProof::Branch& branch, bool& clashed, std::string& why)
+// A branch that assumes true a candidate the board no longer has is `vacuous`: a nested
+// chain found in the same pass as another may have lost one of its branches' candidates
+// to it, which leaves its other branches covering what is left.
+inline bool branchHolds(const Board& board, const ChainProof::Branch& branch, bool& clashed, bool& vacuous,
+                        std::string& why)
 {
     using Rule = ChainProof::Rule;
     Board b = board;
     clashed = false;
+    vacuous = false;
     bool assumed = false;
     for (std::size_t i = 0; i < branch.nodes.size(); ++i) {
         const ChainProof::Node& n = branch.nodes[i];
@@ -157,6 +162,10 @@ inline bool branchHolds(const Board& board, const ChainProof::Branch& branch, bo
         bool ok = true;
         switch (n.rule) {
         case Rule::assumption:
+            if (!assumed && n.isTrue && b.value(cell) == 0 && (b.candidates(cell) & bitOf(digit)) == 0) {
+                vacuous = true;
+                return true;
+            }
             ok = !assumed && (b.candidates(cell) & bitOf(digit)) != 0;
             assumed = true;
             break;
@@ -233,10 +242,19 @@ inline bool proofHolds(const Board& board, const ChainProof& proof, const Candid
     std::vector<bool> truths;
     for (const ChainProof::Branch& branch : branches) {
         bool clashed = false;
+        bool vacuous = false;
         if (branch.nodes.empty() || branch.nodes[0].rule != ChainProof::Rule::assumption ||
-            !branchHolds(board, branch, clashed, why)) {
+            !branchHolds(board, branch, clashed, vacuous, why)) {
             why = why.empty() ? "a branch does not replay" : why;
             return false;
+        }
+        if (vacuous && branches.size() == 1) {
+            return true; // the candidate it rules out is gone already
+        }
+        if (vacuous) {
+            assumptions.push_back(branch.nodes[0].candidate);
+            truths.push_back(true);
+            continue;
         }
         if (branch.contradiction != clashed) {
             why = "a branch's contradiction is not what it says";
@@ -275,7 +293,7 @@ inline bool proofHolds(const Board& board, const ChainProof& proof, const Candid
         oneCell = oneCell && a.cell == cell;
         covered = static_cast<Digits>(covered | bitOf(a.digit));
     }
-    if (oneCell && covered == board.candidates(cell)) {
+    if (oneCell && (board.candidates(cell) & ~covered) == 0 && board.value(cell) == 0) {
         return true;
     }
     const int digit = assumptions[0].digit;
@@ -285,16 +303,18 @@ inline bool proofHolds(const Board& board, const ChainProof& proof, const Candid
         for (const Candidate& a : assumptions) {
             all = all && a.digit == digit && inHouse(h, a.cell);
         }
-        int only = 0;
-        if (all && placesIn(board, h, digit, &only) == static_cast<int>(assumptions.size())) {
-            for (std::size_t i = 0; i < assumptions.size(); ++i) {
-                for (std::size_t k = 0; k < i; ++k) {
-                    n += assumptions[i].cell == assumptions[k].cell ? 1 : 0;
-                }
+        // Every place the digit has left in the house is assumed.
+        for (int i = 0; i < 9 && all; ++i) {
+            const int c = houseCell(h, i);
+            bool assumedHere = false;
+            for (const Candidate& a : assumptions) {
+                assumedHere = assumedHere || a.cell == c;
             }
-            if (n == 0) {
-                return true;
-            }
+            all = assumedHere || (board.candidates(c) & bitOf(digit)) == 0;
+            n += assumedHere ? 1 : 0;
+        }
+        if (all && n > 0 && !placedIn(board, h, digit)) {
+            return true;
         }
     }
     why = "the branches do not cover a cell or a house";
