@@ -103,6 +103,16 @@ const TechniqueCase techniqueCases[] = {
     {Technique::hiddenSingle, {"-5 b1", "+5 r2c2"}, "hidden-single: only place for 5 in box 1: r2c2=5", "+5 r3c3"},
     {Technique::hiddenSingle, {"-5 r4", "+5 r4c7"}, "hidden-single: only place for 5 in row 4: r4c7=5", "+5 r4c1", 15},
     {Technique::nakedSingle, {"r5c5=7"}, "naked-single: only 7 left in r5c5: r5c5=7", "r5c5=78"},
+    {Technique::directPointing, {"-5 b1 b2", "+5 r1c1 r1c2 r1c5 r2c5"},
+     "direct-pointing: 5 in box 1 lies in row 1, then only place for 5 in box 2: r2c5=5", "+5 r3c4"},
+    {Technique::directClaiming, {"-5 r1 r2", "+5 r1c1 r1c2 r2c2 r2c8"},
+     "direct-claiming: 5 in row 1 lies in box 1, then only place for 5 in row 2: r2c8=5", "+5 r2c9"},
+    {Technique::directHiddenPair, {"-3 r1", "-7 r1", "-9 r1", "r1c2=379", "r1c6=37", "+9 r1c8"},
+     "direct-hidden-pair: 3 and 7 in row 1 only in r1c2 and r1c6, then only place for 9 in row 1: r1c8=9",
+     "+9 r1c9"},
+    {Technique::directHiddenTriple, {"-1 r1", "-2 r1", "-3 r1", "-9 r1", "r1c1=12", "r1c5=23", "r1c9=139", "+9 r1c4"},
+     "direct-hidden-triple: 1, 2 and 3 in row 1 only in r1c1, r1c5 and r1c9, then only place for 9 in row 1: r1c4=9",
+     "+9 r1c3"},
     {Technique::pointing, {"-5 b1", "+5 r1c1 r1c2 r1c3"},
      "pointing: 5 in box 1 lies in row 1: r1c4<>5 r1c5<>5 r1c6<>5 r1c7<>5 r1c8<>5 r1c9<>5", "+5 r2c2"},
     {Technique::pointing, {"-5 b1", "+5 r1c2 r3c2"},
@@ -146,10 +156,37 @@ const TechniqueCase techniqueCases[] = {
     {Technique::xyzWing, {"r1c1=123", "r1c5=13", "r2c2=23"},
      "xyz-wing: pivot r1c1 {123}, pincers r1c5 {13} and r2c2 {23}: r1c2<>3 r1c3<>3", "r2c2=24"},
     {Technique::uniqueRectangle, {"r1c1=12", "r1c2=12", "r4c1=12"},
-     "unique-rectangle: 1 and 2 in r1c1, r1c2, r4c1 and r4c2 would make two solutions: r4c2<>1 r4c2<>2",
+     "unique-rectangle: 1 and 2 in r1c1, r1c2, r4c1 and r4c2 would make two solutions, so r4c2 holds another "
+     "digit: r4c2<>1 r4c2<>2",
      "r4c1=13"},
     {Technique::uniqueRectangle, {"-3 r4 b4", "r1c1=12", "r1c2=12", "r4c1=123", "r4c2=123", "+3 r4c9"},
-     "unique-rectangle: 1 and 2 in r1c1, r1c2, r4c1 and r4c2 would make two solutions: r4c9<>3", "r4c2=124", 46},
+     "unique-rectangle: 1 and 2 in r1c1, r1c2, r4c1 and r4c2 would make two solutions, so one of r4c1 and r4c2, "
+     "which also hold 3, is 3: r4c9<>3",
+     "r4c2=124"},
+    {Technique::uniqueRectangle, {"-3 r4", "-4 r4", "r1c1=12", "r1c2=12", "r4c1=123", "r4c2=124", "r4c5=34", "+3 r4c9"},
+     "unique-rectangle: 1 and 2 in r1c1, r1c2, r4c1 and r4c2 would make two solutions, so r4c1 or r4c2 holds 3 "
+     "or 4: with r4c5 they hold only 3 and 4 in row 4: r4c9<>3",
+     "r4c5=345"},
+    {Technique::uniqueRectangle, {"-1 r4", "r1c1=12", "r1c2=12", "r4c1=123", "r4c2=124"},
+     "unique-rectangle: 1 and 2 in r1c1, r1c2, r4c1 and r4c2 would make two solutions, and 1 in row 4 is only in "
+     "r4c1 and r4c2, so neither holds 2: r4c1<>2 r4c2<>2",
+     "+1 r4c9"},
+    {Technique::uniqueLoop, {"r6c5=12", "r6c6=12", "r9c6=12", "r9c7=12", "r8c7=12", "r8c5=123"},
+     "unique-loop: 1 and 2 in r6c5, r6c6, r9c6, r9c7, r8c7 and r8c5 would make two solutions, so r8c5 holds "
+     "another digit: r8c5<>1 r8c5<>2",
+     "r9c7=13"},
+    {Technique::uniqueLoop, {"-3 b8", "r6c5=12", "r6c6=12", "r9c6=123", "r9c7=12", "r8c7=12", "r8c5=123", "+3 r7c4"},
+     "unique-loop: 1 and 2 in r6c5, r6c6, r9c6, r9c7, r8c7 and r8c5 would make two solutions, so one of r9c6 and "
+     "r8c5, which also hold 3, is 3: r7c4<>3",
+     "r9c6=124"},
+    {Technique::alignedPairExclusion, {"r1c1=14", "r2c5=23", "r1c5=12", "r2c2=13"},
+     "aligned-pair-exclusion: r1c1 {14} and r2c5 {23}: every combination with a removed candidate empties r1c5 {12} "
+     "or r2c2 {13}: r1c1<>1",
+     "r1c5=123"},
+    {Technique::alignedTripleExclusion, {"r7c1=26", "r8c1=127", "r9c1=247", "r2c1=12", "r9c3=24"},
+     "aligned-triple-exclusion: r7c1 {26}, r8c1 {127} and r9c1 {247}: every combination with a removed candidate "
+     "puts a digit twice in a house or empties r2c1 {12} or r9c3 {24}: r7c1<>2",
+     "r9c3=245"},
     {Technique::skyscraper, {"-5 r1 r7", "+5 r1c3 r1c5 r7c3 r7c6"},
      "skyscraper: 5 in row 1 (r1c3, r1c5) and row 7 (r7c3, r7c6): r2c6<>5 r3c6<>5 r8c5<>5 r9c5<>5", "+5 r1c8"},
     {Technique::skyscraper, {"-5 c1 c5", "+5 r2c1 r7c1 r2c5 r9c5"},
@@ -198,6 +235,54 @@ TEST(LogicTechniques, NamesAreUniqueAndTheOrderOfTryingIsTheOrderOfWeight)
         }
     }
     EXPECT_LT(logic::baseWeight(Technique::unitForcingChain) + 3 + 3, logic::trialScore);
+}
+
+// Corners in four boxes, or a path with three cells in a house, can be filled only one
+// way round: no deadly pattern, nothing removed.
+TEST(LogicTechniques, UniquenessNeedsEachHouseToHoldTwoCellsOfThePattern)
+{
+    logic::Step step;
+    EXPECT_FALSE(logic::findStep(marksBoard({"r1c1=12", "r1c5=12", "r5c1=12", "r5c5=123"}),
+                                 Technique::uniqueRectangle, step))
+        << logic::formatStep(step);
+    // Six cells around rows 1, 4 and 7, two to a row and a column, but one to a box.
+    EXPECT_FALSE(logic::findStep(marksBoard({"r1c1=12", "r1c4=12", "r4c4=12", "r4c7=12", "r7c7=12", "r7c1=123"}),
+                                 Technique::uniqueLoop, step))
+        << logic::formatStep(step);
+}
+
+// A direct step counts only a single in a house of the kind its pattern lies in (a box
+// for pointing, the subset's house), as Sudoku Explainer's ratings show.
+TEST(LogicTechniques, DirectStepsCountOnlyASingleOfThePatternsHouseKind)
+{
+    const struct {
+        Technique technique;
+        std::vector<std::string> position;
+    } cases[] = {
+        // Pointing leaves 5 one place in column 5, none in a box.
+        {Technique::directPointing, {"-5 b1 c5", "+5 r1c1 r1c2 r1c5 r7c5"}},
+        // The hidden pair leaves 9 one place in box 1, none in row 1.
+        {Technique::directHiddenPair, {"-3 r1", "-7 r1", "-9 b1", "r1c2=379", "r1c6=37", "+9 r2c2"}},
+    };
+    for (const auto& c : cases) {
+        logic::Step step;
+        const auto board = marksBoard(c.position);
+        EXPECT_FALSE(logic::findStep(board, c.technique, step)) << logic::formatStep(step);
+        // The pattern itself is there.
+        EXPECT_TRUE(logic::findStep(board, c.technique == Technique::directPointing ? Technique::pointing
+                                                                                     : Technique::hiddenPair,
+                                    step));
+    }
+}
+
+// Aligned exclusion counts only a cell that every base cell sees, as Sudoku Explainer's
+// ratings show: here r5c5 {34} would be emptied by r1c5=3 and r5c1=4, the only
+// combination with r1c1=1, but r1c1 does not see it, so nothing is removed.
+TEST(LogicTechniques, AlignedExclusionEmptiesOnlyCellsThatEveryBaseCellSees)
+{
+    const auto board = marksBoard({"r1c1=12", "r1c5=13", "r5c1=14", "r5c5=34"});
+    logic::Step step;
+    EXPECT_FALSE(logic::findStep(board, Technique::alignedTripleExclusion, step)) << logic::formatStep(step);
 }
 
 TEST(LogicBoard, PlacingRemovesTheDigitFromPeersAndCountsEmptyCells)
@@ -251,31 +336,54 @@ TEST(LogicTechniques, EasiestTechniqueComesFirstAndUniquenessOnlyWhenAllowed)
     EXPECT_FALSE(logic::findStep(rectangle, false, step)) << logic::formatStep(step);
 }
 
-TEST(LogicTechniques, BivalueUniversalGraveNeedsEveryOtherCellToHoldTwo)
+// Each type of grave, met on the way through a puzzle: the step, its weight, and
+// after it, with the same cells, nothing more for the grave to do. Puzzles from this
+// project's generator (types 1, 3 and 4) and qqwing's expert class (type 2).
+TEST(LogicTechniques, BivalueUniversalGraveOfEachType)
 {
-    // A minimal puzzle from this project's generator; its 35th step is the grave.
-    const sudoku::Cells puzzle =
-        cellsFrom("006700920000000000280003000000300060007020004004805000008004700500012030600000010");
-    logic::Explanation explanation;
-    logic::explain(puzzle, explanation);
-    ASSERT_GT(explanation.steps.size(), 34u);
-    auto board = *logic::Board::fromPuzzle(puzzle);
-    for (std::size_t i = 0; i < 34; ++i) {
-        ASSERT_TRUE(board.apply(explanation.steps[i]));
-    }
-    logic::Step step;
-    ASSERT_TRUE(logic::findStep(board, Technique::bivalueUniversalGrave, step));
-    EXPECT_EQ(logic::formatStep(step), "bivalue-universal-grave: every other empty cell holds two candidates, r3c9 "
-                                       "holds {157} and 5 has three places in its houses: r3c9=5");
-    EXPECT_FALSE(logic::findStep(board, false, step) && step.technique == Technique::bivalueUniversalGrave);
-    for (int cell = 0; cell < 81; ++cell) {
-        if (cell != 20 && board.candidates(cell) != 0) { // a second cell with three
-            board.eliminate(cell, std::countr_zero(board.candidates(cell)) + 1);
-            board.eliminate(cell, std::countr_zero(board.candidates(cell)) + 1);
-            break;
+    const struct {
+        std::string_view puzzle;
+        std::string step;
+        int weight;
+    } cases[] = {
+        {"006700920000000000280003000000300060007020004004805000008004700500012030600000010",
+         "bivalue-universal-grave: every other empty cell holds two candidates, r3c9 holds {157} and 5 has three "
+         "places in its houses: r3c9=5",
+         56},
+        {"409060007280700000000400089020090001700504006100080070670002000000006052800070103",
+         "bivalue-universal-grave: every empty cell but r4c3 {348}, r5c7 {238} and r5c8 {239} holds two "
+         "candidates, and without 3 there each digit would have two places in every house, so one of them is 3: "
+         "r4c7<>3 r4c8<>3 r5c2<>3 r5c3<>3",
+         57},
+        {".58..........9..649.....1...1..73..6..6...8..3..85..1...4.....328..1..........72.",
+         "bivalue-universal-grave: every empty cell but r7c4 {269} and r9c4 {349} holds two candidates, so one of "
+         "them holds 6 or 9: with r1c4 and r5c4 they hold only 1, 6 and 9 in column 4: r8c4<>6",
+         59},
+        {"..2..5..8...6..91.7....4..3.41...3..3.......6..9...12.8..7....4.35..6...9..1..6..",
+         "bivalue-universal-grave: every empty cell but r4c5 {268} and r6c5 {346} holds two candidates, and 6 has "
+         "no other place in column 5: one of them is 6, the other one of its extra digits: r4c5<>2 r6c5<>4",
+         57},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.puzzle);
+        const sudoku::Cells puzzle = cellsFrom(c.puzzle);
+        logic::Explanation explanation;
+        logic::explain(puzzle, explanation);
+        auto board = *logic::Board::fromPuzzle(puzzle);
+        for (const logic::Step& step : explanation.steps) {
+            if (step.technique == Technique::bivalueUniversalGrave) {
+                break;
+            }
+            ASSERT_TRUE(board.apply(step));
         }
+        logic::Step step;
+        ASSERT_TRUE(logic::findStep(board, Technique::bivalueUniversalGrave, step));
+        EXPECT_EQ(logic::formatStep(step), c.step);
+        EXPECT_EQ(step.weight, c.weight);
+        EXPECT_FALSE(logic::findStep(board, false, step) && step.technique == Technique::bivalueUniversalGrave);
+        ASSERT_TRUE(board.apply(step));
+        EXPECT_FALSE(logic::findStep(board, Technique::bivalueUniversalGrave, step)) << logic::formatStep(step);
     }
-    EXPECT_FALSE(logic::findStep(board, Technique::bivalueUniversalGrave, step));
 }
 
 // A puzzle with as few givens as keep its solution unique: emptying any one more
@@ -426,15 +534,15 @@ TEST(LogicRating, EdgeCasesAndFormat)
         std::string line;
     } cases[] = {
         {std::string(emptyGridSolution), sudoku::Status::solved, "0.0 easy none 0.0 0.0"},
-        // Minimal puzzles from this project's generator: singles only; two pointing
-        // steps; six steps beyond singles, the hardest an x-wing. The score is the
-        // hardest step alone; each starts with a hidden single in a box.
+        // Minimal puzzles from this project's generator: singles and a direct hidden
+        // pair; singles only; steps beyond singles, the hardest a pointing. The score
+        // is the hardest step alone; each starts with a hidden single in a box.
         {"020000000000009706005300000000200060200000037080103009900050003607000005001600020", sudoku::Status::solved,
-         "2.3 easy naked-single 1.2 1.2"},
+         "2.0 easy direct-hidden-pair 1.2 1.2"},
         {"030080000057023000001700024000000605000030000908506400000000009403001070000008240", sudoku::Status::solved,
-         "2.6 medium pointing 1.2 1.2"},
+         "2.3 easy naked-single 1.2 1.2"},
         {"000000904300086070000390000000050018120009060050000000000000000940002701560001090", sudoku::Status::solved,
-         "3.2 medium x-wing 1.2 1.2"},
+         "2.6 medium pointing 1.2 1.2"},
         {std::string(twoSolutionLine), sudoku::Status::solved, "multiple solutions"},
         {std::string(trialPuzzle), sudoku::Status::solved, "9.0 extreme dynamic-cell-forcing-chain 1.2 1.2"},
         {std::string(unsolvableLine), sudoku::Status::noSolution, ""},
@@ -450,6 +558,46 @@ TEST(LogicRating, EdgeCasesAndFormat)
         logic::explain(cellsFrom(c.puzzle), explanation);
         EXPECT_EQ(explanation.status, c.status);
         EXPECT_EQ(logic::hint(cellsFrom(c.puzzle)).status, c.status);
+    }
+}
+
+// Puzzles that Sudoku Explainer rates by one of the techniques it shares with us (from
+// the project's sample of its ratings): our rating's score and technique. The naked
+// single, pointing and claiming puzzles would rate lower if a direct step counted a
+// single in any house; the others need the technique at the score it has there.
+TEST(LogicRating, AgreesWithSudokuExplainerOnPuzzlesItsTechniquesDecide)
+{
+    const std::pair<std::string_view, std::string_view> cases[] = {
+        {"......9......93.1....1..6....9.....62.7.4..814....72...683....47.26....33..4....9", "1.7 direct-pointing"},
+        {"3.......74.7...2...9....1.5..31.742.....42..31....9.6....4......46.5....5.9......", "2.0 direct-hidden-pair"},
+        {"6.98.4.....86...7.5.2.7....2.3.5.......2.......7....65.......5.4...67.3883.4.....",
+         "2.5 direct-hidden-triple"},
+        {".......3.........4....329...86...4.949..167........6....524...6.......1..7...92.8", "2.3 naked-single"},
+        {".....4..5...71.9..69...374...5.............9.47.....6.34..8....7....6...8...513..", "2.3 naked-single"},
+        {"63.....9...4...87.....893..3..1..9....14...3....62.4......7.6..9........2......1.", "2.6 pointing"},
+        {".16......47......3.396...5....7...35..29..7........9.4..3.7....6..5.2.91.5....4..", "2.6 pointing"},
+        {"...387....51.6..........3.......5.91...9.....27.63.8...9....2.7..3...96..8.....1.", "2.8 claiming"},
+        {".3..7..............26.....43.7.2..65...5....9.4...928..7...6.382...8...6..9..3.5.", "4.5 unique-rectangle"},
+        {".4..19.2.82.7...1.....4..7..5..9........8..6......62.9........416.....85.....5.9.", "4.5 unique-rectangle"},
+        {"49.8.......1.....9.8.51.....5....1.3...162...9.7....4.....76.1.8.....6.......5.32", "4.5 unique-rectangle"},
+        {"...95...3..43....5.....4.2.....7.8..6...2..7.4....3.....268.4.....5...6.87....5..", "4.5 unique-rectangle"},
+        {"....5.96...1..94..7.8....32...53...9..59.48..9...18...18....6.5..97..1...42.8....", "4.6 unique-loop"},
+        {"..............1..2..3.4..5......6.71..83......4..........58..2.1.....8..6........", "4.6 unique-loop"},
+        {"..617.5..49..5.6...8..2.7.97.8..2..19..........2...8.51....7......5...9....6.....", "4.6 unique-loop"},
+        {"1.....95..7.6..8.......2.6..95...2....1....38.....6.....8...1.5....9.......8276..",
+         "5.6 bivalue-universal-grave"},
+        {"4.9.6...728.7........4...89.2..9...17..5.4..61...8..7.67...2........6.528...7.1.3",
+         "5.7 bivalue-universal-grave"},
+        {".......8....4..3.6.2...395.1...5.....9.178.2.....4...5.592...7.6.7..5....3.......",
+         "7.5 aligned-triple-exclusion"},
+    };
+    for (const auto& [puzzle, rated] : cases) {
+        const std::string line = logic::formatRating(logic::rate(cellsFrom(puzzle)));
+        const auto grade = line.find(' ');
+        const auto technique = line.find(' ', grade + 1);
+        EXPECT_EQ(line.substr(0, grade) + line.substr(technique, line.find(' ', technique + 1) - technique),
+                  std::string(rated))
+            << puzzle;
     }
 }
 

@@ -184,7 +184,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"ScoreBelowAll", "--score 0-0.9",
                 "no puzzle scores from 0.0 to 0.9: the nearest score a puzzle can have is 1.0", 1},
         Refusal{"ScoreBetweenTenths", "--score 2.41-2.49",
-                "no puzzle scores from 2.41 to 2.49: the nearest scores a puzzle can have are 2.3 and 2.6", 1},
+                "no puzzle scores from 2.41 to 2.49: the nearest scores a puzzle can have are 2.3 and 2.5", 1},
         Refusal{"ScoreFarAbove", "--score 12.01-1000000000000000000000",
                 "no puzzle scores from 12.01 to 1e+21: the nearest score a puzzle can have is 12.0", 1},
         // The gaps of the scale: between the singles.
@@ -192,6 +192,10 @@ INSTANTIATE_TEST_SUITE_P(
                 "no puzzle scores 1.1: the nearest scores a puzzle can have are 1.0 and 1.2", 1},
         Refusal{"ScoreGap13", "--score 1.3-1.4",
                 "no puzzle scores from 1.3 to 1.4: the nearest scores a puzzle can have are 1.2 and 1.5", 1},
+        Refusal{"ScoreGap16", "--score 1.6",
+                "no puzzle scores 1.6: the nearest scores a puzzle can have are 1.5 and 1.7", 1},
+        Refusal{"ScoreGap21", "--score 2.1-2.2",
+                "no puzzle scores from 2.1 to 2.2: the nearest scores a puzzle can have are 2.0 and 2.3", 1},
         Refusal{"FewerThan17", "--givens 10-16",
                 "no puzzle with fewer than 17 givens has exactly one solution (asked for 10 to 16 givens)", 1},
         Refusal{"NoSuchPattern", "--symmetry rotate90 --givens 18-19",
@@ -211,7 +215,7 @@ TEST(SudokuGenerate, RatingsFitTheRequestAndAgreeWithSudokuSolve)
     };
     for (const Request request : {Request{"--grade hard", "hard", 0, 100}, Request{"--grade expert", "expert", 0, 100},
                                   Request{"--score 3.0-4.4", "", 3.0, 4.4},
-                                  Request{"--score 1.6-2.3", "", 2.3, 2.3}}) { // across a gap of the scale
+                                  Request{"--score 2.1-2.3", "", 2.3, 2.3}}) { // across a gap of the scale
         SCOPED_TRACE(request.arguments);
         const CommandResult made = generate(std::string("-n 6 --seed 11 --rate --stats ") + request.arguments);
         ASSERT_EQ(made.status, 0);

@@ -15,6 +15,10 @@ namespace SUDOKU_API sudoku {
 // that take Cells say what they make of it.
 using Cells = std::array<std::uint8_t, 81>;
 
+// Pencil marks, in the same order: for each empty cell, the digits it may still take,
+// bit d-1 for digit d (logic::Digits); a placed cell's entry is not read.
+using Marks = std::array<std::uint16_t, 81>;
+
 enum class Unit { row, column, box };
 
 // Two givens with the same digit in one row, column or box. Cells are row-major

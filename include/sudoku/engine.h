@@ -60,4 +60,13 @@ struct CountResult {
 // of 0 counts as 1). Bad cells and clashes are reported as by solve().
 [[nodiscard]] CountResult countSolutions(const Cells& puzzle, std::uint64_t limit);
 
+// Solves a position with pencil marks: `puzzle` holds the placed digits, and a solution
+// must also give each empty cell one of its marks (bits above 8 are ignored). Otherwise
+// as solve(puzzle): the smallest such completion in row-major order, counted up to 2;
+// marks that leave a cell no digit mean noSolution.
+[[nodiscard]] SolveResult solveWithMarks(const Cells& puzzle, const Marks& marks);
+
+// Counts the solutions of a position with pencil marks, as countSolutions() does.
+[[nodiscard]] CountResult countSolutionsWithMarks(const Cells& puzzle, const Marks& marks, std::uint64_t limit);
+
 } // namespace sudoku

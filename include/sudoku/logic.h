@@ -34,7 +34,11 @@ namespace logic {
 enum class Technique : std::uint8_t {
     fullHouse,
     hiddenSingle,
+    directPointing,
+    directClaiming,
+    directHiddenPair,
     nakedSingle,
+    directHiddenTriple,
     pointing,
     claiming,
     nakedPair,
@@ -46,6 +50,7 @@ enum class Technique : std::uint8_t {
     xyWing,
     xyzWing,
     uniqueRectangle,
+    uniqueLoop,
     skyscraper,
     twoStringKite,
     wWing,
@@ -53,9 +58,11 @@ enum class Technique : std::uint8_t {
     jellyfish,
     hiddenQuad,
     bivalueUniversalGrave,
+    alignedPairExclusion,
     xChain,
     xyChain,
     aic,
+    alignedTripleExclusion,
     // Chains that follow the grid as it changes (ChainProof) are marked *: one digit's,
     // then all digits' singles, then with more rules inside each branch, nested deeper.
     nishioForcingChain, // *
@@ -278,7 +285,7 @@ inline constexpr int highestFinishedScore = 119;
 
 // Whether a rating can have `score` (tenths): the score of every puzzle with one
 // solution and an empty cell is one. The set is the weights each technique's steps can
-// have, and trialScore, so it has gaps (nothing between 1.5 and 2.3, for one). No
+// have, and trialScore, so it has gaps (nothing between 2.0 and 2.3, for one). No
 // puzzle rates a score outside it; one inside it may still be rare.
 [[nodiscard]] bool reachableScore(int score);
 
@@ -371,6 +378,33 @@ struct Hint {
 // The hint as one line: the step, or for a full grid "none: the grid is full", or the
 // several-solutions or trial line when no step holds. "" unless solved.
 [[nodiscard]] std::string formatHint(const Hint& hint);
+
+// A position as a player marked it (Board::fromMarks), rated, explained or hinted from
+// its marks: its solutions are those that agree with every placed digit and give each
+// empty cell one of its candidates, so the status is solved or noSolution, and steps
+// start from the candidates as marked.
+[[nodiscard]] Rating rate(const Board& position);
+void explain(const Board& position, Explanation& out);
+[[nodiscard]] Hint hint(const Board& position);
+
+// The one change that gives a marked position without solution exactly one: a placed
+// digit that is wrong, or a candidate that was removed but is the solution's digit.
+struct Contradiction {
+    bool placed = false;   // true: candidate.digit is placed in candidate.cell; false: it was removed
+    Candidate candidate{}; // the cell and digit that contradict the solution
+};
+
+// Looks, in a position without solution, for the placed digit or removed candidate that
+// is wrong: a placed digit is taken back as if never placed (the cell, and its empty
+// peers that no other placed digit rules the digit out of, regain it as a candidate); a
+// removed candidate is restored alone (only digits that no placed peer holds). None when
+// the position has a solution, or when not exactly one such change leaves exactly one
+// solution.
+[[nodiscard]] std::optional<Contradiction> findContradiction(const Board& position);
+
+// "r4c5=7 contradicts the solution" for a placed digit, "r4c5<>7 contradicts the
+// solution" for a removed candidate (as a step writes a placement and an elimination).
+[[nodiscard]] std::string formatContradiction(const Contradiction& contradiction);
 
 } // namespace logic
 } // namespace sudoku

@@ -16,9 +16,20 @@
 // all and is shorter than a puzzle (a header such as "puzzle,solution"). CR LF line ends,
 // a missing final newline and a UTF-8 byte order mark at the start are accepted.
 //
+// A block may also be a player's pencil-mark grid: nine rows of nine fields separated by
+// blanks (or '|'), where a field of one digit is a placed cell (a given or an entry),
+// '.' or '0' an empty cell whose candidates were not written (it takes every digit that
+// no placed digit in its row, column or box rules out), and two or more digits 1 to 9,
+// each once, the candidates left in an empty cell. A block is read so when any of its
+// lines has more than nine cells and a field of two to nine digits 1 to 9 (a row of
+// plain cells has nine, however they are grouped); then each of its rows must be nine
+// such fields. Such a line is a row whatever its length, unless it is a one-line
+// puzzle.
+//
 // Every record lines up with one piece of input, damaged or not:
-// - a line of 18 or more cells (counting every character but blanks and '|'), or one
-//   with a ',' or ';', is a record of its own, good or bad;
+// - a line of 18 or more cells (counting every character but blanks and '|') that is
+//   no row of a pencil-mark grid, or one with a ',' or ';', is a record of its own,
+//   good or bad;
 // - any other line that is not skipped starts a block: the block takes the next such
 //   row lines (of any length up to 17 cells, skipped lines passed over) up to nine,
 //   and ends early at a blank line, a line that is a record of its own, or the end of
@@ -60,6 +71,10 @@ struct Record {
     std::int64_t line = 0; // the line where it starts, counting from 1
     Cells cells{};         // the puzzle, when kind is puzzle
     std::string error;     // what is wrong, when kind is invalid
+    // A pencil-mark grid: `cells` holds its placed digits and `marks` the candidates of
+    // each empty cell (0 for a placed one). Unmarked records leave `marks` all 0.
+    bool marked = false;
+    Marks marks{};
 };
 
 // One reader per input. The constructor allocates the reader's state, a 64 KiB buffer

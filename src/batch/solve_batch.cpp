@@ -3,6 +3,8 @@
 #include <sudoku/engine.h>
 #include <sudoku/writer.h>
 
+#include <optional>
+
 namespace sudoku {
 
 namespace {
@@ -69,15 +71,57 @@ std::string problemOf(const Cells& cells)
     return clash ? describeClash(*clash) : std::string();
 }
 
-// One record's text for a valid puzzle, appended to `body`; counts it in `tally`.
-// Returns true when the text starts with a row of a grid.
-bool appendRecord(std::string& body, const Cells& cells, const RecordFormat& format, logic::Explanation& explanation,
-                  Tally& tally, std::string& problem)
+// The same for a pencil-mark grid, whose candidates must also fit its placed digits.
+std::string problemOf(const Cells& cells, const Marks& marks)
+{
+    std::string problem = problemOf(cells);
+    for (int cell = 0; cell < 81 && problem.empty(); ++cell) {
+        const auto i = static_cast<std::size_t>(cell);
+        for (int other = 0; other < 81 && problem.empty(); ++other) {
+            const int digit = cells[static_cast<std::size_t>(other)];
+            const bool peer = other != cell && (other / 9 == cell / 9 || other % 9 == cell % 9 ||
+                                                (other / 27 == cell / 27 && other % 9 / 3 == cell % 9 / 3));
+            if (peer && digit != 0 && (marks[i] >> (digit - 1) & 1) != 0) {
+                problem = "candidate " + std::to_string(digit) + " in " + cellName(cell) + " clashes with the " +
+                          std::to_string(digit) + " placed in " + cellName(other);
+            }
+        }
+    }
+    return problem;
+}
+
+// The record of a pencil-mark grid without solution: the one placed digit or removed
+// candidate that is wrong, when one change explains it, or the plain line.
+std::string noSolutionFor(const logic::Board* position)
+{
+    if (position != nullptr) {
+        if (const auto wrong = logic::findContradiction(*position)) {
+            return logic::formatContradiction(*wrong) + '\n';
+        }
+    }
+    return noSolutionLine;
+}
+
+// One record's text for a valid puzzle, or with `position` a valid pencil-mark grid
+// (whose placed digits are `cells`), appended to `body`; counts it in `tally`. Returns
+// true when the text starts with a row of a grid.
+bool appendRecord(std::string& body, const Cells& cells, const Marks* marks, const RecordFormat& format,
+                  logic::Explanation& explanation, Tally& tally, std::string& problem)
 {
     using Form = RecordFormat::Form;
+    std::optional<logic::Board> board;
+    if (marks != nullptr) {
+        problem = problemOf(cells, *marks);
+        if (!problem.empty()) {
+            return false;
+        }
+        board = logic::Board::fromMarks(cells, *marks); // loads: nothing clashes
+    }
+    const logic::Board* position = board ? &*board : nullptr;
     if (format.form == Form::solve || format.form == Form::count) {
         if (format.form == Form::count) {
-            const CountResult result = countSolutions(cells, format.limit);
+            const CountResult result = position != nullptr ? countSolutionsWithMarks(cells, *marks, format.limit)
+                                                           : countSolutions(cells, format.limit);
             problem = problemOf(result.status, cells, result.badCell, result.clash);
             if (problem.empty()) {
                 appendCount(body, result);
@@ -86,13 +130,13 @@ bool appendRecord(std::string& body, const Cells& cells, const RecordFormat& for
             }
             return false;
         }
-        const SolveResult result = solve(cells);
+        const SolveResult result = position != nullptr ? solveWithMarks(cells, *marks) : solve(cells);
         problem = problemOf(result.status, cells, result.badCell, result.clash);
         if (!problem.empty()) {
             return false;
         }
         if (result.status == Status::noSolution) {
-            body += noSolutionLine;
+            body += noSolutionFor(position);
             ++tally.noSolution;
             return false;
         }
@@ -114,7 +158,7 @@ bool appendRecord(std::string& body, const Cells& cells, const RecordFormat& for
     Status status = Status::noSolution;
     bool several = false; // the puzzle has more than one solution
     if (format.form == Form::rate) {
-        const logic::Rating rating = logic::rate(cells);
+        const logic::Rating rating = position != nullptr ? logic::rate(*position) : logic::rate(cells);
         status = rating.status;
         several = rating.multipleSolutions;
         if (status == Status::solved) {
@@ -123,7 +167,11 @@ bool appendRecord(std::string& body, const Cells& cells, const RecordFormat& for
             tally.grades.add(rating);
         }
     } else if (format.form == Form::explain) {
-        logic::explain(cells, explanation);
+        if (position != nullptr) {
+            logic::explain(*position, explanation);
+        } else {
+            logic::explain(cells, explanation);
+        }
         status = explanation.status;
         several = explanation.multipleSolutions;
         if (status == Status::solved) {
@@ -132,7 +180,7 @@ bool appendRecord(std::string& body, const Cells& cells, const RecordFormat& for
                 format.grid && explanation.steps.empty() && explanation.finished && !explanation.multipleSolutions;
         }
     } else {
-        const logic::Hint hint = logic::hint(cells);
+        const logic::Hint hint = position != nullptr ? logic::hint(*position) : logic::hint(cells);
         status = hint.status;
         several = hint.multipleSolutions;
         if (status == Status::solved) {
@@ -144,7 +192,7 @@ bool appendRecord(std::string& body, const Cells& cells, const RecordFormat& for
         ++tally.solved;
         tally.multipleSolutions += several ? 1 : 0;
     } else {
-        body += noSolutionLine;
+        body += noSolutionFor(position);
         ++tally.noSolution;
     }
     return startsWithGrid;
@@ -173,7 +221,8 @@ void solveBatch(Batch& batch, const RecordFormat& format, const char* program)
         std::string problem = record.error;
         bool startsWithGrid = format.grid && format.form == RecordFormat::Form::solve;
         if (record.kind == Record::Kind::puzzle) {
-            startsWithGrid = appendRecord(body, record.cells, format, explanation, batch.tally, problem) ||
+            startsWithGrid = appendRecord(body, record.cells, record.marked ? &record.marks : nullptr, format,
+                                          explanation, batch.tally, problem) ||
                              (format.grid && format.form == RecordFormat::Form::solve);
         }
         const auto where = [&] { return batch.source + ":" + std::to_string(record.line); };

@@ -87,22 +87,20 @@ bool fastBitsAvailable()
 
 namespace {
 
-SolveResult solveWithBestCopy(const Cells& puzzle)
+// `marks` when not null holds the candidates of the empty cells.
+SolveResult solveWithBestCopy(const Cells& puzzle, const Marks* marks)
 {
 #ifdef SUDOKU_ENGINE_FASTBITS
     if (fastBitsAvailable()) {
-        return fastbits::solve(puzzle);
+        return marks != nullptr ? fastbits::solveWithMarks(puzzle, marks) : fastbits::solve(puzzle);
     }
 #endif
-    return portable::solve(puzzle);
+    return marks != nullptr ? portable::solveWithMarks(puzzle, marks) : portable::solve(puzzle);
 }
 
-} // namespace
-
-SolveResult solve(const Cells& puzzle)
+// Programs written against the old name read the same number.
+SolveResult withOldCount(SolveResult result)
 {
-    SolveResult result = solveWithBestCopy(puzzle);
-    // Programs written against the old name read the same number.
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
@@ -117,6 +115,28 @@ SolveResult solve(const Cells& puzzle)
 #pragma warning(pop)
 #endif
     return result;
+}
+
+} // namespace
+
+SolveResult solve(const Cells& puzzle)
+{
+    return withOldCount(solveWithBestCopy(puzzle, nullptr));
+}
+
+SolveResult solveWithMarks(const Cells& puzzle, const Marks& marks)
+{
+    return withOldCount(solveWithBestCopy(puzzle, &marks));
+}
+
+CountResult countSolutionsWithMarks(const Cells& puzzle, const Marks& marks, std::uint64_t limit)
+{
+#ifdef SUDOKU_ENGINE_FASTBITS
+    if (fastBitsAvailable()) {
+        return fastbits::countSolutionsWithMarks(puzzle, &marks, limit);
+    }
+#endif
+    return portable::countSolutionsWithMarks(puzzle, &marks, limit);
 }
 
 CountResult countSolutions(const Cells& puzzle, std::uint64_t limit)

@@ -323,10 +323,10 @@ bool propagate(State& s)
 enum class Load { ready, clash, contradiction };
 
 // Sets up the masks for the givens, all at once: each digit is barred from the rows,
-// columns and boxes of its own givens and from the cells of the other digits' givens;
-// then propagates. Cells must hold 0 to 9. Reports clashing givens without saying
-// where: findClash() does that.
-Load loadGivens(State& s, const Cells& puzzle)
+// columns and boxes of its own givens and from the cells of the other digits' givens,
+// and with `marks` from the empty cells whose marks lack it; then propagates. Cells
+// must hold 0 to 9. Reports clashing givens without saying where: findClash() does that.
+Load loadGivens(State& s, const Cells& puzzle, const Marks* marks)
 {
     // The cells holding a digit, eight at a time: the top bit of each byte of `nonzero`
     // is set for a byte above 0, and the multiplication gathers those eight bits.
@@ -375,6 +375,16 @@ Load loadGivens(State& s, const Cells& puzzle)
             const std::uint32_t barred = tables.rowsOfBand[rows[digit] >> (3 * band) & 7] | colMask |
                                          tables.boxesOfBand[boxes[digit] >> (3 * band) & 7] | anyGiven[band];
             s.candidates[slot(digit, band)] = (allCells & ~barred) | givenCells[digit][band];
+        }
+    }
+    if (marks != nullptr) {
+        for (int cell = 0; cell < 81; ++cell) {
+            const auto i = static_cast<std::size_t>(cell);
+            for (int digit = 0; digit < 9 && puzzle[i] == 0; ++digit) {
+                if (((*marks)[i] >> digit & 1) == 0) {
+                    s.candidates[slot(digit, cell / 27)] &= ~(1u << (cell % 27));
+                }
+            }
         }
     }
     return propagate(s) ? Load::ready : Load::contradiction;
@@ -825,7 +835,7 @@ struct LoadedPuzzle {
     State start{};
 };
 
-LoadedPuzzle loadPuzzle(const Cells& puzzle)
+LoadedPuzzle loadPuzzle(const Cells& puzzle, const Marks* marks)
 {
     LoadedPuzzle loaded;
     if (const auto bad = findBadCell(puzzle)) {
@@ -833,7 +843,7 @@ LoadedPuzzle loadPuzzle(const Cells& puzzle)
         loaded.badCell = *bad;
         return loaded;
     }
-    const Load load = loadGivens(loaded.start, puzzle);
+    const Load load = loadGivens(loaded.start, puzzle, marks);
     if (load == Load::clash) {
         loaded.status = Status::invalid;
         loaded.clash = *findClash(puzzle);
@@ -879,7 +889,17 @@ int givenCount(const Cells& puzzle)
 //   smallest solution it saw into the smallest of all with smallestBelow().
 SolveResult solve(const Cells& puzzle)
 {
-    LoadedPuzzle loaded = loadPuzzle(puzzle);
+    return solveWithMarks(puzzle, nullptr);
+}
+
+CountResult countSolutions(const Cells& puzzle, std::uint64_t limit)
+{
+    return countSolutionsWithMarks(puzzle, nullptr, limit);
+}
+
+SolveResult solveWithMarks(const Cells& puzzle, const Marks* marks)
+{
+    LoadedPuzzle loaded = loadPuzzle(puzzle, marks);
     SolveResult result;
     result.status = loaded.status;
     result.clash = loaded.clash;
@@ -917,9 +937,9 @@ SolveResult solve(const Cells& puzzle)
     return result;
 }
 
-CountResult countSolutions(const Cells& puzzle, std::uint64_t limit)
+CountResult countSolutionsWithMarks(const Cells& puzzle, const Marks* marks, std::uint64_t limit)
 {
-    const LoadedPuzzle loaded = loadPuzzle(puzzle);
+    const LoadedPuzzle loaded = loadPuzzle(puzzle, marks);
     CountResult result;
     result.status = loaded.status;
     result.clash = loaded.clash;

@@ -16,12 +16,17 @@ bool fastBitsAvailable();
 namespace portable {
 SolveResult solve(const Cells& puzzle);
 CountResult countSolutions(const Cells& puzzle, std::uint64_t limit);
+// `marks`, when not null, holds the candidates of the empty cells.
+SolveResult solveWithMarks(const Cells& puzzle, const Marks* marks);
+CountResult countSolutionsWithMarks(const Cells& puzzle, const Marks* marks, std::uint64_t limit);
 } // namespace portable
 
 #ifdef SUDOKU_ENGINE_FASTBITS
 namespace fastbits {
 SolveResult solve(const Cells& puzzle);
 CountResult countSolutions(const Cells& puzzle, std::uint64_t limit);
+SolveResult solveWithMarks(const Cells& puzzle, const Marks* marks);
+CountResult countSolutionsWithMarks(const Cells& puzzle, const Marks* marks, std::uint64_t limit);
 } // namespace fastbits
 #endif
 

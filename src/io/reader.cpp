@@ -47,8 +47,7 @@ constexpr std::array<ByteKind, 256> byteKinds = [] {
     return kinds;
 }();
 
-// A cell's code: its value for a digit, dotCode for '.', more for anything else. A
-// value is the code's low four bits.
+// A cell's code: its value for a digit, dotCode for '.', more for anything else.
 constexpr std::uint8_t dotCode = 16;
 
 constexpr std::array<std::uint8_t, 256> cellCodes = [] {
@@ -61,9 +60,21 @@ constexpr std::array<std::uint8_t, 256> cellCodes = [] {
     return codes;
 }();
 
+// The value of a cell as written: its digit, 0 for '.' and for a character that is
+// no cell (which makes the record invalid anyway).
+std::uint8_t cellValue(unsigned char c)
+{
+    const std::uint8_t code = cellCodes[c];
+    return code <= dotCode ? code & 15 : 0;
+}
+
 // A line with this many cells is too long to be a row of a block even with a few
 // cells too many: it is a one-line puzzle, or what is left of one.
 constexpr std::size_t singleLineCells = 18;
+
+// Where the fields of a line start are kept for this many fields: a row of a pencil-mark
+// grid has nine, and one more shows that a line has too many.
+constexpr std::size_t keptFields = 10;
 
 // One physical line, reduced to what matters: its cells (up to 81 kept), how many
 // characters other than blanks and bars it had, and the first of them that is no cell.
@@ -78,12 +89,34 @@ struct Line {
     bool comment = false;
     bool hasBadChar = false;
     unsigned char badChar = 0;
-    std::size_t badCell = 0;  // which of the line's cells, from 1
-    std::size_t notCells = 0; // characters counted in `cells` that are no cell
-    std::uint8_t values[81]{};
+    std::size_t badCell = 0;   // which of the line's cells, from 1
+    std::size_t notCells = 0;  // characters counted in `cells` that are no cell
+    unsigned char chars[81]{}; // the first 81 cells as written
+    // Runs of cells between blanks and bars, as a pencil-mark grid separates its cells:
+    // how many, and which of the cells starts each of the first keptFields.
+    std::size_t fields = 0;
+    std::array<std::size_t, keptFields> fieldStarts{};
+    bool inField = false; // the last character was a cell
 
     // The cells of the first field: up to the first blank, ',' or ';' after a cell.
     std::size_t firstField() const { return fieldEnd != 0 ? fieldCells : cells; }
+
+    // Cells from `at` on continue the current field or start one.
+    void enterField(std::size_t at)
+    {
+        if (!inField) {
+            if (fields < keptFields) {
+                fieldStarts[fields] = at;
+            }
+            ++fields;
+            inField = true;
+        }
+    }
+    // Where kept field `f` ends (one past its last cell), or 0 when that is not known.
+    std::size_t endOfField(std::size_t f) const
+    {
+        return f + 1 == fields ? cells : f + 1 < keptFields ? fieldStarts[f + 1] : 0;
+    }
 };
 
 enum class LineKind {
@@ -92,6 +125,34 @@ enum class LineKind {
     row,    // one row of a block, maybe damaged
     single, // a record of its own: a one-line puzzle, maybe damaged
 };
+
+// Whether a line holds a field of two to nine digits 1 to 9: the candidates of an empty
+// cell, which make it a row of a pencil-mark grid. A row of plain cells has nine cells,
+// however they are grouped.
+bool hasCandidateList(const Line& line)
+{
+    if (line.cells <= 9 || line.separator != 0) {
+        return false;
+    }
+    for (std::size_t f = 0; f < std::min(line.fields, keptFields); ++f) {
+        const std::size_t begin = line.fieldStarts[f];
+        const std::size_t end = std::min<std::size_t>(line.endOfField(f), 81);
+        if (end >= begin + 2 && end <= begin + 9 &&
+            std::all_of(line.chars + begin, line.chars + end, [](unsigned char c) { return c >= '1' && c <= '9'; })) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Whether a single line is a good one-line puzzle (its cells are then the first 81
+// chars): 81 cells standing together before any other fields, or 81 cells and nothing
+// else once blanks are dropped.
+bool isPuzzle(const Line& line)
+{
+    return (line.firstField() == 81 && (!line.hasBadChar || line.badCell > 81)) ||
+           (line.cells == 81 && !line.hasBadChar);
+}
 
 LineKind kindOf(const Line& line)
 {
@@ -107,16 +168,10 @@ LineKind kindOf(const Line& line)
     if (line.number == 1 && line.notCells == line.cells && line.cells < 81) {
         return LineKind::skipped;
     }
+    if (hasCandidateList(line) && !isPuzzle(line)) {
+        return LineKind::row; // of a pencil-mark grid, however long
+    }
     return line.cells >= singleLineCells || line.separator != 0 ? LineKind::single : LineKind::row;
-}
-
-// Whether a single line is a good one-line puzzle (its cells are then the first 81
-// values): 81 cells standing together before any other fields, or 81 cells and nothing
-// else once blanks are dropped.
-bool isPuzzle(const Line& line)
-{
-    return (line.firstField() == 81 && (!line.hasBadChar || line.badCell > 81)) ||
-           (line.cells == 81 && !line.hasBadChar);
 }
 
 std::string describeByte(unsigned char c)
@@ -169,6 +224,73 @@ std::string singleFault(const Line& line)
            "; other fields may follow a one-line puzzle only after all its 81 cells";
 }
 
+// Reads a line as row `row` of a pencil-mark grid into `record`: a field of one digit is
+// a placed cell, '.' or '0' an empty cell with its marks left out (`unmarked`), two or
+// more digits an empty cell's candidates. What is wrong with it, or empty.
+std::string markedRowFault(const Line& line, int row, Record& record, std::array<bool, 81>& unmarked)
+{
+    const auto where = [&line] { return "line " + std::to_string(line.number); };
+    if (line.fields != 9) {
+        return where() + " has " + std::to_string(line.fields) + (line.fields == 1 ? " field" : " fields") +
+               "; a row of a pencil-mark grid has 9: a placed digit, . for an empty cell, or its candidates";
+    }
+    for (std::size_t f = 0; f < 9; ++f) {
+        const std::size_t begin = line.fieldStarts[f];
+        const std::size_t end = line.endOfField(f);
+        const auto field = [&] { return where() + ", field " + std::to_string(f + 1); };
+        if (end - begin > 9) {
+            return field() + " has " + std::to_string(end - begin) + " characters; a cell has at most 9 candidates";
+        }
+        const auto cell = static_cast<std::size_t>(9 * row) + f;
+        record.cells[cell] = 0;
+        record.marks[cell] = 0;
+        unmarked[cell] = false;
+        if (end - begin == 1) {
+            const unsigned char c = line.chars[begin];
+            if (cellCodes[c] > dotCode) {
+                return "invalid character " + describeByte(c) + " at " + field() + cellHint;
+            }
+            record.cells[cell] = cellValue(c);
+            unmarked[cell] = record.cells[cell] == 0;
+            continue;
+        }
+        for (std::size_t i = begin; i < end; ++i) {
+            const unsigned char c = line.chars[i];
+            if (c < '1' || c > '9') {
+                return "invalid character " + describeByte(c) + " at " + field() +
+                       " (candidates are digits 1 to 9, each once)";
+            }
+            const auto digit = static_cast<std::uint16_t>(1u << (c - '1'));
+            if ((record.marks[cell] & digit) != 0) {
+                return field() + " \"" + std::string(line.chars + begin, line.chars + end) + "\" repeats " +
+                       static_cast<char>(c);
+            }
+            record.marks[cell] |= digit;
+        }
+    }
+    return {};
+}
+
+// Gives each empty cell of a pencil-mark grid written without marks every digit that
+// no placed digit in its row, column or box rules out.
+void fillUnmarked(Record& record, const std::array<bool, 81>& unmarked)
+{
+    for (std::size_t cell = 0; cell < 81; ++cell) {
+        if (!unmarked[cell]) {
+            continue;
+        }
+        std::uint16_t held = 0;
+        for (std::size_t other = 0; other < 81; ++other) {
+            const bool peer = other / 9 == cell / 9 || other % 9 == cell % 9 ||
+                              (other / 27 == cell / 27 && other % 9 / 3 == cell % 9 / 3);
+            if (peer && record.cells[other] != 0) {
+                held = static_cast<std::uint16_t>(held | 1u << (record.cells[other] - 1));
+            }
+        }
+        record.marks[cell] = static_cast<std::uint16_t>(0x1FF & ~held);
+    }
+}
+
 // Why a single line ends a block early.
 std::string whatEndsABlock(const Line& line)
 {
@@ -202,6 +324,8 @@ struct PuzzleReader::State {
     // A single line that ended a block early, to be handled next.
     Line pending_;
     bool hasPending_ = false;
+    // The rows of the block being read.
+    std::array<Line, 9> rows_;
 };
 
 PuzzleReader::PuzzleReader(ByteSource& source) : state_(std::make_unique<State>(source))
@@ -278,9 +402,12 @@ bool PuzzleReader::State::readLine(Line& line)
                     break;
                 }
                 if (cells < 81) {
-                    line.values[cells] = code & 15;
+                    line.chars[cells] = static_cast<unsigned char>(*p);
                 }
                 ++cells;
+            }
+            if (cells != line.cells) {
+                line.enterField(line.cells);
             }
             line.cells = cells;
             pos_ = static_cast<std::size_t>(p - buffer_);
@@ -292,8 +419,14 @@ bool PuzzleReader::State::readLine(Line& line)
         const auto c = static_cast<unsigned char>(buffer_[pos_++]);
         switch (byteKinds[c]) {
         case ByteKind::newline: return true;
-        case ByteKind::blank: endField(c); continue;
-        case ByteKind::bar: line.bars = true; continue;
+        case ByteKind::blank:
+            endField(c);
+            line.inField = false;
+            continue;
+        case ByteKind::bar:
+            line.bars = true;
+            line.inField = false;
+            continue;
         case ByteKind::hash:
             if (line.cells == 0) {
                 // A comment: pass over the rest of the line.
@@ -336,8 +469,9 @@ bool PuzzleReader::State::readLine(Line& line)
             line.badChar = c;
             line.badCell = line.cells + 1;
         }
+        line.enterField(line.cells);
         if (line.cells < 81) {
-            line.values[line.cells] = 0;
+            line.chars[line.cells] = c;
         }
         ++line.cells;
         ++line.notCells;
@@ -363,11 +497,13 @@ bool PuzzleReader::State::next(Record& record)
 
     record.line = line.number;
     record.error.clear();
+    record.marked = false;
+    record.marks = {};
     if (kind == LineKind::single) {
         const bool puzzle = isPuzzle(line);
         record.kind = puzzle ? Record::Kind::puzzle : Record::Kind::invalid;
         if (puzzle) {
-            std::copy(line.values, line.values + 81, record.cells.begin());
+            std::transform(line.chars, line.chars + 81, record.cells.begin(), cellValue);
         } else {
             record.error = singleFault(line);
         }
@@ -377,40 +513,55 @@ bool PuzzleReader::State::next(Record& record)
     // A row starts a block of nine. Every row line counts as one of the nine, whatever
     // is wrong with it, so a damaged block is still one record; skipped lines inside
     // are passed over. A blank line, a single line or the end of input ends the block
-    // early. The first fault found is the one reported.
-    std::string fault = rowFault(line);
-    std::copy(line.values, line.values + 9, record.cells.begin());
+    // early. The first fault found is the one reported. The block is a pencil-mark grid
+    // when any of its rows holds a cell's candidates; then every row is read as one.
+    rows_[0] = line;
     int rows = 1;
+    std::string cutShort;
     while (rows < 9) {
-        Line next;
+        Line& next = rows_[static_cast<std::size_t>(rows)];
         const bool more = readLine(next);
         const LineKind nextKind = more ? kindOf(next) : LineKind::blank;
         if (nextKind == LineKind::skipped) {
             continue;
         }
         if (nextKind != LineKind::row) {
-            if (fault.empty()) {
-                const std::string after = std::to_string(rows) + (rows == 1 ? " row" : " rows");
-                fault = !more ? "block of nine rows cut short: the input ends after " + after
-                              : "block of nine rows cut short: " +
-                                    (nextKind == LineKind::blank ? "line " + std::to_string(next.number) + " is blank"
-                                                                 : whatEndsABlock(next)) +
-                                    " (after " + after + ")";
-            }
+            const std::string after = std::to_string(rows) + (rows == 1 ? " row" : " rows");
+            cutShort = !more ? "block of nine rows cut short: the input ends after " + after
+                             : "block of nine rows cut short: " +
+                                   (nextKind == LineKind::blank ? "line " + std::to_string(next.number) + " is blank"
+                                                                : whatEndsABlock(next)) +
+                                   " (after " + after + ")";
             if (nextKind == LineKind::single) {
                 pending_ = next;
                 hasPending_ = true;
             }
             break;
         }
-        if (fault.empty()) {
-            fault = rowFault(next);
-        }
-        std::copy(next.values, next.values + 9, record.cells.begin() + 9 * rows);
         ++rows;
+    }
+    const auto first = rows_.begin();
+    const auto last = first + rows;
+    record.marked = std::any_of(first, last, hasCandidateList);
+    std::array<bool, 81> unmarked{};
+    std::string fault;
+    for (int row = 0; row < rows && fault.empty(); ++row) {
+        const Line& r = rows_[static_cast<std::size_t>(row)];
+        if (record.marked) {
+            fault = markedRowFault(r, row, record, unmarked);
+        } else {
+            fault = rowFault(r);
+            std::transform(r.chars, r.chars + 9, record.cells.begin() + 9 * row, cellValue);
+        }
+    }
+    if (fault.empty()) {
+        fault = std::move(cutShort);
     }
     record.kind = fault.empty() ? Record::Kind::puzzle : Record::Kind::invalid;
     record.error = std::move(fault);
+    if (record.marked && record.kind == Record::Kind::puzzle) {
+        fillUnmarked(record, unmarked);
+    }
     return true;
 }
 

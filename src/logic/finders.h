@@ -59,16 +59,32 @@ bool findHiddenSingle(const Board& board, Step& step);
 bool findNakedSingle(const Board& board, Step& step);
 bool findPointing(const Board& board, Step& step);
 bool findClaiming(const Board& board, Step& step);
+// Locked candidates and hidden subsets whose eliminations leave a hidden single at
+// once: the step places that single.
+bool findDirectPointing(const Board& board, Step& step);
+bool findDirectClaiming(const Board& board, Step& step);
+bool findDirectHiddenSubset(const Board& board, int size, Step& step);
 bool findNakedSubset(const Board& board, int size, Step& step);
 bool findHiddenSubset(const Board& board, int size, Step& step);
 bool findFish(const Board& board, int size, Step& step);
 bool findXyWing(const Board& board, Step& step);
 bool findXyzWing(const Board& board, Step& step);
+// Deadly patterns of two digits: a rectangle in two boxes, a loop of six cells.
 bool findUniqueRectangle(const Board& board, Step& step);
+bool findUniqueLoop(const Board& board, Step& step);
 bool findSkyscraper(const Board& board, Step& step);
 bool findTwoStringKite(const Board& board, Step& step);
 bool findWWing(const Board& board, Step& step);
 bool findBivalueUniversalGrave(const Board& board, Step& step);
+// Two or three cells whose candidates are tried together: a candidate that every
+// combination with it rules out (a digit twice in a house, or a cell they all see left
+// without candidates) is eliminated.
+bool findAlignedExclusion(const Board& board, int size, Step& step);
+template <int size>
+bool findAlignedExclusionOf(const Board& board, Step& step)
+{
+    return findAlignedExclusion(board, size, step);
+}
 
 enum class ChainKind { x, xy, alternating };
 bool findChain(const Board& board, ChainKind kind, Step& step);
@@ -89,6 +105,11 @@ template <int size>
 bool findHiddenSubsetOf(const Board& board, Step& step)
 {
     return findHiddenSubset(board, size, step);
+}
+template <int size>
+bool findDirectHiddenSubsetOf(const Board& board, Step& step)
+{
+    return findDirectHiddenSubset(board, size, step);
 }
 template <int size>
 bool findFishOf(const Board& board, Step& step)

@@ -49,6 +49,19 @@ std::string digitList(Digits digits)
     });
 }
 
+// A list's last " and " as " or ".
+std::string orWords(std::string text)
+{
+    const auto last = text.rfind(" and ");
+    return last == std::string::npos ? text : text.replace(last, 5, " or ");
+}
+
+// "3", "3 or 5", "3, 5 or 7".
+std::string orList(Digits digits)
+{
+    return orWords(digitList(digits));
+}
+
 std::string digitSet(Digits digits)
 {
     std::string text = "{";
@@ -220,6 +233,29 @@ std::string claimingText(const Step& step)
     return digitList(step.digits) + " in " + house(step, 1) + " lies in " + house(step, 0);
 }
 
+// ", then only place for 4 in box 3": the hidden single a direct step's eliminations
+// leave, in its last house.
+std::string leftSingle(const Step& step)
+{
+    return ", then only place for " + std::string(1, static_cast<char>('0' + step.placement.digit)) + " in " +
+           house(step, step.houseCount - 1);
+}
+
+std::string directPointingText(const Step& step)
+{
+    return pointingText(step) + leftSingle(step);
+}
+
+std::string directClaimingText(const Step& step)
+{
+    return claimingText(step) + leftSingle(step);
+}
+
+std::string directHiddenSubsetText(const Step& step)
+{
+    return hiddenSubsetText(step) + leftSingle(step);
+}
+
 std::string nakedSubsetText(const Step& step)
 {
     return cellList(step, 0, step.cellCount) + " hold only " + digitList(step.digits) + " in " + house(step, 0);
@@ -244,7 +280,39 @@ std::string wingText(const Step& step)
 
 std::string uniqueRectangleText(const Step& step)
 {
-    return digitList(step.digits) + " in " + cellList(step, 0, 4) + " would make two solutions";
+    // The pattern's cells come first, then the other cells of a type 3 subset.
+    const int size = step.technique == Technique::uniqueRectangle ? 4 : 6;
+    std::string text = digitList(step.digits) + " in " + cellList(step, 0, size) + " would make two solutions";
+    // The roofs: the pattern's cells that hold more than its two digits.
+    std::array<int, 6> roof{};
+    int roofs = 0;
+    Digits more = 0;
+    for (int i = 0; i < size; ++i) {
+        if (step.cellDigits[static_cast<std::size_t>(i)] != step.digits) {
+            more |= static_cast<Digits>(step.cellDigits[static_cast<std::size_t>(i)] & ~step.digits);
+            roof[static_cast<std::size_t>(roofs++)] = i;
+        }
+    }
+    if (roofs == 1) { // type 1
+        return text + ", so " + cell(step, roof[0]) + " holds another digit";
+    }
+    const std::string roofCells = cell(step, roof[0]) + " or " + cell(step, roof[1]);
+    if (step.houseCount == 0) { // type 2
+        return text + ", so one of " + listOf(roofs, [&](int i) { return cell(step, roof[static_cast<std::size_t>(i)]); }) +
+               ", which also hold " + digitList(more) + ", is " + digitList(more);
+    }
+    if (step.cellCount > size) { // type 3
+        Digits subset = more;
+        for (int i = size; i < step.cellCount; ++i) {
+            subset |= step.cellDigits[static_cast<std::size_t>(i)];
+        }
+        return text + ", so " + roofCells + " holds " + orList(more) + ": with " + cellList(step, size, step.cellCount - size) +
+               " they hold only " + digitList(subset) + " in " + house(step, 0);
+    }
+    // Type 4: the digit left is the one whose places in the house are the roofs.
+    const auto kept = static_cast<Digits>(step.digits & ~bit(step.eliminations[0].digit));
+    return text + ", and " + digitList(kept) + " in " + house(step, 0) + " is only in " + cell(step, roof[0]) + " and " + cell(step, roof[1]) + ", so neither holds " +
+           std::string(1, static_cast<char>('0' + step.eliminations[0].digit));
 }
 
 std::string skyscraperText(const Step& step)
@@ -267,8 +335,60 @@ std::string wWingText(const Step& step)
 
 std::string graveText(const Step& step)
 {
-    return "every other empty cell holds two candidates, " + cell(step, 0) + " holds " + digitSet(step.cellDigits[0]) +
-           " and " + digitList(step.digits) + " has three places in its houses";
+    if (step.cellCount == 1) { // type 1
+        return "every other empty cell holds two candidates, " + cell(step, 0) + " holds " +
+               digitSet(step.cellDigits[0]) + " and " + digitList(step.digits) +
+               (countOf(step.digits) == 1 ? " has" : " have") + " three places in its houses";
+    }
+    // The cells with more come first, then (type 3) the cells of the subset, which hold
+    // two candidates like every other.
+    int extras = 0;
+    while (extras < step.cellCount && countOf(step.cellDigits[static_cast<std::size_t>(extras)]) > 2) {
+        ++extras;
+    }
+    const std::string text = "every empty cell but " + listOf(extras, [&](int i) {
+                                 return cell(step, i) + " " + digitSet(step.cellDigits[static_cast<std::size_t>(i)]);
+                             }) + " holds two candidates";
+    if (step.houseCount == 0) { // type 2: each holds the same extra digit
+        return text + ", and without " + digitList(step.digits) +
+               " there each digit would have two places in every house, so one of them is " + digitList(step.digits);
+    }
+    if (step.cellCount == extras) { // type 4
+        return text + ", and " + digitList(step.digits) + " has no other place in " + house(step, 0) +
+               ": one of them is " + digitList(step.digits) + ", the other one of its extra digits";
+    }
+    // Type 3: one of them holds an extra digit, so with the subset they fill its digits.
+    Digits subset = step.digits;
+    for (int i = extras; i < step.cellCount; ++i) {
+        subset |= step.cellDigits[static_cast<std::size_t>(i)];
+    }
+    return text + ", so one of them holds " + orList(step.digits) + ": with " +
+           cellList(step, extras, step.cellCount - extras) + " they hold only " + digitList(subset) + " in " +
+           house(step, 0);
+}
+
+std::string exclusionText(const Step& step)
+{
+    const int size = step.technique == Technique::alignedPairExclusion ? 2 : 3;
+    const auto withMarks = [&](int first) {
+        return [&step, first](int i) {
+            return cell(step, first + i) + " " + digitSet(step.cellDigits[static_cast<std::size_t>(first + i)]);
+        };
+    };
+    bool aligned = false; // some two of them see each other
+    for (int i = 0; i < size; ++i) {
+        for (int j = i + 1; j < size; ++j) {
+            aligned = aligned || sees(step.cells[static_cast<std::size_t>(i)], step.cells[static_cast<std::size_t>(j)]);
+        }
+    }
+    std::string text = listOf(size, withMarks(0)) + ": every combination with a removed candidate ";
+    if (aligned) {
+        text += step.cellCount == size ? "puts a digit twice in a house" : "puts a digit twice in a house or ";
+    }
+    if (step.cellCount > size) {
+        text += "empties " + orWords(listOf(step.cellCount - size, withMarks(size)));
+    }
+    return text;
 }
 
 std::string chainText(const Step& step)

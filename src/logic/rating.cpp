@@ -83,10 +83,24 @@ Grade gradeOf(int score)
     return score < 75 ? Grade::expert : Grade::extreme;
 }
 
-Rating rate(const Cells& puzzle)
+namespace {
+
+// The engine's answer for a marked position: its placed digits, and each empty cell's
+// candidates as the only digits it may take.
+SolveResult solvePosition(const Board& position)
+{
+    Marks marks{};
+    for (int cell = 0; cell < 81; ++cell) {
+        marks[static_cast<std::size_t>(cell)] = position.candidates(cell);
+    }
+    return solveWithMarks(position.values(), marks);
+}
+
+// The rating of a puzzle or position from the engine's answer and its board (which
+// means nothing unless solved).
+Rating rateSolved(const SolveResult& solved, Board board)
 {
     Rating rating;
-    const SolveResult solved = solve(puzzle);
     rating.status = solved.status;
     if (solved.status != Status::solved) {
         return rating;
@@ -95,7 +109,6 @@ Rating rate(const Cells& puzzle)
         rating.multipleSolutions = true;
         return rating;
     }
-    Board board = *Board::fromPuzzle(puzzle); // a solved status means it loads
     bool placed = false;
     rating.firstPlacement = trialScore;
     rating.firstStep = trialScore;
@@ -123,6 +136,19 @@ Rating rate(const Cells& puzzle)
     }
     rating.grade = gradeOf(rating.score);
     return rating;
+}
+
+} // namespace
+
+Rating rate(const Cells& puzzle)
+{
+    const SolveResult solved = solve(puzzle);
+    return rateSolved(solved, solved.status == Status::solved ? *Board::fromPuzzle(puzzle) : Board());
+}
+
+Rating rate(const Board& position)
+{
+    return rateSolved(solvePosition(position), position);
 }
 
 bool reachableScore(int score)
@@ -200,35 +226,58 @@ void GradeCounts::add(const Rating& rating)
     }
 }
 
-void explain(const Cells& puzzle, Explanation& out)
+namespace {
+
+// The same for an explanation and a hint. A solved status means a puzzle loads.
+void explainSolved(const SolveResult& solved, Board board, Explanation& out)
 {
     out.steps.clear();
     out.multipleSolutions = false;
     out.finished = false;
-    const SolveResult solved = solve(puzzle);
     out.status = solved.status;
     out.solution = solved.solution;
     if (solved.status != Status::solved) {
         return;
     }
     out.multipleSolutions = solved.solutionsUpToTwo > 1;
-    Board board = *Board::fromPuzzle(puzzle);
     out.finished = solveWith(board, !out.multipleSolutions, [&](const Step& step) { out.steps.push_back(step); });
 }
 
-Hint hint(const Cells& puzzle)
+Hint hintSolved(const SolveResult& solved, const Board& board)
 {
     Hint result;
-    const SolveResult solved = solve(puzzle);
     result.status = solved.status;
     if (solved.status != Status::solved) {
         return result;
     }
     result.multipleSolutions = solved.solutionsUpToTwo > 1;
-    const Board board = *Board::fromPuzzle(puzzle);
     result.full = board.emptyCells() == 0;
     result.found = findStep(board, !result.multipleSolutions, result.step);
     return result;
+}
+
+} // namespace
+
+void explain(const Cells& puzzle, Explanation& out)
+{
+    const SolveResult solved = solve(puzzle);
+    explainSolved(solved, solved.status == Status::solved ? *Board::fromPuzzle(puzzle) : Board(), out);
+}
+
+void explain(const Board& position, Explanation& out)
+{
+    explainSolved(solvePosition(position), position, out);
+}
+
+Hint hint(const Cells& puzzle)
+{
+    const SolveResult solved = solve(puzzle);
+    return hintSolved(solved, solved.status == Status::solved ? *Board::fromPuzzle(puzzle) : Board());
+}
+
+Hint hint(const Board& position)
+{
+    return hintSolved(solvePosition(position), position);
 }
 
 } // namespace sudoku::logic

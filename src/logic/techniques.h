@@ -59,6 +59,9 @@ std::string hiddenSingleText(const Step& step);
 std::string nakedSingleText(const Step& step);
 std::string pointingText(const Step& step);
 std::string claimingText(const Step& step);
+std::string directPointingText(const Step& step);
+std::string directClaimingText(const Step& step);
+std::string directHiddenSubsetText(const Step& step);
 std::string nakedSubsetText(const Step& step);
 std::string hiddenSubsetText(const Step& step);
 std::string fishText(const Step& step);
@@ -68,6 +71,7 @@ std::string skyscraperText(const Step& step);
 std::string twoStringKiteText(const Step& step);
 std::string wWingText(const Step& step);
 std::string graveText(const Step& step);
+std::string exclusionText(const Step& step);
 std::string chainText(const Step& step);
 std::string cellForcingChainText(const Step& step);
 std::string unitForcingChainText(const Step& step);
@@ -79,7 +83,14 @@ inline constexpr std::array<TechniqueRow, techniqueCount> techniqueRows{{
     {Technique::fullHouse, "full-house", {10}, findFullHouse, fullHouseText, {.houses = 1}},
     // 1.2 in a box, 1.5 in a row or column.
     {Technique::hiddenSingle, "hidden-single", {12, 15, 3}, findHiddenSingle, hiddenSingleText, {.houses = 1}},
+    // Patterns whose eliminations leave a hidden single, placed at once.
+    {Technique::directPointing, "direct-pointing", {17}, findDirectPointing, directPointingText, {.houses = 3}},
+    {Technique::directClaiming, "direct-claiming", {19}, findDirectClaiming, directClaimingText, {.houses = 3}},
+    {Technique::directHiddenPair, "direct-hidden-pair", {20}, findDirectHiddenSubsetOf<2>, directHiddenSubsetText,
+     {.houses = 2, .cells = 2}},
     {Technique::nakedSingle, "naked-single", {23}, findNakedSingle, nakedSingleText, {}},
+    {Technique::directHiddenTriple, "direct-hidden-triple", {25}, findDirectHiddenSubsetOf<3>, directHiddenSubsetText,
+     {.houses = 2, .cells = 3}},
     {Technique::pointing, "pointing", {26}, findPointing, pointingText, {.houses = 2}},
     {Technique::claiming, "claiming", {28}, findClaiming, claimingText, {.houses = 2}},
     {Technique::nakedPair, "naked-pair", {30}, findNakedSubsetOf<2>, nakedSubsetText, {.houses = 1, .cells = 1}},
@@ -90,22 +101,28 @@ inline constexpr std::array<TechniqueRow, techniqueCount> techniqueRows{{
     {Technique::hiddenTriple, "hidden-triple", {40}, findHiddenSubsetOf<3>, hiddenSubsetText, {.houses = 1, .cells = 1}},
     {Technique::xyWing, "xy-wing", {42}, findXyWing, wingText, {.cells = 3}},
     {Technique::xyzWing, "xyz-wing", {44}, findXyzWing, wingText, {.cells = 3}},
-    // 4.5 for type 1, 4.6 for type 2.
-    {Technique::uniqueRectangle, "unique-rectangle", {45, 46}, findUniqueRectangle, uniqueRectangleText, {.cells = 4},
+    // Types 1 to 4 alike: so Sudoku Explainer rates them, and a loop of six a tenth more.
+    {Technique::uniqueRectangle, "unique-rectangle", {45}, findUniqueRectangle, uniqueRectangleText, {.cells = 4},
      true},
+    {Technique::uniqueLoop, "unique-loop", {46}, findUniqueLoop, uniqueRectangleText, {.cells = 6}, true},
     {Technique::skyscraper, "skyscraper", {46}, findSkyscraper, skyscraperText, {.houses = 2, .cells = 4}},
     {Technique::twoStringKite, "two-string-kite", {47}, findTwoStringKite, twoStringKiteText, {.houses = 3, .cells = 4}},
     {Technique::wWing, "w-wing", {48}, findWWing, wWingText, {.houses = 1, .cells = 4, .chain = 2}},
     {Technique::nakedQuad, "naked-quad", {50}, findNakedSubsetOf<4>, nakedSubsetText, {.houses = 1, .cells = 1}},
     {Technique::jellyfish, "jellyfish", {52}, findFishOf<4>, fishText, {.houses = 2, .pairedHouses = true}},
     {Technique::hiddenQuad, "hidden-quad", {54}, findHiddenSubsetOf<4>, hiddenSubsetText, {.houses = 1, .cells = 1}},
-    {Technique::bivalueUniversalGrave, "bivalue-universal-grave", {56}, findBivalueUniversalGrave, graveText,
+    // 5.6 for type 1 (one cell with more than two candidates), 5.7 for types 2 and 4,
+    // 5.8 to 6.0 for type 3 (by the size of its subset).
+    {Technique::bivalueUniversalGrave, "bivalue-universal-grave", {56, 60}, findBivalueUniversalGrave, graveText,
      {.cells = 1}, true},
+    {Technique::alignedPairExclusion, "aligned-pair-exclusion", {62}, findAlignedExclusionOf<2>, exclusionText,
+     {.cells = 2}},
     // Chains: a tenth for each strong link past the third (x) or fourth (xy, aic).
     {Technique::xChain, "x-chain", {65, 69}, findChainOf<ChainKind::x>, chainText, {.chain = 2}},
     {Technique::xyChain, "xy-chain", {66, 70}, findChainOf<ChainKind::xy>, chainText, {.chain = 2}},
-    {Technique::aic, "aic", {70, 74}, findChainOf<ChainKind::alternating>, chainText, {.chain = 2}, false,
-     findAlternatingOrForcingChain, 3},
+    {Technique::aic, "aic", {70, 74}, findChainOf<ChainKind::alternating>, chainText, {.chain = 2}},
+    {Technique::alignedTripleExclusion, "aligned-triple-exclusion", {75}, findAlignedExclusionOf<3>, exclusionText,
+     {.cells = 3}},
     // Forcing chains: a tenth for each strong link past the second in the longest branch.
     {Technique::cellForcingChain, "cell-forcing-chain", {82, 85}, findForcingChainOf<false>, cellForcingChainText,
      {.cells = 1, .branches = 1}},
