@@ -225,6 +225,12 @@ inline bool branchHolds(const Board& board, const ChainProof::Branch& branch, bo
             clashed = clashed || b.value(cell) == digit;
             b.eliminate(cell, digit);
         }
+        if (clashed && !branch.contradiction) {
+            // It meets a fact proved before it (in the same pass as the nested chain it
+            // belongs to): its assumption is impossible, which covers it as well.
+            vacuous = true;
+            return true;
+        }
     }
     return assumed && !branch.contradiction;
 }
@@ -249,7 +255,12 @@ inline bool proofHolds(const Board& board, const ChainProof& proof, const Candid
             return false;
         }
         if (vacuous && branches.size() == 1) {
-            return true; // the candidate it rules out is gone already
+            // Its assumption is gone already or clashes: it proves only that assumption false.
+            const ChainProof::Node& first = branch.nodes[0];
+            const bool ok = first.candidate.cell == target.cell && first.candidate.digit == target.digit &&
+                            first.isTrue != targetTrue;
+            why = ok ? why : "a branch that proves only its assumption false";
+            return ok;
         }
         if (vacuous) {
             assumptions.push_back(branch.nodes[0].candidate);
