@@ -268,7 +268,8 @@ inline bool proofHolds(const Board& board, const ChainProof& proof, const Candid
             continue;
         }
         if (branch.contradiction != clashed) {
-            why = "a branch's contradiction is not what it says";
+            why = "a branch's contradiction is not what it says (" + std::string(branch.contradiction ? "says one" : "says none") +
+                  ", branch of " + std::to_string(branches.size()) + " with " + std::to_string(branch.nodes.size()) + " nodes)";
             return false;
         }
         if (!branch.contradiction && !sameNode(branch.nodes.back(), target, targetTrue)) {
