@@ -5,7 +5,9 @@
 //                                      techniques finish, the grade counts
 //   logic_bench --check PUZZLE_FILE    explains every puzzle and checks each placement
 //                                      and elimination against the engine's unique
-//                                      solution, and that the record ends with it
+//                                      solution, that the record ends with it, and
+//                                      that each dynamic chain's proof replays: every
+//                                      branch, nested ones too, leads where it says
 //   logic_bench --agreement RATED_TSV  rates the puzzles of a table of ratings on another
 //                                      scale (columns puzzle, ER and source, tab
 //                                      separated, a header line first) and prints, by
@@ -19,6 +21,7 @@
 //
 // The puzzle file holds puzzles as sudoku-solve reads them.
 
+#include "proof_replay.h"
 #include "puzzle_file.h"
 #include "rating_agreement.h"
 
@@ -111,6 +114,7 @@ int checkFile(const std::vector<sudoku::Cells>& puzzles)
     std::uint64_t wrong = 0;
     std::uint64_t skipped = 0;
     std::uint64_t finished = 0;
+    std::uint64_t proofs = 0;
     for (std::size_t i = 0; i < puzzles.size(); ++i) {
         logic::explain(puzzles[i], explanation);
         if (explanation.status != sudoku::Status::solved || explanation.multipleSolutions) {
@@ -131,7 +135,15 @@ int checkFile(const std::vector<sudoku::Cells>& puzzles)
                 ++effects;
                 ok = ok && solution[c.cell] != c.digit;
             }
-            ok = ok && !logic::formatStep(step).empty() && board.apply(step);
+            if (step.proof) {
+                ++proofs;
+                std::string why;
+                if (!logic::replay::stepProofHolds(board, step, why)) {
+                    std::printf("BAD PROOF: puzzle %zu: %s: %s\n", i + 1, logic::formatStep(step).c_str(), why.c_str());
+                    ok = false;
+                }
+            }
+            ok = !logic::formatStep(step).empty() && board.apply(step) && ok;
         }
         if (explanation.finished) {
             ++finished;
@@ -147,9 +159,10 @@ int checkFile(const std::vector<sudoku::Cells>& puzzles)
         }
     }
     std::printf("explained %zu puzzles (%llu finished without trial, %llu skipped: not one solution): "
-                "%llu steps, %llu placements and eliminations checked, %llu puzzles wrong\n",
+                "%llu steps, %llu placements and eliminations checked, %llu proofs replayed, %llu puzzles wrong\n",
                 puzzles.size(), static_cast<unsigned long long>(finished), static_cast<unsigned long long>(skipped),
                 static_cast<unsigned long long>(steps), static_cast<unsigned long long>(effects),
+                static_cast<unsigned long long>(proofs),
                 static_cast<unsigned long long>(wrong));
     return wrong == 0 ? 0 : 1;
 }

@@ -2,7 +2,8 @@
 // input is a puzzle with one solution and candidates taken away from its pencil marks,
 // never the solution's own; every step the solver then finds, up to the end, must keep
 // the solution: each placement its digit, each elimination a candidate it does not use.
-// Each step must also change the board, or the solving loop would never end.
+// Each step must also change the board, or the solving loop would never end, and a
+// dynamic chain's proof must replay (bench/proof_replay.h).
 //
 // The first 81 bytes are the cells, as in the engine's target: '0'-'9' and '.' as in a
 // puzzle line (so puzzle lines make good seeds), any other byte modulo 10; missing
@@ -12,6 +13,8 @@
 
 #include <sudoku/engine.h>
 #include <sudoku/logic.h>
+
+#include "bench/proof_replay.h"
 
 #include <array>
 #include <bit>
@@ -95,6 +98,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     logic::Step step;
     while (board->emptyCells() > 0 && logic::findStep(*board, true, step)) {
         const int before = candidatesLeft(*board);
+        std::string why;
+        check(logic::replay::stepProofHolds(*board, step, why));
         check(board->apply(step));
         check(candidatesLeft(*board) < before);
         check(keepsSolution(*board, solution));

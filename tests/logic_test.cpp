@@ -594,7 +594,9 @@ TEST(LogicRating, AgreesWithTheExplanationAndIsTheSameOnAnyThread)
     EXPECT_EQ(second, alone);
 }
 
-// A puzzle from this project's generator that the techniques cannot finish.
+// A puzzle from this project's generator that the static chains cannot finish: it
+// needs a dynamic forcing chain. (No known puzzle is left to trial by the nested
+// chains, so trial is tested on an explanation made by hand.)
 constexpr std::string_view trialPuzzle =
     "060000700002001000000900065070008040600790000850010009000000907007800004310000080";
 
@@ -616,7 +618,7 @@ TEST(LogicRating, EdgeCasesAndFormat)
         {"000000904300086070000390000000050018120009060050000000000000000940002701560001090", sudoku::Status::solved,
          "2.6 medium pointing 1.2 1.2"},
         {std::string(twoSolutionLine), sudoku::Status::solved, "multiple solutions"},
-        {std::string(trialPuzzle), sudoku::Status::solved, "12.0 extreme trial 1.2 1.2"},
+        {std::string(trialPuzzle), sudoku::Status::solved, "9.0 extreme dynamic-cell-forcing-chain 1.2 1.2"},
         {std::string(unsolvableLine), sudoku::Status::noSolution, ""},
         {padded("11"), sudoku::Status::invalid, ""},
         {padded(":"), sudoku::Status::badCell, ""}, // ':' reads as a cell of 10
@@ -691,7 +693,7 @@ TEST(LogicRating, GradeBoundaries)
         counts.add(logic::rate(cellsFrom(line)));
     }
     EXPECT_EQ(counts.grades[static_cast<std::size_t>(logic::Grade::extreme)], 1u);
-    EXPECT_EQ(counts.unfinished, 1u);
+    EXPECT_EQ(counts.unfinished, 0u);
     EXPECT_EQ(counts.multipleSolutions, 1u);
     EXPECT_EQ(counts.unsolvable, 1u);
 }
@@ -704,8 +706,7 @@ TEST(LogicRating, ReachableScoresLeaveTheGapsOfTheScale)
     for (const int score : {10, 12, 15, 23, 26, logic::highestFinishedScore, logic::trialScore}) {
         EXPECT_TRUE(logic::reachableScore(score)) << score;
     }
-    for (const int score : {-1, 0, 9, 11, 13, 14, 16, logic::highestFinishedScore + 1, logic::trialScore - 1,
-                            logic::trialScore + 1, 1000}) {
+    for (const int score : {-1, 0, 9, 11, 13, 14, 16, logic::trialScore + 1, 1000}) {
         EXPECT_FALSE(logic::reachableScore(score)) << score;
     }
     std::optional<int> below;
@@ -779,7 +780,7 @@ TEST(LogicText, ExplanationEndsWithTheTrialLineAndTheEnginesAnswer)
 {
     logic::Explanation explanation;
     logic::explain(cellsFrom(trialPuzzle), explanation);
-    ASSERT_FALSE(explanation.finished);
+    explanation.finished = false; // as if the techniques had stopped there
     const sudoku::SolveResult solved = sudoku::solve(cellsFrom(trialPuzzle));
     const std::string text = logic::formatExplanation(explanation, false);
     EXPECT_TRUE(text.ends_with(std::string(logic::trialLine()) + "\n" + textOf(solved.solution) + "\n")) << text;

@@ -8,9 +8,10 @@
 // once. The first chain search on a thread allocates that thread's workspace (about
 // 330 KB, kept until the thread ends, so that a small thread stack is enough) and its
 // tables of chain lengths, which grow to the largest position searched (at most about
-// 2 MB); after that, finding and applying steps allocates nothing, and only the calls
-// that return text (format...) or grow a caller's step list do. Allocation failure throws
-// std::bad_alloc.
+// 2 MB), and the first dynamic chain search about 400 KB more; after that, finding and
+// applying steps allocates nothing but the proofs of dynamic chain steps (Step::proof)
+// and their searches' short lists, and only the calls that return text (format...) or
+// grow a caller's step list do. Allocation failure throws std::bad_alloc.
 //
 // Cells are numbered 0 to 80 in row-major order; in text they are r1c1 to r9c9. Houses
 // (rows, columns, boxes) are numbered 0 to 26: rows 0-8, columns 9-17, boxes 18-26.
@@ -20,6 +21,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -65,10 +67,21 @@ enum class Technique : std::uint8_t {
     cycle,
     forcingChain,
     alignedTripleExclusion,
+    // Chains that follow the grid as it changes (ChainProof) are marked *: one digit's,
+    // then all digits' singles, then with more rules inside each branch, nested deeper.
+    nishioForcingChain, // *
     cellForcingChain,
-    unitForcingChain, // the last: techniqueCount follows from it
+    unitForcingChain,
+    dynamicCellForcingChain, // * and all below
+    dynamicUnitForcingChain,
+    dynamicContradictionForcingChain,
+    dynamicDoubleForcingChain,
+    dynamicForcingChainPlus,         // branches also use locked candidates
+    nestedForcingChain,              // ... and static forcing chains
+    nestedMultipleForcingChain,      // ... and static cell and unit forcing chains
+    nestedDynamicForcingChain,       // ... and dynamic forcing chains; the last: techniqueCount follows from it
 };
-inline constexpr int techniqueCount = static_cast<int>(Technique::unitForcingChain) + 1;
+inline constexpr int techniqueCount = static_cast<int>(Technique::nestedDynamicForcingChain) + 1;
 
 // The technique's one name, lowercase words joined by hyphens ("two-string-kite"), as
 // every output writes it. A value outside the enumeration gives "".
@@ -93,6 +106,48 @@ using Digits = std::uint16_t;
 struct Candidate {
     std::uint8_t cell = 0;  // 0 to 80
     std::uint8_t digit = 0; // 1 to 9
+};
+
+// The proof of a dynamic or nested forcing chain step: its branches, each an assumption
+// and what follows from it on the grid as it changes. Immutable once made; steps share
+// it (copying a step copies the pointer), and only these techniques allocate one.
+//
+// Contract: in each branch, nodes[0] is the assumption (rule assumption) and every node
+// holds on the position of the step once the assumption and the nodes before it are
+// applied (a true node placed, a false one removed), by its rule; its causes (earlier
+// nodes of the same branch) are the nodes the rule used. A branch ends in its claim
+// (the last node) or, when `contradiction`, in a clash: the last node is then a node
+// that cannot hold (a placement of a digit that is no longer a candidate), or the
+// position after it has a cell without candidate or a house without place for a digit.
+// A nested node carries the proof, of one contradiction branch, that its candidate is
+// false; that proof starts from the position where the node was found, and its nodes of
+// rule `given` are the enclosing branch's nodes it used.
+struct ChainProof {
+    enum class Rule : std::uint8_t {
+        assumption,   // the branch's hypothesis
+        placement,    // false: a true node in the cell, or of the digit in a peer
+        nakedSingle,  // true: every other candidate of the cell is false
+        hiddenSingle, // true: every other place of the digit in a house is false
+        lockedCandidates, // false: the digit's places in a box lie in a line, or the reverse
+        nested,       // false: its own proof (`nested`) shows the candidate cannot be true
+        given,        // in a nested proof: a node of the enclosing branch
+        clash,        // the last node of a contradiction branch that adds no candidate
+    };
+    struct Node {
+        Candidate candidate;
+        bool isTrue = false; // placed (true) or ruled out (false)
+        Rule rule = Rule::assumption;
+        std::uint16_t firstCause = 0; // into Branch::causes
+        std::uint16_t causeCount = 0;
+        std::shared_ptr<const ChainProof> nested;
+    };
+    struct Branch {
+        std::vector<Node> nodes;
+        std::vector<std::uint16_t> causes; // indices of earlier nodes
+        bool contradiction = false;
+    };
+    std::vector<Branch> branches;
+    int length = 0; // what the step's weight reads: about the number of nodes, nested ones included
 };
 
 // One step: the technique, the pattern it found and its effect. Each array holds as
@@ -129,6 +184,11 @@ struct Step {
     Candidate placement{};
     std::uint8_t eliminationCount = 0;
     std::array<Candidate, 48> eliminations{};
+    // The dynamic and nested forcing chains' proof (null for every other technique):
+    // contradiction, the branch of the assumption the step negates; cell, a branch per
+    // candidate of cells[0]; unit, a branch per place of `digits` in houses[0]; double,
+    // the candidate true then false. Each branch ends in the step's effect.
+    std::shared_ptr<const ChainProof> proof;
 
     // The arrays' sizes, under their former names: read the counts instead.
     [[deprecated("read houseCount; houses.size() is room, not API")]] static constexpr int maxHouses =
@@ -227,7 +287,7 @@ inline constexpr int trialScore = 120;
 // of one the techniques finish (the heaviest step of the last technique). No puzzle
 // scores between highestFinishedScore and trialScore.
 inline constexpr int lowestScore = 10;
-inline constexpr int highestFinishedScore = 87;
+inline constexpr int highestFinishedScore = 119;
 
 // Whether a rating can have `score` (tenths): the score of every puzzle with one
 // solution and an empty cell is one. The set is the weights each technique's steps can
@@ -295,6 +355,8 @@ void explain(const Cells& puzzle, Explanation& out);
 
 // One step as a line without newline:
 //   "x-wing: 5 in rows 2 and 7, columns 3 and 8: r4c3<>5 r9c8<>5"
+// (formatExplanation follows a step that has a proof with its branches, a line each,
+// indented, nested proofs indented further.)
 // "" for a step no finder could have made (a count or cell out of range).
 [[nodiscard]] std::string formatStep(const Step& step);
 

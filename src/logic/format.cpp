@@ -133,6 +133,9 @@ bool wellFormed(const Step& step)
             }
         }
     }
+    if (row->text == dynamicChainText) {
+        ok = ok && step.proof != nullptr && !step.proof->branches.empty() && !step.proof->branches[0].nodes.empty();
+    }
     return ok && step.houseCount >= shape.houses && step.cellCount >= shape.cells && step.chainLength >= shape.chain &&
            (!shape.pairedHouses || step.houseCount % 2 == 0);
 }
@@ -162,6 +165,43 @@ std::string forcingChainText(const Step& step, std::string text)
         }
     }
     return text;
+}
+
+std::string nodeName(const ChainProof::Node& node)
+{
+    return cellName(node.candidate.cell) + (node.isTrue ? "=" : "<>") + static_cast<char>('0' + node.candidate.digit);
+}
+
+// A proof's branches, a line each, indented by `depth`; a nested node's own proof
+// follows its branch, indented one more.
+void appendProof(const ChainProof& proof, int depth, std::string& text)
+{
+    for (const ChainProof::Branch& branch : proof.branches) {
+        text += '\n';
+        text.append(static_cast<std::size_t>(2 * depth), ' ');
+        std::string nested;
+        bool firstNode = true;
+        for (const ChainProof::Node& node : branch.nodes) {
+            if (node.rule == ChainProof::Rule::given) {
+                continue;
+            }
+            text += firstNode ? "" : " -> ";
+            firstNode = false;
+            if (node.rule == ChainProof::Rule::clash) {
+                text += "contradiction";
+                continue;
+            }
+            text += nodeName(node);
+            if (node.nested) {
+                text += " (nested)";
+                nested += '\n';
+                nested.append(static_cast<std::size_t>(2 * depth + 2), ' ');
+                nested += "nested " + nodeName(node) + ":";
+                appendProof(*node.nested, depth + 2, nested);
+            }
+        }
+        text += nested;
+    }
 }
 
 } // namespace
@@ -354,6 +394,22 @@ std::string unitForcingChainText(const Step& step)
     return forcingChainText(step, "each place of " + digitList(step.digits) + " in " + house(step, 0));
 }
 
+std::string dynamicChainText(const Step& step)
+{
+    const auto& branches = step.proof->branches;
+    std::string text;
+    if (step.houseCount > 0) {
+        text = "each place of " + digitList(step.digits) + " in " + house(step, 0);
+    } else if (step.cellCount > 0) {
+        text = "each candidate of " + cell(step, 0) + " " + digitSet(step.digits);
+    } else if (branches.size() == 2) {
+        text = candidateName(step.chain[0]) + " true and false";
+    } else {
+        text = nodeName(branches[0].nodes[0]) + " leads to a contradiction";
+    }
+    return text + " (length " + std::to_string(step.proof->length) + ")";
+}
+
 } // namespace detail
 
 std::string formatStep(const Step& step)
@@ -395,6 +451,9 @@ std::string formatExplanation(const Explanation& explanation, bool grid)
     std::string text;
     for (const Step& step : explanation.steps) {
         text += formatStep(step);
+        if (step.proof) {
+            appendProof(*step.proof, 1, text); // its branches, indented below it
+        }
         text += '\n';
     }
     if (explanation.multipleSolutions) {

@@ -45,16 +45,17 @@ bool findStep(const Board& board, bool uniqueSolution, Step& step)
     if (board.emptyCells() == 0) {
         return false;
     }
-    // The step of lowest weight wins, ties to the earlier row. Rows rise in lowest
-    // weight, so once a step is found only the rows that could weigh less are tried.
+    // The step of lowest weight wins, ties to the earlier row. Once a step is found,
+    // only the rows that could weigh less are tried (the costly chains come last).
     bool found = false;
     Step candidate;
+    const SolverSearch bounded; // a chain level skips what a lower level beats
     for (std::size_t i = 0; i < techniqueRows.size();) {
         const TechniqueRow& row = techniqueRows[i];
-        if (found && row.weights.lowest >= step.weight) {
-            break;
-        }
         i += row.sharedRows > 0 ? static_cast<std::size_t>(row.sharedRows) : 1;
+        if (found && row.weights.lowest >= step.weight) {
+            continue;
+        }
         if (!uniqueSolution && row.needsUniqueSolution) {
             continue;
         }

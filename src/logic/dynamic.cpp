@@ -1,0 +1,1314 @@
+// Nishio, dynamic and nested forcing chains: assume a candidate true (or false), follow
+// what the grid as it changes then forces, and conclude from a contradiction or from
+// branches that all force the same fact.
+//
+// A fact is a candidate true or false (fact = (cell * 9 + digit - 1) * 2 + true). A
+// branch propagates its assumption breadth first with bitboards (a cell set per digit),
+// remembering for each fact the facts that forced it, so that a conclusion's length is
+// the number of facts it rests on. Levels add rules to the propagation: singles of one
+// digit (Nishio), singles of all digits (dynamic), locked candidates (plus), and then
+// a whole forcing chain run inside the branch's grid (nested).
+
+#include "chain_length.h"
+#include "dynamic.h"
+#include "techniques.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace sudoku::logic::detail {
+
+namespace {
+
+using Rule = ChainProof::Rule;
+
+constexpr int factCount = 81 * 9 * 2;
+constexpr int factOf(int cell, int digit, bool on)
+{
+    return (cell * 9 + digit - 1) * 2 + (on ? 1 : 0);
+}
+constexpr int cellOfFact(int f)
+{
+    return f / 2 / 9;
+}
+constexpr int digitOfFact(int f)
+{
+    return f / 2 % 9 + 1;
+}
+constexpr bool isOn(int f)
+{
+    return (f & 1) != 0;
+}
+constexpr std::uint16_t outerBit = 0x8000; // a parent that is a fact of the enclosing branch
+
+CellSet single(int cell)
+{
+    CellSet s;
+    s.add(cell);
+    return s;
+}
+const CellSet& houseSet(int house)
+{
+    return tables.houseSet[static_cast<std::size_t>(house)];
+}
+bool within(const CellSet& a, const CellSet& b)
+{
+    return a.without(b).empty();
+}
+
+// A position as bitboards: cheap to copy and to compare.
+struct Grid {
+    std::array<CellSet, 9> cand{};   // the places of each digit (index digit - 1)
+    std::array<CellSet, 9> placed{}; // the cells holding each digit
+    CellSet empty;
+};
+
+bool same(const Grid& a, const Grid& b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0; // words only: no padding
+}
+
+Grid gridOf(const Board& board)
+{
+    Grid g;
+    for (int cell = 0; cell < 81; ++cell) {
+        const int v = board.value(cell);
+        if (v != 0) {
+            g.placed[static_cast<std::size_t>(v - 1)].add(cell);
+            continue;
+        }
+        g.empty.add(cell);
+        for (unsigned m = board.candidates(cell); m != 0; m &= m - 1) {
+            g.cand[static_cast<std::size_t>(lowestDigit(m) - 1)].add(cell);
+        }
+    }
+    return g;
+}
+
+enum class Inner : std::uint8_t { none, staticChains, staticMultiple, dynamicChains };
+
+struct Mode {
+    int digit = 0;           // Nishio: this digit's singles only; 0 for all digits
+    bool staticLinks = false; // a single counts only when one of its premises is this branch's
+    bool locked = false;
+    Inner inner = Inner::none;
+};
+
+// Houses per digit (bits 0 to 26) and cells: where singles and clashes were looked for.
+struct Touched {
+    std::array<std::uint32_t, 9> houses{};
+    CellSet cells;
+};
+struct Looked : Touched {
+    void add(const Touched& t)
+    {
+        cells = cells | t.cells;
+        for (std::size_t d = 0; d < 9; ++d) {
+            houses[d] |= t.houses[d];
+        }
+    }
+    bool meets(const Touched& t) const
+    {
+        if (!(cells & t.cells).empty()) {
+            return true;
+        }
+        for (std::size_t d = 0; d < 9; ++d) {
+            if ((houses[d] & t.houses[d]) != 0) {
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+// What each candidate's nested run looked at in the position a search starts from,
+// and whether it ended in a contradiction there.
+// The candidates (cell * 9 + digit - 1) a run made false.
+struct Offs {
+    std::array<std::uint64_t, 12> w{};
+    void add(int x) { w[static_cast<std::size_t>(x / 64)] |= std::uint64_t{1} << (x % 64); }
+    bool has(int x) const { return (w[static_cast<std::size_t>(x / 64)] >> (x % 64) & 1) != 0; }
+};
+
+struct BaseRuns {
+    std::array<Looked, 729> looked{};
+    std::array<bool, 729> clash{};
+    std::array<Offs, 729> offs{};
+};
+
+struct Workspace;
+Workspace& workspace(int depth);
+
+struct Mode;
+Mode innerMode(const Mode& outer);
+
+
+// One branch: its grid and the facts it forced, each with its parents.
+struct Workspace {
+    Grid g;
+    const Workspace* outer = nullptr;
+    Mode mode;
+    int depth = 0;
+    bool record = false; // keep the proofs of nested facts
+    // Rounds of singles to run: a fact found in round r rests on r facts or more, so a
+    // search that wants nothing longer than `limit` stops there.
+    int limit = 0;
+    std::uint32_t gen = 0;
+    std::array<std::uint32_t, factCount> stamp{};
+    std::array<std::uint32_t, factCount> first{};
+    std::array<std::uint16_t, factCount> count{};
+    std::array<std::uint16_t, factCount> extra{}; // a nested fact's own proof length
+    std::array<std::uint16_t, factCount> position{};
+    std::array<Rule, factCount> rule{};
+    std::uint32_t walkGen = 0;
+    std::array<std::uint32_t, factCount> walked{};
+    std::vector<std::uint16_t> parents;
+    std::vector<std::uint16_t> order;
+    std::vector<std::uint16_t> stack;
+    std::size_t head = 0;
+    std::array<CellSet, 9> dirty{}; // places lost since the last look for singles
+    Looked looked;                  // all the places looked at, for the enclosing branch
+    // The enclosing branch's memory of its nested runs: what each candidate's run
+    // looked at, and where the last pass of this run (gen) began.
+    std::array<Looked, 729> memo{};
+    std::array<Offs, 729> memoOffs{}; // and what it made false
+    std::uint32_t memoGen = 0;
+    std::size_t lastPass = 0;
+    const BaseRuns* base = nullptr; // the nested runs in the search's starting position
+    bool contradiction = false;
+    std::uint32_t clashFirst = 0;
+    std::uint16_t clashCount = 0;
+    std::vector<std::pair<std::uint16_t, std::shared_ptr<const ChainProof>>> proofs;
+
+    bool derived(int f) const { return stamp[static_cast<std::size_t>(f)] == gen; }
+
+    // Pushes `f` as a parent when this branch (or the enclosing one) forced it; a fact
+    // of the starting position needs no proof. Returns 1 for a fact of this branch.
+    int pushParent(int f)
+    {
+        if (derived(f)) {
+            parents.push_back(static_cast<std::uint16_t>(f));
+            return 1;
+        }
+        if (outer != nullptr && outer->derived(f)) {
+            parents.push_back(static_cast<std::uint16_t>(f | outerBit));
+        }
+        return 0;
+    }
+
+    // Adds `f` with the parents pushed since `from`; false when it was known.
+    // With `n`, the parents are the n from `from` on, and stay in the pool.
+    bool add(int f, Rule r, std::size_t from, int cost = 0, int n = -1)
+    {
+        const auto i = static_cast<std::size_t>(f);
+        if (derived(f)) {
+            if (n < 0) {
+                parents.resize(from);
+            }
+            return false;
+        }
+        stamp[i] = gen;
+        first[i] = static_cast<std::uint32_t>(from);
+        count[i] = static_cast<std::uint16_t>(n < 0 ? parents.size() - from : static_cast<std::size_t>(n));
+        rule[i] = r;
+        extra[i] = static_cast<std::uint16_t>(cost);
+        position[i] = static_cast<std::uint16_t>(order.size());
+        order.push_back(static_cast<std::uint16_t>(f));
+        if (!isOn(f)) {
+            const auto d = static_cast<std::size_t>(digitOfFact(f) - 1);
+            g.cand[d] = g.cand[d].without(single(cellOfFact(f)));
+            dirty[d].add(cellOfFact(f));
+        }
+        if (derived(f ^ 1) && !contradiction) {
+            clash({f, f ^ 1});
+        }
+        return true;
+    }
+
+    void clash(std::initializer_list<int> facts)
+    {
+        contradiction = true;
+        clashFirst = static_cast<std::uint32_t>(parents.size());
+        for (const int f : facts) {
+            parents.push_back(static_cast<std::uint16_t>(f));
+        }
+        clashCount = static_cast<std::uint16_t>(facts.size());
+    }
+
+    void start(const Grid& grid, int assumption, const Mode& m, const Workspace* enclosing, int most)
+    {
+        limit = most;
+        g = grid;
+        mode = m;
+        outer = enclosing;
+        if (++gen == 0) {
+            stamp.fill(0);
+            gen = 1;
+        }
+        parents.clear();
+        order.clear();
+        proofs.clear();
+        head = 0;
+        dirty = {};
+        looked = {};
+        lastPass = 0;
+        contradiction = false;
+        add(assumption, Rule::assumption, 0);
+    }
+
+    void applyTrue(int f)
+    {
+        const int cell = cellOfFact(f);
+        const int digit = digitOfFact(f);
+        const auto d = static_cast<std::size_t>(digit - 1);
+        g.empty = g.empty.without(single(cell));
+        g.placed[d].add(cell);
+        g.cand[d] = g.cand[d].without(single(cell));
+        if (mode.digit == 0) {
+            for (int e = 1; e <= 9 && !contradiction; ++e) {
+                if (g.cand[static_cast<std::size_t>(e - 1)].has(cell)) {
+                    const std::size_t from = parents.size();
+                    parents.push_back(static_cast<std::uint16_t>(f));
+                    add(factOf(cell, e, false), Rule::placement, from);
+                }
+            }
+        }
+        (g.cand[d] & peersOf(cell)).forEach([&](int peer) {
+            if (!contradiction) {
+                const std::size_t from = parents.size();
+                parents.push_back(static_cast<std::uint16_t>(f));
+                add(factOf(peer, digit, false), Rule::placement, from);
+            }
+        });
+    }
+
+    // A cell without candidate or a house without place for a digit.
+    // The houses where each digit lost a place since the last look, and the cells
+    // that lost a candidate: only there can a new single or clash be.
+
+    Touched takeTouched()
+    {
+        Touched t;
+        for (std::size_t d = 0; d < 9; ++d) {
+            t.cells = t.cells | dirty[d];
+            dirty[d].forEach([&](int cell) {
+                for (const std::uint8_t h : tables.cellHouses[static_cast<std::size_t>(cell)]) {
+                    t.houses[d] |= std::uint32_t{1} << h;
+                }
+            });
+            dirty[d] = {};
+        }
+        return t;
+    }
+
+    // A cell without candidate or a house without place for a digit.
+    bool findClash(const Touched& t)
+    {
+        CellSet any;
+        for (const CellSet& c : g.cand) {
+            any = any | c;
+        }
+        const CellSet bare = (g.empty & t.cells).without(any);
+        if (!bare.empty()) {
+            const int cell = firstCell(bare);
+            const std::size_t from = parents.size();
+            for (int e = 1; e <= 9; ++e) {
+                pushParent(factOf(cell, e, false));
+            }
+            return clashFrom(from);
+        }
+        for (int digit = 1; digit <= 9; ++digit) {
+            const auto d = static_cast<std::size_t>(digit - 1);
+            for (std::uint32_t hs = t.houses[d]; hs != 0; hs &= hs - 1) {
+                const int h = std::countr_zero(hs);
+                if ((g.placed[d] & houseSet(h)).empty() && (g.cand[d] & houseSet(h)).empty()) {
+                    const std::size_t from = parents.size();
+                    for (const std::uint8_t c : cellsOf(h)) {
+                        pushParent(factOf(c, digit, false));
+                    }
+                    return clashFrom(from);
+                }
+            }
+        }
+        return false;
+    }
+
+    bool clashFrom(std::size_t from)
+    {
+        contradiction = true;
+        clashFirst = static_cast<std::uint32_t>(from);
+        clashCount = static_cast<std::uint16_t>(parents.size() - from);
+        return true;
+    }
+
+    static int firstCell(const CellSet& s) { return s.lo != 0 ? std::countr_zero(s.lo) : 64 + std::countr_zero(s.hi); }
+    static bool one(const CellSet& s)
+    {
+        return s.lo != 0 ? (s.lo & (s.lo - 1)) == 0 && s.hi == 0 : s.hi != 0 && (s.hi & (s.hi - 1)) == 0;
+    }
+
+    // Keeps the parents pushed since `from` for a single, unless a static branch would
+    // not see it: none, or more than one, of its premises are this branch's.
+    bool singleParents(std::size_t from, int here)
+    {
+        if (mode.staticLinks && here != 1) {
+            parents.resize(from);
+            return false;
+        }
+        return true;
+    }
+
+    bool findSingles(const Touched& t)
+    {
+        struct Found {
+            int fact;
+            Rule rule;
+            std::uint32_t from;
+        };
+        std::array<Found, 81> found{};
+        int n = 0;
+        CellSet foundCells;
+        if (mode.digit == 0) {
+            CellSet once;
+            CellSet twice;
+            for (const CellSet& c : g.cand) {
+                twice = twice | (once & c);
+                once = once | c;
+            }
+            (g.empty & once & t.cells).without(twice).forEach([&](int cell) {
+                int digit = 1;
+                while (!g.cand[static_cast<std::size_t>(digit - 1)].has(cell)) {
+                    ++digit;
+                }
+                const std::size_t from = parents.size();
+                int here = 0;
+                for (int e = 1; e <= 9; ++e) {
+                    here += e != digit ? pushParent(factOf(cell, e, false)) : 0;
+                }
+                if (singleParents(from, here)) {
+                    foundCells.add(cell);
+                    found[static_cast<std::size_t>(n++)] = {factOf(cell, digit, true), Rule::nakedSingle,
+                                                            static_cast<std::uint32_t>(from)};
+                }
+            });
+        }
+        for (int digit = 1; digit <= 9; ++digit) {
+            const auto d = static_cast<std::size_t>(digit - 1);
+            for (std::uint32_t hs = t.houses[d]; hs != 0; hs &= hs - 1) {
+                const int h = std::countr_zero(hs);
+                const CellSet places = g.cand[d] & houseSet(h);
+                if (!one(places) || !(g.placed[d] & houseSet(h)).empty()) {
+                    continue;
+                }
+                const int cell = firstCell(places);
+                if (foundCells.has(cell) || n >= 81) {
+                    continue;
+                }
+                const std::size_t from = parents.size();
+                int here = 0;
+                for (const std::uint8_t c : cellsOf(h)) {
+                    here += c != cell ? pushParent(factOf(c, digit, false)) : 0;
+                }
+                if (singleParents(from, here)) {
+                    foundCells.add(cell);
+                    found[static_cast<std::size_t>(n++)] = {factOf(cell, digit, true), Rule::hiddenSingle,
+                                                            static_cast<std::uint32_t>(from)};
+                }
+            }
+        }
+        // Each single's parents lie in the pool from its `from` to the next one's.
+        const auto end = static_cast<std::uint32_t>(parents.size());
+        bool any = false;
+        for (int k = 0; k < n && !contradiction; ++k) {
+            const Found& s = found[static_cast<std::size_t>(k)];
+            const std::uint32_t next = k + 1 < n ? found[static_cast<std::size_t>(k + 1)].from : end;
+            any = add(s.fact, s.rule, s.from, 0, static_cast<int>(next - s.from)) || any;
+        }
+        return any;
+    }
+
+    // Pointing and claiming in the branch's grid.
+    bool findLocked()
+    {
+        bool any = false;
+        for (int digit = 1; digit <= 9 && !contradiction; ++digit) {
+            const auto d = static_cast<std::size_t>(digit - 1);
+            for (int box = 18; box < 27; ++box) {
+                if (!(g.placed[d] & houseSet(box)).empty()) {
+                    continue;
+                }
+                const int c0 = cellsOf(box)[0];
+                for (const int line : {rowOf(c0), rowOf(c0) + 1, rowOf(c0) + 2, 9 + colOf(c0), 10 + colOf(c0),
+                                       11 + colOf(c0)}) {
+                    const CellSet cross = houseSet(box) & houseSet(line);
+                    for (const bool pointing : {true, false}) {
+                        const int from = pointing ? box : line;
+                        const int to = pointing ? line : box;
+                        const CellSet places = g.cand[d] & houseSet(from);
+                        const CellSet targets = (g.cand[d] & houseSet(to)).without(cross);
+                        if (places.empty() || !within(places, cross) || targets.empty() ||
+                            !(g.placed[d] & houseSet(from)).empty()) {
+                            continue;
+                        }
+                        targets.forEach([&](int cell) {
+                            const std::size_t start = parents.size();
+                            houseSet(from).without(cross).forEach([&](int c) { pushParent(factOf(c, digit, false)); });
+                            any = add(factOf(cell, digit, false), Rule::lockedCandidates, start) || any;
+                        });
+                    }
+                }
+            }
+        }
+        return any;
+    }
+
+    bool findNested();
+
+    // Propagates until nothing more follows or a contradiction.
+    void run()
+    {
+        for (int round = 0; !contradiction && round <= limit; ++round) {
+            while (head < order.size() && !contradiction) {
+                const int f = order[head++];
+                if (isOn(f)) {
+                    applyTrue(f);
+                }
+            }
+            const Touched touched = takeTouched();
+            looked.add(touched);
+            if (contradiction || (!mode.staticLinks && findClash(touched))) {
+                return;
+            }
+            if (findSingles(touched) || (mode.locked && findLocked()) || (mode.inner != Inner::none && findNested())) {
+                continue;
+            }
+            return;
+        }
+    }
+
+    // The closure of parents[first, first + n): its facts of this branch, each once,
+    // with the nested proofs' lengths; the enclosing branch's facts go to `outside`.
+    int closure(std::uint32_t from, int n, std::vector<std::uint16_t>* outside, std::vector<std::uint16_t>* facts)
+    {
+        if (++walkGen == 0) {
+            walked.fill(0);
+            walkGen = 1;
+        }
+        stack.clear();
+        for (int k = 0; k < n; ++k) {
+            stack.push_back(parents[from + static_cast<std::uint32_t>(k)]);
+        }
+        int length = 0;
+        while (!stack.empty()) {
+            const std::uint16_t p = stack.back();
+            stack.pop_back();
+            if ((p & outerBit) != 0) {
+                if (outside != nullptr) {
+                    outside->push_back(static_cast<std::uint16_t>(p & ~outerBit));
+                }
+                continue;
+            }
+            if (walked[p] == walkGen) {
+                continue;
+            }
+            walked[p] = walkGen;
+            length += 1 + extra[p];
+            if (facts != nullptr) {
+                facts->push_back(p);
+            }
+            for (std::uint32_t k = 0; k < count[p]; ++k) {
+                stack.push_back(parents[first[p] + k]);
+            }
+        }
+        return length;
+    }
+
+    // The length of a contradiction. A dynamic branch counts the facts the clash rests
+    // on, and the clash; a Nishio branch (one digit) counts each clashing fact's own
+    // chain, the shared start included each time, less the assumption and the clash.
+    // These are what match the community's ratings best (see the technique rows).
+    int clashLength()
+    {
+        if (mode.digit == 0) {
+            return closure(clashFirst, clashCount, nullptr, nullptr) + 1;
+        }
+        int sum = -2;
+        for (std::uint32_t k = 0; k < clashCount; ++k) {
+            sum += closure(clashFirst + k, 1, nullptr, nullptr);
+        }
+        return sum;
+    }
+
+    Offs offs() const
+    {
+        Offs o;
+        for (const std::uint16_t f : order) {
+            if (!isOn(f)) {
+                o.add(f / 2);
+            }
+        }
+        return o;
+    }
+
+    int factLength(int f, std::vector<std::uint16_t>* facts = nullptr)
+    {
+        const std::size_t at = parents.size();
+        parents.push_back(static_cast<std::uint16_t>(f));
+        const int length = closure(static_cast<std::uint32_t>(at), 1, nullptr, facts);
+        parents.resize(at);
+        return length;
+    }
+
+    // The proof of a branch: the facts `facts` rests on, in the order they were found,
+    // then a clash node when the branch ends in a contradiction.
+    ChainProof::Branch branchOf(std::vector<std::uint16_t> facts, bool clashes) const;
+};
+
+Workspace& workspace(int depth)
+{
+    thread_local std::array<std::unique_ptr<Workspace>, 3> spaces;
+    auto& w = spaces[static_cast<std::size_t>(depth)];
+    if (!w) {
+        w = std::make_unique<Workspace>();
+        w->depth = depth;
+    }
+    return *w;
+}
+
+ChainProof::Branch Workspace::branchOf(std::vector<std::uint16_t> facts, bool clashes) const
+{
+    std::sort(facts.begin(), facts.end(), [&](std::uint16_t a, std::uint16_t b) { return position[a] < position[b]; });
+    ChainProof::Branch branch;
+    branch.contradiction = clashes;
+    std::array<std::int16_t, factCount> index{};
+    index.fill(-1);
+    std::array<std::int16_t, factCount> givenIndex{};
+    givenIndex.fill(-1);
+    const auto nodeFor = [&](std::uint16_t p) -> std::uint16_t {
+        if ((p & outerBit) == 0) {
+            return static_cast<std::uint16_t>(index[p]);
+        }
+        const int f = p & ~outerBit;
+        if (givenIndex[static_cast<std::size_t>(f)] < 0) {
+            ChainProof::Node node;
+            node.candidate = {static_cast<std::uint8_t>(cellOfFact(f)), static_cast<std::uint8_t>(digitOfFact(f))};
+            node.isTrue = isOn(f);
+            node.rule = Rule::given;
+            givenIndex[static_cast<std::size_t>(f)] = static_cast<std::int16_t>(branch.nodes.size());
+            branch.nodes.push_back(node);
+        }
+        return static_cast<std::uint16_t>(givenIndex[static_cast<std::size_t>(f)]);
+    };
+    const auto addNode = [&](int f, Rule r, std::uint32_t from, int n) {
+        std::vector<std::uint16_t> causes;
+        for (int k = 0; k < n; ++k) {
+            causes.push_back(nodeFor(parents[from + static_cast<std::uint32_t>(k)]));
+        }
+        ChainProof::Node node;
+        node.candidate = {static_cast<std::uint8_t>(cellOfFact(f)), static_cast<std::uint8_t>(digitOfFact(f))};
+        node.isTrue = isOn(f);
+        node.rule = r;
+        node.firstCause = static_cast<std::uint16_t>(branch.causes.size());
+        node.causeCount = static_cast<std::uint16_t>(causes.size());
+        branch.causes.insert(branch.causes.end(), causes.begin(), causes.end());
+        if (r == Rule::nested) {
+            for (const auto& [fact, proof] : proofs) {
+                if (fact == f) {
+                    node.nested = proof;
+                }
+            }
+        }
+        branch.nodes.push_back(node);
+        return branch.nodes.size() - 1;
+    };
+    for (const std::uint16_t f : facts) {
+        index[f] = static_cast<std::int16_t>(addNode(f, rule[f], first[f], count[f]));
+    }
+    if (clashes) {
+        addNode(parents[clashFirst] & ~outerBit, Rule::clash, clashFirst, clashCount);
+    }
+    return branch;
+}
+
+// The nested rule: a candidate whose assumption leads, by a simpler propagation run in
+// this branch's grid, to a contradiction is false. Static cell and unit chains
+// (staticMultiple) also remove a candidate that every candidate of a cell, or every
+// place of a digit in a house, rules out.
+bool Workspace::findNested()
+{
+    Workspace& in = workspace(depth + 1);
+    const Mode inner = innerMode(mode);
+    struct Hit {
+        int fact;
+        int length;
+        std::vector<std::uint16_t> outside;
+        std::shared_ptr<const ChainProof> proof;
+    };
+    std::vector<Hit> hits;
+    const Grid now = g;
+    // What changed since the last pass: a candidate whose previous inner run looked at
+    // none of it would run the same way, without contradiction, and is skipped.
+    Looked changed;
+    for (std::size_t k = lastPass; k < order.size(); ++k) {
+        const int f = order[k];
+        const int cell = cellOfFact(f);
+        changed.cells.add(cell);
+        for (const std::uint8_t h : tables.cellHouses[static_cast<std::size_t>(cell)]) {
+            changed.houses[static_cast<std::size_t>(digitOfFact(f) - 1)] |= std::uint32_t{1} << h;
+        }
+    }
+    const bool firstPass = memoGen != gen;
+    std::array<bool, 729> clashed{};
+    memoGen = gen;
+    lastPass = order.size();
+    for (int digit = 1; digit <= 9; ++digit) {
+        now.cand[static_cast<std::size_t>(digit - 1)].forEach([&](int cell) {
+            Looked& before = memo[static_cast<std::size_t>(cell * 9 + digit - 1)];
+            const auto x = static_cast<std::size_t>(cell * 9 + digit - 1);
+            if (firstPass && base != nullptr && !base->clash[x] && !base->looked[x].meets(changed)) {
+                before = base->looked[x]; // as in the starting position, where it found nothing
+                memoOffs[x] = base->offs[x];
+                return;
+            }
+            if (!firstPass && !before.meets(changed)) {
+                return;
+            }
+            in.start(now, factOf(cell, digit, true), inner, this, limit);
+            in.record = record;
+            in.run();
+            before = in.looked;
+            memoOffs[x] = in.offs();
+            if (!in.contradiction) {
+                return;
+            }
+            clashed[x] = true;
+            Hit hit;
+            hit.fact = factOf(cell, digit, false);
+            std::vector<std::uint16_t> facts;
+            hit.length = in.closure(in.clashFirst, in.clashCount, &hit.outside, record ? &facts : nullptr);
+            if (record) {
+                auto proof = std::make_shared<ChainProof>();
+                proof->branches.push_back(in.branchOf(facts, true));
+                proof->length = hit.length;
+                hit.proof = std::move(proof);
+            }
+            hits.push_back(std::move(hit));
+        });
+    }
+    if (mode.inner == Inner::staticMultiple && hits.empty()) {
+        // Cell and unit chains, when no contradiction was found in this pass (the
+        // simpler rule first): every candidate of a cell, or every place of a digit in
+        // a house, makes the same candidate false. The branches run again to measure it.
+        // `xs` are all the candidates of a cell or places of a digit in a house in the
+        // grid now; the facts of this branch that removed the others are premises too.
+        Offs open; // the candidates still there
+        for (int d = 0; d < 9; ++d) {
+            now.cand[static_cast<std::size_t>(d)].forEach([&](int cell) { open.add(cell * 9 + d); });
+        }
+        const auto group = [&](const std::array<int, 9>& xs, int n, auto&& premises) {
+            Offs common = open;
+            for (int k = 0; k < n; ++k) {
+                const auto x = static_cast<std::size_t>(xs[static_cast<std::size_t>(k)]);
+                if (clashed[x]) {
+                    return;
+                }
+                for (std::size_t i = 0; i < common.w.size(); ++i) {
+                    common.w[i] &= memoOffs[x].w[i];
+                }
+            }
+            int y = -1;
+            for (std::size_t i = 0; i < common.w.size() && y < 0; ++i) {
+                y = common.w[i] != 0 ? static_cast<int>(i * 64) + std::countr_zero(common.w[i]) : -1;
+            }
+            if (y < 0) {
+                return;
+            }
+            Hit hit;
+            hit.fact = y * 2;
+            hit.length = 0;
+            hit.outside = premises();
+            auto proof = record ? std::make_shared<ChainProof>() : nullptr;
+            for (int k = 0; k < n; ++k) {
+                const int x = xs[static_cast<std::size_t>(k)];
+                in.start(now, factOf(x / 9, x % 9 + 1, true), inner, this, limit);
+                in.record = record;
+                in.run();
+                if (in.contradiction || !in.derived(hit.fact)) {
+                    return; // not as before: leave it
+                }
+                std::vector<std::uint16_t> facts;
+                const std::size_t at = in.parents.size();
+                in.parents.push_back(static_cast<std::uint16_t>(hit.fact));
+                hit.length += in.closure(static_cast<std::uint32_t>(at), 1, &hit.outside, record ? &facts : nullptr);
+                in.parents.resize(at);
+                if (record) {
+                    proof->branches.push_back(in.branchOf(facts, false));
+                }
+            }
+            if (record) {
+                proof->length = hit.length;
+                hit.proof = std::move(proof);
+            }
+            hits.push_back(std::move(hit));
+        };
+        std::array<int, 9> xs{};
+        now.empty.forEach([&](int cell) {
+            int n = 0;
+            for (int d = 0; d < 9; ++d) {
+                if (now.cand[static_cast<std::size_t>(d)].has(cell)) {
+                    xs[static_cast<std::size_t>(n++)] = cell * 9 + d;
+                }
+            }
+            if (n >= 2) {
+                group(xs, n, [&] {
+                    std::vector<std::uint16_t> premises;
+                    for (int e = 1; e <= 9; ++e) {
+                        if (derived(factOf(cell, e, false))) {
+                            premises.push_back(static_cast<std::uint16_t>(factOf(cell, e, false)));
+                        }
+                    }
+                    return premises;
+                });
+            }
+        });
+        for (int h = 0; h < 27; ++h) {
+            for (int d = 0; d < 9; ++d) {
+                int n = 0;
+                (now.cand[static_cast<std::size_t>(d)] & houseSet(h)).forEach([&](int cell) {
+                    xs[static_cast<std::size_t>(n++)] = cell * 9 + d;
+                });
+                if (n >= 2 && (now.placed[static_cast<std::size_t>(d)] & houseSet(h)).empty()) {
+                    group(xs, n, [&] {
+                        std::vector<std::uint16_t> premises;
+                        for (const std::uint8_t c : cellsOf(h)) {
+                            if (derived(factOf(c, d + 1, false))) {
+                                premises.push_back(static_cast<std::uint16_t>(factOf(c, d + 1, false)));
+                            }
+                        }
+                        return premises;
+                    });
+                }
+            }
+        }
+    }
+    bool any = false;
+    for (Hit& hit : hits) {
+        if (contradiction) {
+            break;
+        }
+        if (hit.length >= limit) {
+            continue; // whatever rests on it is longer than the search wants
+        }
+        const std::size_t from = parents.size();
+        std::sort(hit.outside.begin(), hit.outside.end());
+        hit.outside.erase(std::unique(hit.outside.begin(), hit.outside.end()), hit.outside.end());
+        parents.insert(parents.end(), hit.outside.begin(), hit.outside.end());
+        if (add(hit.fact, Rule::nested, from, hit.length)) {
+            any = true;
+            if (record) {
+                proofs.emplace_back(static_cast<std::uint16_t>(hit.fact), hit.proof);
+            }
+        }
+    }
+    return any;
+}
+
+Mode innerMode(const Mode& outer)
+{
+    Mode inner;
+    inner.staticLinks = outer.inner != Inner::dynamicChains;
+    return inner;
+}
+
+// Runs each candidate's nested run in the starting position.
+const BaseRuns* baseRuns(const Grid& grid, const Mode& mode, int limit)
+{
+    if (mode.inner == Inner::none) {
+        return nullptr;
+    }
+    thread_local const std::unique_ptr<BaseRuns> runs = std::make_unique<BaseRuns>();
+    Workspace& in = workspace(1);
+    const Mode inner = innerMode(mode);
+    for (int digit = 1; digit <= 9; ++digit) {
+        grid.cand[static_cast<std::size_t>(digit - 1)].forEach([&](int cell) {
+            const auto x = static_cast<std::size_t>(cell * 9 + digit - 1);
+            in.start(grid, factOf(cell, digit, true), inner, nullptr, limit);
+            in.run();
+            runs->looked[x] = in.looked;
+            runs->clash[x] = in.contradiction;
+            runs->offs[x] = in.offs();
+        });
+    }
+    return runs.get();
+}
+
+Mode modeOf(int level)
+{
+    Mode m;
+    m.locked = level >= 2;
+    m.inner = level == 3 ? Inner::staticChains
+              : level == 4 ? Inner::staticMultiple
+              : level == 5 ? Inner::dynamicChains
+                           : Inner::none;
+    return m;
+}
+
+// The conclusions a level's search can draw, and the cheapest found.
+enum class Kind : std::uint8_t { contradiction, doubleChain, cell, unit };
+constexpr int kindCount = 4;
+
+struct Conclusion {
+    bool found = false;
+    // The limits the search ran with (the nested runs' in the starting position, and
+    // each branch's): the proof's runs repeat them to find the same facts.
+    int baseLimit = 0;
+    std::vector<int> limits;
+    int length = 0;
+    Kind kind = Kind::contradiction;
+    int fact = 0;                    // the effect
+    std::vector<int> assumptions;    // one per branch
+    int cell = 0, house = 0, digit = 0;
+};
+
+struct FactSet {
+    std::array<std::uint64_t, (factCount + 63) / 64> w{};
+    void add(int f) { w[static_cast<std::size_t>(f / 64)] |= std::uint64_t{1} << (f % 64); }
+    bool any() const
+    {
+        for (const auto x : w) {
+            if (x != 0) {
+                return true;
+            }
+        }
+        return false;
+    }
+    FactSet& operator&=(const FactSet& o)
+    {
+        for (std::size_t i = 0; i < w.size(); ++i) {
+            w[i] &= o.w[i];
+        }
+        return *this;
+    }
+    template <class F>
+    void forEach(F f) const
+    {
+        for (std::size_t i = 0; i < w.size(); ++i) {
+            for (std::uint64_t x = w[i]; x != 0; x &= x - 1) {
+                f(static_cast<int>(i * 64) + std::countr_zero(x));
+            }
+        }
+    }
+};
+
+struct LevelResult {
+    std::array<Conclusion, kindCount> best{};
+};
+
+void consider(Conclusion& best, Conclusion c)
+{
+    if (!best.found || c.length < best.length) {
+        c.found = true;
+        best = std::move(c);
+    }
+}
+
+// Runs a branch, top level; its facts into `set` (none when it clashes).
+void runBranch(const Grid& grid, int assumption, const Mode& mode, int limit, const BaseRuns* base,
+               bool record = false)
+{
+    Workspace& w = workspace(0);
+    w.start(grid, assumption, mode, nullptr, limit);
+    w.base = base;
+    w.record = record;
+    w.run();
+}
+
+// A branch's facts and what each rests on, kept after its run so that the length of
+// any conclusion it shares with other branches can be measured without running it again.
+struct BranchGraph {
+    std::vector<std::uint16_t> facts;   // in the order found
+    std::vector<std::uint32_t> first;   // fact i's parents: parents[first[i], first[i + 1])
+    std::vector<std::uint16_t> parents; // indices into facts
+    std::vector<std::uint16_t> extra;   // a nested fact's own proof length
+
+    void keep(const Workspace& w)
+    {
+        facts.assign(w.order.begin(), w.order.end());
+        first.clear();
+        parents.clear();
+        extra.clear();
+        for (const std::uint16_t f : facts) {
+            first.push_back(static_cast<std::uint32_t>(parents.size()));
+            for (std::uint32_t k = 0; k < w.count[f]; ++k) {
+                parents.push_back(w.position[w.parents[w.first[f] + k]]);
+            }
+            extra.push_back(w.extra[f]);
+        }
+        first.push_back(static_cast<std::uint32_t>(parents.size()));
+    }
+
+    // The length of fact number `at`: the facts it rests on, itself included.
+    int length(int at, std::vector<std::uint32_t>& seen, std::uint32_t& stamp, std::vector<std::uint16_t>& stack) const
+    {
+        if (seen.size() < facts.size()) {
+            seen.resize(facts.size(), 0);
+        }
+        ++stamp;
+        stack.assign(1, static_cast<std::uint16_t>(at));
+        int n = 0;
+        while (!stack.empty()) {
+            const std::uint16_t i = stack.back();
+            stack.pop_back();
+            if (seen[i] == stamp) {
+                continue;
+            }
+            seen[i] = stamp;
+            n += 1 + extra[i];
+            stack.insert(stack.end(), parents.begin() + first[i], parents.begin() + first[i + 1u]);
+        }
+        return n;
+    }
+};
+
+// A level search's tables, per thread: too big for a small stack.
+struct SearchSpace {
+    std::array<FactSet, factCount> sets{};
+    std::array<bool, factCount> clashes{};
+    std::array<int, factCount> length{};
+    std::array<std::int16_t, factCount> at{};
+    std::array<int, factCount> limits{};
+    std::vector<BranchGraph> graphs = std::vector<BranchGraph>(factCount);
+    std::vector<std::uint32_t> seen;
+    std::uint32_t stamp = 0;
+    std::vector<std::uint16_t> stack;
+};
+
+SearchSpace& searchSpace()
+{
+    thread_local const std::unique_ptr<SearchSpace> space = std::make_unique<SearchSpace>();
+    return *space;
+}
+
+// Groups of branches that all force a fact: the cheapest such fact and its length.
+void groupConclusion(const std::vector<int>& assumptions, const FactSet& common,
+                     Conclusion& best, Kind kind, int cell, int house, int digit)
+{
+    if (best.found && best.length <= 2 * static_cast<int>(assumptions.size())) {
+        return;
+    }
+    SearchSpace& space = searchSpace();
+    std::array<int, factCount>& length = space.length;
+    common.forEach([&](int f) { length[static_cast<std::size_t>(f)] = 0; });
+    for (const int a : assumptions) {
+        const BranchGraph& graph = space.graphs[static_cast<std::size_t>(a)];
+        for (std::size_t i = 0; i < graph.facts.size(); ++i) {
+            space.at[graph.facts[i]] = static_cast<std::int16_t>(i);
+        }
+        common.forEach([&](int f) {
+            length[static_cast<std::size_t>(f)] +=
+                graph.length(space.at[static_cast<std::size_t>(f)], space.seen, space.stamp, space.stack);
+        });
+    }
+    common.forEach([&](int f) {
+        Conclusion c;
+        c.length = length[static_cast<std::size_t>(f)];
+        c.kind = kind;
+        c.fact = f;
+        c.assumptions = assumptions;
+        for (const int a : assumptions) {
+            c.limits.push_back(space.limits[static_cast<std::size_t>(a)]);
+        }
+        c.cell = cell;
+        c.house = house;
+        c.digit = digit;
+        consider(best, std::move(c));
+    });
+}
+
+LevelResult searchLevel(const Grid& grid, int level, int limit)
+{
+    LevelResult result;
+    if (level == 0) {
+        for (int digit = 1; digit <= 9; ++digit) {
+            grid.cand[static_cast<std::size_t>(digit - 1)].forEach([&](int cell) {
+                Mode m;
+                m.digit = digit;
+                runBranch(grid, factOf(cell, digit, true), m, limit, nullptr);
+                Workspace& w = workspace(0);
+                if (w.contradiction) {
+                    Conclusion c;
+                    c.limits = {limit};
+                    c.length = w.clashLength();
+                    c.fact = factOf(cell, digit, false);
+                    c.assumptions = {factOf(cell, digit, true)};
+                    c.cell = cell;
+                    c.digit = digit;
+                    consider(result.best[0], std::move(c));
+                }
+            });
+        }
+        return result;
+    }
+    const Mode mode = modeOf(level);
+    const BaseRuns* base = baseRuns(grid, mode, limit);
+    // Each candidate true and false: its facts, or a contradiction.
+    std::array<FactSet, factCount>& sets = searchSpace().sets;
+    std::array<bool, factCount>& clashes = searchSpace().clashes;
+    for (int digit = 1; digit <= 9; ++digit) {
+        grid.cand[static_cast<std::size_t>(digit - 1)].forEach([&](int cell) {
+            for (const bool on : {true, false}) {
+                const int a = factOf(cell, digit, on);
+                runBranch(grid, a, mode, limit, base);
+                searchSpace().limits[static_cast<std::size_t>(a)] = limit;
+                Workspace& w = workspace(0);
+                clashes[static_cast<std::size_t>(a)] = w.contradiction;
+                if (w.contradiction) {
+                    Conclusion c;
+                    c.length = w.clashLength();
+                    c.fact = a ^ 1;
+                    c.assumptions = {a};
+                    c.limits = {limit};
+                    // Nothing longer can win now: later branches stop there.
+                    limit = std::min(limit, c.length);
+                    c.cell = cell;
+                    c.digit = digit;
+                    consider(result.best[0], std::move(c));
+                    continue;
+                }
+                searchSpace().graphs[static_cast<std::size_t>(a)].keep(w);
+                FactSet& s = sets[static_cast<std::size_t>(a)];
+                s = {};
+                for (std::size_t k = 1; k < w.order.size(); ++k) {
+                    s.add(w.order[k]);
+                }
+            }
+        });
+    }
+    const auto bestLength = [&] {
+        int b = 1 << 30;
+        for (const Conclusion& c : result.best) {
+            b = c.found ? std::min(b, c.length) : b;
+        }
+        return b;
+    };
+    // Double: true and false force the same fact.
+    for (int digit = 1; digit <= 9; ++digit) {
+        grid.cand[static_cast<std::size_t>(digit - 1)].forEach([&](int cell) {
+            const int t = factOf(cell, digit, true);
+            if (clashes[static_cast<std::size_t>(t)] || clashes[static_cast<std::size_t>(t ^ 1)]) {
+                return;
+            }
+            FactSet common = sets[static_cast<std::size_t>(t)];
+            common &= sets[static_cast<std::size_t>(t ^ 1)];
+            if (common.any() && bestLength() > 4) {
+                groupConclusion({t, t ^ 1}, common, result.best[1], Kind::doubleChain, cell, 0, digit);
+            }
+        });
+    }
+    // Cell: every candidate of a cell forces the same fact.
+    grid.empty.forEach([&](int cell) {
+        std::vector<int> as;
+        FactSet common;
+        common.w.fill(~std::uint64_t{0});
+        for (int digit = 1; digit <= 9; ++digit) {
+            if (grid.cand[static_cast<std::size_t>(digit - 1)].has(cell)) {
+                const int t = factOf(cell, digit, true);
+                if (clashes[static_cast<std::size_t>(t)]) {
+                    return;
+                }
+                as.push_back(t);
+                common &= sets[static_cast<std::size_t>(t)];
+            }
+        }
+        if (as.size() >= 2 && common.any() && bestLength() > 2 * static_cast<int>(as.size())) {
+            groupConclusion(as, common, result.best[2], Kind::cell, cell, 0, 0);
+        }
+    });
+    // Unit: every place of a digit in a house forces the same fact.
+    for (int h = 0; h < 27; ++h) {
+        for (int digit = 1; digit <= 9; ++digit) {
+            const CellSet places = grid.cand[static_cast<std::size_t>(digit - 1)] & houseSet(h);
+            if (places.count() < 2) {
+                continue;
+            }
+            std::vector<int> as;
+            FactSet common;
+            common.w.fill(~std::uint64_t{0});
+            bool clashing = false;
+            places.forEach([&](int cell) {
+                const int t = factOf(cell, digit, true);
+                clashing = clashing || clashes[static_cast<std::size_t>(t)];
+                as.push_back(t);
+                common &= sets[static_cast<std::size_t>(t)];
+            });
+            if (!clashing && common.any() && bestLength() > 2 * static_cast<int>(as.size())) {
+                groupConclusion(as, common, result.best[3], Kind::unit, 0, h, digit);
+            }
+        }
+    }
+    return result;
+}
+
+struct Cached {
+    std::optional<Grid> grid;
+    int limit = 0;
+    LevelResult result;
+};
+
+std::array<Cached, levelCount>& cache()
+{
+    thread_local std::array<Cached, levelCount> levels;
+    return levels;
+}
+
+constexpr int unbounded = 1 << 14;
+
+int weightOfLevel(int level, int length)
+{
+    const Technique t = level == 0 ? Technique::nishioForcingChain
+                        : level == 1 ? Technique::dynamicCellForcingChain
+                        : level == 2 ? Technique::dynamicForcingChainPlus
+                        : level == 3 ? Technique::nestedForcingChain
+                        : level == 4 ? Technique::nestedMultipleForcingChain
+                                     : Technique::nestedDynamicForcingChain;
+    return std::min(baseWeight(t) + lengthTenths(length), rowOf(t)->weights.highest);
+}
+
+thread_local int solverSearches = 0;
+
+// The longest conclusion of `level` worth finding in `grid`: one that weighs less than
+// the lightest step the levels below found there (ties go to the lower level).
+int limitFor(const Grid& grid, int level)
+{
+    if (solverSearches == 0) {
+        return unbounded;
+    }
+    int lightest = 1 << 14;
+    for (int below = 0; below < level; ++below) {
+        const Cached& c = cache()[static_cast<std::size_t>(below)];
+        if (c.grid && same(*c.grid, grid)) {
+            for (const Conclusion& found : c.result.best) {
+                lightest = found.found ? std::min(lightest, weightOfLevel(below, found.length)) : lightest;
+            }
+        }
+    }
+    int length = 0;
+    while (length < unbounded && weightOfLevel(level, length + 1) < lightest) {
+        ++length;
+    }
+    return length;
+}
+
+// The search's results for the last position asked, per level: the rows of one level
+// ask in turn for the same position.
+const LevelResult& cachedLevel(const Grid& grid, int level)
+{
+    Cached& c = cache()[static_cast<std::size_t>(level)];
+    const int limit = limitFor(grid, level);
+    if (!c.grid || !same(*c.grid, grid) || c.limit < limit) {
+        c.result = limit > 0 ? searchLevel(grid, level, limit) : LevelResult{};
+        for (Conclusion& found : c.result.best) {
+            found.baseLimit = limit;
+        }
+        c.grid = grid;
+        c.limit = limit;
+    }
+    return c.result;
+}
+
+std::shared_ptr<const ChainProof> proofOf(const Grid& grid, const Conclusion& c, int level)
+{
+    auto proof = std::make_shared<ChainProof>();
+    const BaseRuns* base = baseRuns(grid, modeOf(level), c.baseLimit);
+    for (std::size_t i = 0; i < c.assumptions.size(); ++i) {
+        const int a = c.assumptions[i];
+        Mode mode = modeOf(level);
+        if (level == 0) {
+            mode.digit = digitOfFact(a);
+        }
+        runBranch(grid, a, mode, c.limits[i], base, true);
+        Workspace& w = workspace(0);
+        std::vector<std::uint16_t> facts;
+        if (c.kind == Kind::contradiction) {
+            w.closure(w.clashFirst, w.clashCount, nullptr, &facts);
+            proof->branches.push_back(w.branchOf(std::move(facts), true));
+        } else {
+            w.factLength(c.fact, &facts);
+            proof->branches.push_back(w.branchOf(std::move(facts), false));
+        }
+    }
+    proof->length = c.length;
+    return proof;
+}
+
+void fillStep(const Board& board, const Conclusion& c, Technique technique, int base, Step& step)
+{
+    begin(step, technique);
+    step.weight = static_cast<std::uint8_t>(std::min(base + lengthTenths(c.length), rowOf(technique)->weights.highest));
+    const int cell = cellOfFact(c.fact);
+    const int digit = digitOfFact(c.fact);
+    if (isOn(c.fact)) {
+        setPlacement(step, cell, digit);
+    } else {
+        addElimination(step, cell, digit);
+    }
+    switch (c.kind) {
+    case Kind::contradiction:
+    case Kind::doubleChain:
+        step.chainLength = 1;
+        step.chain[0] = {static_cast<std::uint8_t>(cellOfFact(c.assumptions[0])),
+                         static_cast<std::uint8_t>(digitOfFact(c.assumptions[0]))};
+        step.digits = bit(step.chain[0].digit);
+        break;
+    case Kind::cell:
+        addCell(step, board, c.cell);
+        step.digits = board.candidates(c.cell);
+        break;
+    case Kind::unit:
+        addHouse(step, c.house);
+        step.digits = bit(c.digit);
+        break;
+    }
+    finish(step);
+}
+
+} // namespace
+
+SolverSearch::SolverSearch()
+{
+    ++solverSearches;
+}
+
+SolverSearch::~SolverSearch()
+{
+    --solverSearches;
+}
+
+bool findDynamic(const Board& board, Technique technique, Step& step)
+{
+    if (board.emptyCells() == 0) {
+        return false;
+    }
+    const int level = levelOf(technique);
+    const Grid grid = gridOf(board);
+    const LevelResult& result = cachedLevel(grid, level);
+    const Conclusion* best = nullptr;
+    for (int k = 0; k < kindCount; ++k) {
+        const Conclusion& c = result.best[static_cast<std::size_t>(k)];
+        const bool wanted = level != 1 || technique == techniqueOfKind(k);
+        if (c.found && wanted && (best == nullptr || c.length < best->length)) {
+            best = &c;
+        }
+    }
+    if (best == nullptr) {
+        return false;
+    }
+    const Conclusion chosen = *best; // the proof's runs may refill the cache's workspaces, not the cache
+    fillStep(board, chosen, technique, weightOf(technique, 0), step);
+    step.proof = proofOf(gridOf(board), chosen, level);
+    return true;
+}
+
+} // namespace sudoku::logic::detail
