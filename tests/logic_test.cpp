@@ -940,6 +940,24 @@ TEST(LogicText, HintIsTheFirstStepOrSaysWhyThereIsNone)
     EXPECT_EQ(logic::formatHint(logic::hint(cellsFrom(std::string(81, '.')))), logic::multipleSolutionsLine());
 }
 
+// A hint that is a dynamic chain shows its branches as the explanation does, so the
+// player can check it: the same lines as that step's in the explanation.
+TEST(LogicText, HintOfADynamicChainShowsItsBranches)
+{
+    logic::Explanation explanation;
+    logic::explain(cellsFrom(trialPuzzle), explanation);
+    logic::Board board = *logic::Board::fromPuzzle(cellsFrom(trialPuzzle));
+    const auto& steps = explanation.steps;
+    const auto chain = std::find_if(steps.begin(), steps.end(), [](const logic::Step& step) { return step.proof; });
+    ASSERT_NE(chain, steps.end());
+    for (auto step = steps.begin(); step != chain; ++step) {
+        ASSERT_TRUE(board.apply(*step));
+    }
+    const std::string hint = logic::formatHint(logic::hint(board));
+    EXPECT_NE(hint.find("\n  "), std::string::npos) << hint;
+    EXPECT_NE(logic::formatExplanation(explanation, false).find(hint + "\n"), std::string::npos) << hint;
+}
+
 TEST(LogicMisuse, BadPositionsAndStepsAreRejected)
 {
     std::array<logic::Digits, 81> marks{};

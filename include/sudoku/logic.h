@@ -381,8 +381,10 @@ struct Hint {
 // The first step for a puzzle as given (a partly filled grid is a puzzle too).
 [[nodiscard]] Hint hint(const Cells& puzzle);
 
-// The hint as one line: the step, or for a full grid "none: the grid is full", or the
-// several-solutions or trial line when no step holds. "" unless solved.
+// The hint without newline at its end: the step's line (a dynamic chain's followed by
+// its branches, a line each, indented as formatExplanation writes them), or for a full
+// grid "none: the grid is full", or the several-solutions or trial line when no step
+// holds. "" unless solved.
 [[nodiscard]] std::string formatHint(const Hint& hint);
 
 // A position as a player marked it (Board::fromMarks), rated, explained or hinted from

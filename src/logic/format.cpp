@@ -298,7 +298,8 @@ std::string uniqueRectangleText(const Step& step)
     }
     const std::string roofCells = cell(step, roof[0]) + " or " + cell(step, roof[1]);
     if (step.houseCount == 0) { // type 2
-        return text + ", so one of " + listOf(roofs, [&](int i) { return cell(step, roof[static_cast<std::size_t>(i)]); }) +
+        return text + ", so one of " +
+               listOf(roofs, [&](int i) { return cell(step, roof[static_cast<std::size_t>(i)]); }) +
                ", which also hold " + digitList(more) + ", is " + digitList(more);
     }
     if (step.cellCount > size) { // type 3
@@ -306,12 +307,14 @@ std::string uniqueRectangleText(const Step& step)
         for (int i = size; i < step.cellCount; ++i) {
             subset |= step.cellDigits[static_cast<std::size_t>(i)];
         }
-        return text + ", so " + roofCells + " holds " + orList(more) + ": with " + cellList(step, size, step.cellCount - size) +
-               " they hold only " + digitList(subset) + " in " + house(step, 0);
+        return text + ", so " + roofCells + " holds " + orList(more) + ": with " +
+               cellList(step, size, step.cellCount - size) + " they hold only " + digitList(subset) + " in " +
+               house(step, 0);
     }
     // Type 4: the digit left is the one whose places in the house are the roofs.
     const auto kept = static_cast<Digits>(step.digits & ~bit(step.eliminations[0].digit));
-    return text + ", and " + digitList(kept) + " in " + house(step, 0) + " is only in " + cell(step, roof[0]) + " and " + cell(step, roof[1]) + ", so neither holds " +
+    return text + ", and " + digitList(kept) + " in " + house(step, 0) + " is only in " + cell(step, roof[0]) +
+           " and " + cell(step, roof[1]) + ", so neither holds " +
            std::string(1, static_cast<char>('0' + step.eliminations[0].digit));
 }
 
@@ -328,9 +331,11 @@ std::string graveText(const Step& step)
     while (extras < step.cellCount && countOf(step.cellDigits[static_cast<std::size_t>(extras)]) > 2) {
         ++extras;
     }
-    const std::string text = "every empty cell but " + listOf(extras, [&](int i) {
-                                 return cell(step, i) + " " + digitSet(step.cellDigits[static_cast<std::size_t>(i)]);
-                             }) + " holds two candidates";
+    const std::string text =
+        "every empty cell but " +
+        listOf(extras,
+               [&](int i) { return cell(step, i) + " " + digitSet(step.cellDigits[static_cast<std::size_t>(i)]); }) +
+        " holds two candidates";
     if (step.houseCount == 0) { // type 2: each holds the same extra digit
         return text + ", and without " + digitList(step.digits) +
                " there each digit would have two places in every house, so one of them is " + digitList(step.digits);
@@ -484,7 +489,11 @@ std::string formatHint(const Hint& hint)
         return "none: the grid is full";
     }
     if (hint.found) {
-        return formatStep(hint.step);
+        std::string text = formatStep(hint.step);
+        if (hint.step.proof) {
+            appendProof(*hint.step.proof, 1, text); // so the player can check it
+        }
+        return text;
     }
     return std::string(hint.multipleSolutions ? multipleSolutionsLine() : trialLine());
 }
