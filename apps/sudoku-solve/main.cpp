@@ -24,12 +24,14 @@ namespace {
 
 using sudoku::Batch;
 
-// Records per batch: enough to make handing batches between threads cheap. An
-// explanation is some fifty lines a puzzle, so its batches are smaller, which keeps the
-// text in flight to a few hundred kilobytes a thread.
+// Records per batch: enough to make handing batches between threads cheap. Solving
+// like a person costs far more a puzzle (the hardest take seconds each), so those
+// batches are small: a file of a few dozen hard puzzles still keeps every thread
+// busy, and an explanation's text in flight stays small.
 std::size_t batchSizeFor(const sudoku::RecordFormat& format)
 {
-    return format.form == sudoku::RecordFormat::Form::explain ? 64 : 1024;
+    using Form = sudoku::RecordFormat::Form;
+    return format.form == Form::solve || format.form == Form::count ? 1024 : 16;
 }
 
 // Runs `step`, and if memory runs out while worker threads hold some (their stacks
