@@ -162,8 +162,7 @@ int checkFile(const std::vector<sudoku::Cells>& puzzles)
                 "%llu steps, %llu placements and eliminations checked, %llu proofs replayed, %llu puzzles wrong\n",
                 puzzles.size(), static_cast<unsigned long long>(finished), static_cast<unsigned long long>(skipped),
                 static_cast<unsigned long long>(steps), static_cast<unsigned long long>(effects),
-                static_cast<unsigned long long>(proofs),
-                static_cast<unsigned long long>(wrong));
+                static_cast<unsigned long long>(proofs), static_cast<unsigned long long>(wrong));
     return wrong == 0 ? 0 : 1;
 }
 

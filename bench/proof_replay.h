@@ -169,9 +169,7 @@ inline bool branchHolds(const Board& board, const ChainProof::Branch& branch, bo
             ok = !assumed && (b.candidates(cell) & bitOf(digit)) != 0;
             assumed = true;
             break;
-        case Rule::given:
-            ok = n.isTrue ? b.value(cell) == digit : (b.candidates(cell) & bitOf(digit)) == 0;
-            break;
+        case Rule::given: ok = n.isTrue ? b.value(cell) == digit : (b.candidates(cell) & bitOf(digit)) == 0; break;
         case Rule::placement: {
             ok = !n.isTrue && n.causeCount == 1;
             if (ok) {
@@ -184,9 +182,7 @@ inline bool branchHolds(const Board& board, const ChainProof::Branch& branch, bo
         // A single holds when nothing else is left for it; a single found at the same
         // time as one that clashes with it may have lost its own candidate too, which
         // placing it then shows as a clash.
-        case Rule::nakedSingle:
-            ok = n.isTrue && b.value(cell) == 0 && (b.candidates(cell) & ~bitOf(digit)) == 0;
-            break;
+        case Rule::nakedSingle: ok = n.isTrue && b.value(cell) == 0 && (b.candidates(cell) & ~bitOf(digit)) == 0; break;
         case Rule::hiddenSingle: {
             ok = false;
             for (int h = 0; h < 27 && n.isTrue; ++h) {
@@ -199,14 +195,11 @@ inline bool branchHolds(const Board& board, const ChainProof::Branch& branch, bo
             }
             break;
         }
-        case Rule::lockedCandidates:
-            ok = !n.isTrue && lockedHolds(b, cell, digit);
-            break;
+        case Rule::lockedCandidates: ok = !n.isTrue && lockedHolds(b, cell, digit); break;
         case Rule::nested:
             ok = !n.isTrue && n.nested != nullptr && proofHolds(b, *n.nested, n.candidate, false, why);
             break;
-        case Rule::clash:
-            break;
+        case Rule::clash: break;
         }
         if (!ok) {
             why = why.empty() ? "node " + std::to_string(i) + " (rule " + std::to_string(static_cast<int>(n.rule)) +
@@ -220,7 +213,8 @@ inline bool branchHolds(const Board& board, const ChainProof::Branch& branch, bo
         // Apply it; a digit placed where it is no longer possible, or removed where it is
         // placed, is a clash.
         if (n.isTrue) {
-            clashed = clashed || b.value(cell) != 0 || (b.candidates(cell) & bitOf(digit)) == 0 || !b.place(cell, digit);
+            clashed =
+                clashed || b.value(cell) != 0 || (b.candidates(cell) & bitOf(digit)) == 0 || !b.place(cell, digit);
         } else {
             clashed = clashed || b.value(cell) == digit;
             b.eliminate(cell, digit);
@@ -268,8 +262,9 @@ inline bool proofHolds(const Board& board, const ChainProof& proof, const Candid
             continue;
         }
         if (branch.contradiction != clashed) {
-            why = "a branch's contradiction is not what it says (" + std::string(branch.contradiction ? "says one" : "says none") +
-                  ", branch of " + std::to_string(branches.size()) + " with " + std::to_string(branch.nodes.size()) + " nodes)";
+            why = "a branch's contradiction is not what it says (" +
+                  std::string(branch.contradiction ? "says one" : "says none") + ", branch of " +
+                  std::to_string(branches.size()) + " with " + std::to_string(branch.nodes.size()) + " nodes)";
             return false;
         }
         if (!branch.contradiction && !sameNode(branch.nodes.back(), target, targetTrue)) {

@@ -77,9 +77,7 @@ int expectedWeight(const logic::Step& step)
 {
     const int base = logic::baseWeight(step.technique);
     const int tenths = sudoku::logic::detail::lengthTenths(step.proof->length);
-    const int highest = step.technique == Technique::nishioForcingChain ? 84
-                        : base == 85                                     ? 94
-                                                                         : base + 14;
+    const int highest = step.technique == Technique::nishioForcingChain ? 84 : base == 85 ? 94 : base + 14;
     return std::min(base + tenths, highest);
 }
 
@@ -117,7 +115,8 @@ TEST_P(NeededTest, TakenWhereNothingCheaperApplies)
     EXPECT_TRUE(logic::replay::stepProofHolds(found->board, step, why)) << why << "\n" << logic::formatStep(step);
     EXPECT_TRUE(effectIsTrue(step, found->solution));
     EXPECT_EQ(step.weight, expectedWeight(step));
-    for (const Technique cheaper : {Technique::forcingChain, Technique::cellForcingChain, Technique::unitForcingChain}) {
+    for (const Technique cheaper :
+         {Technique::forcingChain, Technique::cellForcingChain, Technique::unitForcingChain}) {
         logic::Step other;
         EXPECT_FALSE(logic::findStep(found->board, cheaper, other) && other.weight < step.weight)
             << logic::formatStep(other);
@@ -129,7 +128,8 @@ TEST_P(NeededTest, TakenWhereNothingCheaperApplies)
     // A Nishio chain follows one digit only.
     if (c.technique == Technique::nishioForcingChain) {
         for (const auto& node : step.proof->branches[0].nodes) {
-            EXPECT_TRUE(node.rule == logic::ChainProof::Rule::clash || node.candidate.digit == step.eliminations[0].digit);
+            EXPECT_TRUE(node.rule == logic::ChainProof::Rule::clash ||
+                        node.candidate.digit == step.eliminations[0].digit);
         }
     }
 }
@@ -189,7 +189,8 @@ TEST(LogicDynamic, ReplayRefusesBrokenProofs)
          [](Proof& p, logic::Step&) {
              auto& nodes = p.branches[0].nodes;
              // The first derived true node: leaving it out leaves what rests on it unproved.
-             const auto at = std::find_if(nodes.begin() + 1, nodes.end(), [](const Proof::Node& n) { return n.isTrue; });
+             const auto at =
+                 std::find_if(nodes.begin() + 1, nodes.end(), [](const Proof::Node& n) { return n.isTrue; });
              nodes.erase(at);
          }},
         {"the assumption negated", false, [](Proof& p, logic::Step&) { p.branches[0].nodes[0].isTrue = false; }},
@@ -231,8 +232,9 @@ TEST(LogicDynamic, ExplanationShowsTheBranchesIndented)
     ASSERT_NE(at, std::string::npos) << text;
     const std::size_t end = text.find('\n', at + 1);
     const std::string first = text.substr(at + 1, end - at - 1);
-    const auto it = std::find_if(explanation.steps.begin(), explanation.steps.end(),
-                                 [](const logic::Step& s) { return s.technique == Technique::dynamicCellForcingChain; });
+    const auto it = std::find_if(explanation.steps.begin(), explanation.steps.end(), [](const logic::Step& s) {
+        return s.technique == Technique::dynamicCellForcingChain;
+    });
     ASSERT_NE(it, explanation.steps.end());
     EXPECT_EQ(first, logic::formatStep(*it));
     std::size_t line = end + 1;

@@ -76,10 +76,10 @@ enum class Technique : std::uint8_t {
     dynamicUnitForcingChain,
     dynamicContradictionForcingChain,
     dynamicDoubleForcingChain,
-    dynamicForcingChainPlus,         // branches also use locked candidates
-    nestedForcingChain,              // ... and static forcing chains
-    nestedMultipleForcingChain,      // ... and static cell and unit forcing chains
-    nestedDynamicForcingChain,       // ... and dynamic forcing chains; the last: techniqueCount follows from it
+    dynamicForcingChainPlus,    // branches also use locked candidates
+    nestedForcingChain,         // ... and static forcing chains
+    nestedMultipleForcingChain, // ... and static cell and unit forcing chains
+    nestedDynamicForcingChain,  // ... and dynamic forcing chains; the last: techniqueCount follows from it
 };
 inline constexpr int techniqueCount = static_cast<int>(Technique::nestedDynamicForcingChain) + 1;
 
@@ -124,14 +124,14 @@ struct Candidate {
 // rule `given` are the enclosing branch's nodes it used.
 struct ChainProof {
     enum class Rule : std::uint8_t {
-        assumption,   // the branch's hypothesis
-        placement,    // false: a true node in the cell, or of the digit in a peer
-        nakedSingle,  // true: every other candidate of the cell is false
-        hiddenSingle, // true: every other place of the digit in a house is false
+        assumption,       // the branch's hypothesis
+        placement,        // false: a true node in the cell, or of the digit in a peer
+        nakedSingle,      // true: every other candidate of the cell is false
+        hiddenSingle,     // true: every other place of the digit in a house is false
         lockedCandidates, // false: the digit's places in a box lie in a line, or the reverse
-        nested,       // false: its own proof (`nested`) shows the candidate cannot be true
-        given,        // in a nested proof: a node of the enclosing branch
-        clash,        // the last node of a contradiction branch that adds no candidate
+        nested,           // false: its own proof (`nested`) shows the candidate cannot be true
+        given,            // in a nested proof: a node of the enclosing branch
+        clash,            // the last node of a contradiction branch that adds no candidate
     };
     struct Node {
         Candidate candidate;

@@ -360,16 +360,12 @@ constexpr int baseOf(Technique t)
 {
     switch (t) {
     case Technique::xCycle:
-    case Technique::yCycle:
-        return 65;
+    case Technique::yCycle: return 65;
     case Technique::forcingXChain:
-    case Technique::turbotFish:
-        return 66;
+    case Technique::turbotFish: return 66;
     case Technique::cycle:
-    case Technique::forcingChain:
-        return 70;
-    default:
-        return 80;
+    case Technique::forcingChain: return 70;
+    default: return 80;
     }
 }
 
@@ -527,10 +523,10 @@ struct LoopSearch {
     const std::array<CellSet, 10>& withDigit;
     Path path{};
     std::array<bool, maxNodes> used{};
-    int length = 0;  // of the loop sought
-    int x = 0;       // the node before s
+    int length = 0;              // of the loop sought
+    int x = 0;                   // the node before s
     bool closingRemoves = false; // x = s itself may remove something
-    long budget = 0; // expansions left
+    long budget = 0;             // expansions left
     Step step;
 
     // Whether a candidate other than u and v is weakly linked to both: one a link of the

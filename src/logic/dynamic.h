@@ -12,18 +12,12 @@ inline constexpr int levelCount = 6;
 constexpr int levelOf(Technique technique)
 {
     switch (technique) {
-    case Technique::nishioForcingChain:
-        return 0;
-    case Technique::dynamicForcingChainPlus:
-        return 2;
-    case Technique::nestedForcingChain:
-        return 3;
-    case Technique::nestedMultipleForcingChain:
-        return 4;
-    case Technique::nestedDynamicForcingChain:
-        return 5;
-    default:
-        return 1;
+    case Technique::nishioForcingChain: return 0;
+    case Technique::dynamicForcingChainPlus: return 2;
+    case Technique::nestedForcingChain: return 3;
+    case Technique::nestedMultipleForcingChain: return 4;
+    case Technique::nestedDynamicForcingChain: return 5;
+    default: return 1;
     }
 }
 

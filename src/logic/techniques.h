@@ -171,8 +171,7 @@ constexpr bool rowsRiseInWeight()
 {
     for (const TechniqueRow& row : techniqueRows) {
         const Weights& w = row.weights;
-        if (w.highest < w.lowest || w.stride < 1 || (w.highest - w.lowest) % w.stride != 0 ||
-            w.highest > 255) {
+        if (w.highest < w.lowest || w.stride < 1 || (w.highest - w.lowest) % w.stride != 0 || w.highest > 255) {
             return false;
         }
     }

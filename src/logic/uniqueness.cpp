@@ -75,8 +75,7 @@ bool deadlyLoops(const Board& board, int length, Found&& found)
                     const int extra = board.candidates(next) != pair ? 1 : 0;
                     if (done || (extra == 0 && next <= loop.cells[0]) || extras + extra > mostExtraCells ||
                         !fits(next, depth) ||
-                        std::find(loop.cells.begin(), loop.cells.begin() + depth, next) !=
-                            loop.cells.begin() + depth) {
+                        std::find(loop.cells.begin(), loop.cells.begin() + depth, next) != loop.cells.begin() + depth) {
                         return;
                     }
                     take(next, depth, 1);
@@ -141,8 +140,8 @@ bool nakedSubsetWithExtras(const Board& board, const CellSet& members, Digits ex
                 }
                 step.eliminationCount = 0;
                 for (const int cell : cellsOf(house)) {
-                    const bool inSubset = members.has(cell) ||
-                                          std::find(pick.begin(), pick.begin() + size, cell) != pick.begin() + size;
+                    const bool inSubset =
+                        members.has(cell) || std::find(pick.begin(), pick.begin() + size, cell) != pick.begin() + size;
                     for (unsigned rest = inSubset ? 0u : board.candidates(cell) & digits; rest != 0; rest &= rest - 1) {
                         addElimination(step, cell, lowestDigit(rest));
                     }
@@ -215,9 +214,8 @@ bool loopEliminations(const Board& board, const Loop& loop, Step& step)
         more |= static_cast<Digits>(board.candidates(cell) & ~loop.pair);
         seeAll = seeAll & peersOf(cell);
     }
-    const bool sameMore = std::all_of(extra.begin(), extra.begin() + extras, [&](int cell) {
-        return countOf(board.candidates(cell)) == 3;
-    });
+    const bool sameMore = std::all_of(extra.begin(), extra.begin() + extras,
+                                      [&](int cell) { return countOf(board.candidates(cell)) == 3; });
     if (sameMore && countOf(more) == 1 && eliminateFrom(step, board, seeAll, lowestDigit(more))) {
         addLoop();
         return finish(step);
@@ -410,7 +408,8 @@ bool findBivalueUniversalGrave(const Board& board, Step& step)
         members.add(extraCells[static_cast<std::size_t>(i)]);
     }
     if (nakedSubsetWithExtras(board, members, more, house, maxCells - extras, step)) {
-        step.weight = static_cast<std::uint8_t>(weightOf(Technique::bivalueUniversalGrave, 1 + step.cellCount - extras));
+        step.weight =
+            static_cast<std::uint8_t>(weightOf(Technique::bivalueUniversalGrave, 1 + step.cellCount - extras));
         step.digits = more;
         return finish(step);
     }
