@@ -28,6 +28,7 @@
 
 #include "chain_length.h"
 #include "techniques.h"
+#include "thread_scratch.h"
 
 #include <algorithm>
 #include <memory>
@@ -101,12 +102,8 @@ struct Workspace {
 // which grows to the largest position seen, at most about 1 MB).
 Workspace& workspace(Mode mode)
 {
-    thread_local std::unique_ptr<Workspace> own[2];
-    auto& w = own[mode == Mode::xy ? 1 : 0];
-    if (!w) {
-        w = std::make_unique<Workspace>();
-    }
-    return *w;
+    thread_local ThreadScratch<Workspace> own[2];
+    return own[mode == Mode::xy ? 1 : 0].get();
 }
 
 std::size_t at(int i)
@@ -737,11 +734,8 @@ struct SingleDigitSteps {
 
 const SingleDigitSteps& singleDigitSteps(const Board& board)
 {
-    thread_local std::unique_ptr<SingleDigitSteps> own;
-    if (!own) {
-        own = std::make_unique<SingleDigitSteps>();
-    }
-    SingleDigitSteps& out = *own;
+    thread_local ThreadScratch<SingleDigitSteps> own;
+    SingleDigitSteps& out = own.get();
     bool same = out.valid;
     for (int cell = 0; cell < 81 && same; ++cell) {
         same = out.marks[at(cell)] == board.candidates(cell);
