@@ -138,6 +138,30 @@ struct BaseRuns {
     std::array<Offs, 729> offs{};
 };
 
+// A list of facts that grows as a vector does, with a push small enough to stay
+// inline in the propagation's loops, and that only ever shrinks back to a mark.
+class Pool {
+public:
+    std::size_t size() const { return n_; }
+    void clear() { n_ = 0; }
+    void resize(std::size_t n) { n_ = n; } // n <= size()
+    [[gnu::always_inline]] void push_back(std::uint16_t v)
+    {
+        if (n_ == data_.size()) {
+            grow();
+        }
+        data_[n_++] = v;
+    }
+    std::uint16_t operator[](std::size_t i) const { return data_[i]; }
+    const std::uint16_t* begin() const { return data_.data(); }
+    const std::uint16_t* end() const { return data_.data() + n_; }
+
+private:
+    void grow() { data_.resize(std::max<std::size_t>(4096, data_.size() * 2)); }
+    std::vector<std::uint16_t> data_;
+    std::size_t n_ = 0;
+};
+
 struct Workspace;
 Workspace& workspace(int depth);
 
@@ -164,11 +188,12 @@ struct Workspace {
     std::array<Rule, factCount> rule{};
     std::uint32_t walkGen = 0;
     std::array<std::uint32_t, factCount> walked{};
-    std::vector<std::uint16_t> parents;
-    std::vector<std::uint16_t> order;
+    Pool parents;
+    Pool order;
     std::vector<std::uint16_t> stack;
     std::size_t head = 0;
     std::array<CellSet, 9> dirty{}; // places lost since the last look for singles
+    std::array<CellSet, 9> mine{};  // the places this branch made false, per digit
     Looked looked;                  // all the places looked at, for the enclosing branch
     // The enclosing branch's memory of its nested runs: what each candidate's run
     // looked at, and where the last pass of this run (gen) began.
@@ -200,7 +225,7 @@ struct Workspace {
 
     // Adds `f` with the parents pushed since `from`; false when it was known.
     // With `n`, the parents are the n from `from` on, and stay in the pool.
-    bool add(int f, Rule r, std::size_t from, int cost = 0, int n = -1)
+    [[gnu::always_inline]] bool add(int f, Rule r, std::size_t from, int cost = 0, int n = -1)
     {
         const auto i = static_cast<std::size_t>(f);
         if (derived(f)) {
@@ -220,6 +245,7 @@ struct Workspace {
             const auto d = static_cast<std::size_t>(digitOfFact(f) - 1);
             g.cand[d] = g.cand[d].without(single(cellOfFact(f)));
             dirty[d].add(cellOfFact(f));
+            mine[d].add(cellOfFact(f));
         }
         if (derived(f ^ 1) && !contradiction) {
             clash({f, f ^ 1});
@@ -252,6 +278,7 @@ struct Workspace {
         proofs.clear();
         head = 0;
         dirty = {};
+        mine = {};
         looked = {};
         lastPass = 0;
         contradiction = false;
@@ -360,6 +387,17 @@ struct Workspace {
         return true;
     }
 
+    // How many of the candidates a cell lost did this branch remove (its only one left
+    // was never removed).
+    int premisesHere(int cell) const
+    {
+        int here = 0;
+        for (const CellSet& m : mine) {
+            here += m.has(cell) ? 1 : 0;
+        }
+        return here;
+    }
+
     bool findSingles(const Touched& t)
     {
         struct Found {
@@ -367,7 +405,7 @@ struct Workspace {
             Rule rule;
             std::uint32_t from;
         };
-        std::array<Found, 81> found{};
+        std::array<Found, 81> found; // the first n are set
         int n = 0;
         CellSet foundCells;
         if (mode.digit == 0) {
@@ -381,6 +419,9 @@ struct Workspace {
                 int digit = 1;
                 while (!g.cand[static_cast<std::size_t>(digit - 1)].has(cell)) {
                     ++digit;
+                }
+                if (mode.staticLinks && premisesHere(cell) != 1) {
+                    return; // a static branch would not see it: skip before pushing its premises
                 }
                 const std::size_t from = parents.size();
                 int here = 0;
@@ -403,7 +444,7 @@ struct Workspace {
                     continue;
                 }
                 const int cell = firstCell(places);
-                if (foundCells.has(cell) || n >= 81) {
+                if (foundCells.has(cell) || n >= 81 || (mode.staticLinks && !one(mine[d] & houseSet(h)))) {
                     continue;
                 }
                 const std::size_t from = parents.size();
@@ -804,7 +845,9 @@ bool Workspace::findNested()
         const std::size_t from = parents.size();
         std::sort(hit.outside.begin(), hit.outside.end());
         hit.outside.erase(std::unique(hit.outside.begin(), hit.outside.end()), hit.outside.end());
-        parents.insert(parents.end(), hit.outside.begin(), hit.outside.end());
+        for (const std::uint16_t p : hit.outside) {
+            parents.push_back(p);
+        }
         if (add(hit.fact, Rule::nested, from, hit.length)) {
             any = true;
             if (record) {
