@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace sudoku::logic::detail {
@@ -165,6 +166,131 @@ private:
 struct Workspace;
 Workspace& workspace(int depth);
 
+// What the nested rule reads of an inner run, proofs aside.
+struct InnerOutcome {
+    Looked looked;
+    Offs offs;
+    bool contradiction = false;
+    bool cut = false; // by the round bound
+    int length = 0;   // of the contradiction
+    int limit = 0;
+    int rounds = 0;
+    std::vector<std::uint16_t> outside; // the enclosing branch's facts it rests on, sorted
+
+    // Whether a run under the round bound `most` would end the same way.
+    bool holdsFor(int most) const { return cut ? limit == most : rounds <= most; }
+};
+
+// The inner runs of the nested forcing chains' search, for the nested multiple ones in
+// the same position: both levels run the same static chains inside their branches, and
+// their branches mostly reach the same grids. An inner run depends only on the grid it
+// runs in and its assumption (and on the round bound when that stopped it); which of
+// the enclosing branch's facts it rests on follows from that grid and the search's
+// starting position, as those facts are exactly the candidates gone since then.
+// The grids are kept once each; a run is found by its grid's number and assumption.
+class InnerRuns {
+public:
+    // Forgets everything unless `start` is the position it holds runs of.
+    void startAt(const Grid& start)
+    {
+        if (!holds(start)) {
+            start_ = start;
+            grids_.clear();
+            gridIndex_.clear();
+            outcomes_.clear();
+            slots_.assign(slotCount, 0);
+        }
+    }
+
+    bool holds(const Grid& start) const { return start_ && same(*start_, start); }
+
+    // The number of `g` among the grids kept, or -1.
+    int gridNumber(const Grid& g) const
+    {
+        const auto [first, last] = gridIndex_.equal_range(hashOf(g));
+        for (auto it = first; it != last; ++it) {
+            if (same(grids_[it->second], g)) {
+                return static_cast<int>(it->second);
+            }
+        }
+        return -1;
+    }
+
+    // Keeps `g`: its number, or -1 when there is no more room.
+    int keepGrid(const Grid& g)
+    {
+        const int known = gridNumber(g);
+        if (known >= 0 || outcomes_.size() >= capacity || grids_.size() >= maxGrids) {
+            return known;
+        }
+        gridIndex_.emplace(hashOf(g), static_cast<std::uint32_t>(grids_.size()));
+        grids_.push_back(g);
+        return static_cast<int>(grids_.size() - 1);
+    }
+
+    const InnerOutcome* find(int grid, int x) const
+    {
+        const std::uint64_t k = keyOf(grid, x);
+        for (std::size_t i = slotOf(k);; i = (i + 1) & (slotCount - 1)) {
+            if (slots_[i] == 0) {
+                return nullptr;
+            }
+            if (slots_[i] >> 32 == k) {
+                return &outcomes_[(slots_[i] & 0xffffffffU) - 1];
+            }
+        }
+    }
+
+    void keep(int grid, int x, InnerOutcome&& outcome)
+    {
+        const std::uint64_t k = keyOf(grid, x);
+        for (std::size_t i = slotOf(k);; i = (i + 1) & (slotCount - 1)) {
+            if (slots_[i] == 0) {
+                if (outcomes_.size() < capacity) {
+                    outcomes_.push_back(std::move(outcome));
+                    slots_[i] = k << 32 | outcomes_.size();
+                }
+                return;
+            }
+            if (slots_[i] >> 32 == k) {
+                outcomes_[(slots_[i] & 0xffffffffU) - 1] = std::move(outcome); // under a later, lower bound
+                return;
+            }
+        }
+    }
+
+private:
+    static constexpr std::size_t capacity = 1 << 17;  // runs kept: about 25 MB
+    static constexpr std::size_t slotCount = 1 << 18; // a power of two, twice that
+    static constexpr std::size_t maxGrids = 1 << 20;  // so that a key fits 32 bits
+    static std::uint64_t keyOf(int grid, int x) { return static_cast<std::uint64_t>(grid) * 1024 + static_cast<std::uint64_t>(x); }
+    static std::size_t slotOf(std::uint64_t k)
+    {
+        return static_cast<std::size_t>((k * 0x9e3779b97f4a7c15ULL) >> 40) & (slotCount - 1);
+    }
+    static std::uint64_t hashOf(const Grid& g)
+    {
+        std::uint64_t h = 0;
+        for (std::size_t d = 0; d < 9; ++d) {
+            h = (h ^ g.cand[d].lo) * 0x9e3779b97f4a7c15ULL;
+            h = (h ^ g.cand[d].hi ^ g.placed[d].lo) * 0xc2b2ae3d27d4eb4fULL;
+            h ^= h >> 31;
+        }
+        return h;
+    }
+    std::optional<Grid> start_;
+    std::vector<Grid> grids_;
+    std::unordered_multimap<std::uint64_t, std::uint32_t> gridIndex_;
+    std::vector<InnerOutcome> outcomes_;
+    std::vector<std::uint64_t> slots_; // a run's key, then its outcome's number + 1; 0 when free
+};
+
+InnerRuns& innerRuns()
+{
+    thread_local const std::unique_ptr<InnerRuns> runs = std::make_unique<InnerRuns>();
+    return *runs;
+}
+
 struct Mode;
 Mode innerMode(const Mode& outer);
 
@@ -202,7 +328,10 @@ struct Workspace {
     std::uint32_t memoGen = 0;
     std::size_t lastPass = 0;
     const BaseRuns* base = nullptr; // the nested runs in the search's starting position
+    const Grid* startGrid = nullptr; // that position
     bool contradiction = false;
+    int rounds = 0;   // the last round run
+    bool cut = false; // stopped by `limit`, not because nothing more followed
     std::uint32_t clashFirst = 0;
     std::uint16_t clashCount = 0;
     std::vector<std::pair<std::uint16_t, std::shared_ptr<const ChainProof>>> proofs;
@@ -510,7 +639,9 @@ struct Workspace {
     // Propagates until nothing more follows or a contradiction.
     void run()
     {
+        cut = false;
         for (int round = 0; !contradiction && round <= limit; ++round) {
+            rounds = round;
             while (head < order.size() && !contradiction) {
                 const int f = order[head++];
                 if (isOn(f)) {
@@ -527,6 +658,7 @@ struct Workspace {
             }
             return;
         }
+        cut = !contradiction;
     }
 
     // The closure of parents[first, first + n): its facts of this branch, each once,
@@ -701,6 +833,10 @@ bool Workspace::findNested()
         }
     }
     const bool firstPass = memoGen != gen;
+    // Nested chains keep their inner runs; nested multiple ones, in the same position, reuse them.
+    const bool keep = depth == 0 && mode.inner == Inner::staticChains;
+    const bool reuse = depth == 0 && mode.inner == Inner::staticMultiple && innerRuns().holds(*startGrid);
+    const int kept = record ? -1 : keep ? innerRuns().keepGrid(g) : reuse ? innerRuns().gridNumber(g) : -1;
     std::array<bool, 729> clashed{};
     memoGen = gen;
     lastPass = order.size();
@@ -716,9 +852,37 @@ bool Workspace::findNested()
             if (!firstPass && !before.meets(changed)) {
                 return;
             }
-            in.start(now, factOf(cell, digit, true), inner, this, limit);
+            const int assumption = factOf(cell, digit, true);
+            if (reuse && kept >= 0) {
+                const InnerOutcome* known = innerRuns().find(kept, static_cast<int>(x));
+                if (known != nullptr && known->holdsFor(limit)) {
+                    before = known->looked;
+                    memoOffs[x] = known->offs;
+                    if (known->contradiction) {
+                        clashed[x] = true;
+                        hits.push_back({factOf(cell, digit, false), known->length, known->outside, nullptr});
+                    }
+                    return;
+                }
+            }
+            in.start(now, assumption, inner, this, limit);
             in.record = record;
             in.run();
+            if (keep && kept >= 0) {
+                InnerOutcome o;
+                o.looked = in.looked;
+                o.offs = in.offs();
+                o.contradiction = in.contradiction;
+                o.cut = in.cut;
+                o.limit = limit;
+                o.rounds = in.rounds;
+                if (in.contradiction) {
+                    o.length = in.closure(in.clashFirst, in.clashCount, &o.outside, nullptr);
+                    std::sort(o.outside.begin(), o.outside.end());
+                    o.outside.erase(std::unique(o.outside.begin(), o.outside.end()), o.outside.end());
+                }
+                innerRuns().keep(kept, static_cast<int>(x), std::move(o));
+            }
             before = in.looked;
             memoOffs[x] = in.offs();
             if (!in.contradiction) {
@@ -964,6 +1128,7 @@ void runBranch(const Grid& grid, int assumption, const Mode& mode, int limit, co
     Workspace& w = workspace(0);
     w.start(grid, assumption, mode, nullptr, limit);
     w.base = base;
+    w.startGrid = &grid;
     w.record = record;
     w.run();
 }
@@ -1095,6 +1260,9 @@ LevelResult searchLevel(const Grid& grid, int level, int limit)
         return result;
     }
     const Mode mode = modeOf(level);
+    if (mode.inner == Inner::staticChains) {
+        innerRuns().startAt(grid);
+    }
     const BaseRuns* base = baseRuns(grid, mode, limit);
     // Each candidate true and false: its facts, or a contradiction.
     std::array<FactSet, factCount>& sets = searchSpace().sets;
