@@ -320,6 +320,12 @@ struct Workspace {
     std::size_t head = 0;
     std::array<CellSet, 9> dirty{}; // places lost since the last look for singles
     std::array<CellSet, 9> mine{};  // the places this branch made false, per digit
+    // A static branch takes a single only when exactly one of its premises is its own,
+    // so only in a cell with two candidates, or a house with two places of the digit,
+    // in the grid it starts from: those, for the last grid a static branch started from.
+    std::optional<Grid> strongGrid;
+    CellSet bivalue;
+    std::array<std::uint32_t, 9> bilocal{};
     Looked looked;                  // all the places looked at, for the enclosing branch
     // The enclosing branch's memory of its nested runs: what each candidate's run
     // looked at, and where the last pass of this run (gen) began.
@@ -392,8 +398,45 @@ struct Workspace {
         clashCount = static_cast<std::uint16_t>(facts.size());
     }
 
+    static CellSet withoutLowest(CellSet s)
+    {
+        if (s.lo != 0) {
+            s.lo &= s.lo - 1;
+        } else {
+            s.hi &= s.hi - 1;
+        }
+        return s;
+    }
+
+    void findStrong(const Grid& grid)
+    {
+        CellSet ones;
+        CellSet twos;
+        CellSet threes;
+        for (const CellSet& c : grid.cand) {
+            threes = threes | (twos & c);
+            twos = twos | (ones & c);
+            ones = ones | c;
+        }
+        bivalue = twos.without(threes);
+        for (std::size_t d = 0; d < 9; ++d) {
+            bilocal[d] = 0;
+            for (int h = 0; h < 27; ++h) {
+                const CellSet places = grid.cand[d] & houseSet(h);
+                const CellSet rest = withoutLowest(places);
+                if (!rest.empty() && withoutLowest(rest).empty()) {
+                    bilocal[d] |= std::uint32_t{1} << h;
+                }
+            }
+        }
+        strongGrid = grid;
+    }
+
     void start(const Grid& grid, int assumption, const Mode& m, const Workspace* enclosing, int most)
     {
+        if (m.staticLinks && !(strongGrid && same(*strongGrid, grid))) {
+            findStrong(grid);
+        }
         limit = most;
         g = grid;
         mode = m;
@@ -544,7 +587,8 @@ struct Workspace {
                 twice = twice | (once & c);
                 once = once | c;
             }
-            (g.empty & once & t.cells).without(twice).forEach([&](int cell) {
+            const CellSet where = mode.staticLinks ? t.cells & bivalue : t.cells;
+            (g.empty & once & where).without(twice).forEach([&](int cell) {
                 int digit = 1;
                 while (!g.cand[static_cast<std::size_t>(digit - 1)].has(cell)) {
                     ++digit;
@@ -566,7 +610,8 @@ struct Workspace {
         }
         for (int digit = 1; digit <= 9; ++digit) {
             const auto d = static_cast<std::size_t>(digit - 1);
-            for (std::uint32_t hs = t.houses[d]; hs != 0; hs &= hs - 1) {
+            const std::uint32_t houses = mode.staticLinks ? t.houses[d] & bilocal[d] : t.houses[d];
+            for (std::uint32_t hs = houses; hs != 0; hs &= hs - 1) {
                 const int h = std::countr_zero(hs);
                 const CellSet places = g.cand[d] & houseSet(h);
                 if (!one(places) || !(g.placed[d] & houseSet(h)).empty()) {
@@ -833,10 +878,9 @@ bool Workspace::findNested()
         }
     }
     const bool firstPass = memoGen != gen;
-    // Nested chains keep their inner runs; nested multiple ones, in the same position, reuse them.
-    const bool keep = depth == 0 && mode.inner == Inner::staticChains;
-    const bool reuse = depth == 0 && mode.inner == Inner::staticMultiple && innerRuns().holds(*startGrid);
-    const int kept = record ? -1 : keep ? innerRuns().keepGrid(g) : reuse ? innerRuns().gridNumber(g) : -1;
+    // The static levels keep their inner runs, and reuse them in the same position.
+    const bool keep = depth == 0 && !record && mode.inner != Inner::dynamicChains && innerRuns().holds(*startGrid);
+    const int kept = keep ? innerRuns().keepGrid(g) : -1;
     std::array<bool, 729> clashed{};
     memoGen = gen;
     lastPass = order.size();
@@ -853,7 +897,7 @@ bool Workspace::findNested()
                 return;
             }
             const int assumption = factOf(cell, digit, true);
-            if (reuse && kept >= 0) {
+            if (kept >= 0) {
                 const InnerOutcome* known = innerRuns().find(kept, static_cast<int>(x));
                 if (known != nullptr && known->holdsFor(limit)) {
                     before = known->looked;
@@ -868,7 +912,7 @@ bool Workspace::findNested()
             in.start(now, assumption, inner, this, limit);
             in.record = record;
             in.run();
-            if (keep && kept >= 0) {
+            if (kept >= 0) {
                 InnerOutcome o;
                 o.looked = in.looked;
                 o.offs = in.offs();
@@ -1260,7 +1304,7 @@ LevelResult searchLevel(const Grid& grid, int level, int limit)
         return result;
     }
     const Mode mode = modeOf(level);
-    if (mode.inner == Inner::staticChains) {
+    if (mode.inner == Inner::staticChains || mode.inner == Inner::staticMultiple) {
         innerRuns().startAt(grid);
     }
     const BaseRuns* base = baseRuns(grid, mode, limit);
