@@ -59,6 +59,17 @@ bool within(const CellSet& a, const CellSet& b)
     return a.without(b).empty();
 }
 
+// The houses of each cell, one bit each (row, 9 + column, 18 + box).
+constexpr std::array<std::uint32_t, 81> houseBits = [] {
+    std::array<std::uint32_t, 81> bits{};
+    for (std::size_t cell = 0; cell < 81; ++cell) {
+        for (const std::uint8_t h : tables.cellHouses[cell]) {
+            bits[cell] |= std::uint32_t{1} << h;
+        }
+    }
+    return bits;
+}();
+
 // A position as bitboards: cheap to copy and to compare.
 struct Grid {
     std::array<CellSet, 9> cand{};   // the places of each digit (index digit - 1)
@@ -95,7 +106,22 @@ struct Mode {
     bool staticLinks = false; // a single counts only when one of its premises is this branch's
     bool locked = false;
     Inner inner = Inner::none;
+    // An inner run with singles only, whose facts the enclosing branch uses only in a
+    // contradiction: each round adds a fact false and one true to the longest chain
+    // of parents, so a contradiction of round r rests on 2r + 2 facts or more.
+    bool chainsOnly = false;
 };
+
+// The last round worth running for a search that wants nothing of `limit` facts or
+// more from an inner run (a nested fact must be shorter than the limit), or nothing
+// longer than `limit` from a branch.
+int lastRound(const Mode& mode, int limit)
+{
+    if (!mode.chainsOnly) {
+        return limit;
+    }
+    return limit >= 3 ? (limit - 3) / 2 : -1;
+}
 
 // Houses per digit (bits 0 to 26) and cells: where singles and clashes were looked for.
 struct Touched {
@@ -173,12 +199,12 @@ struct InnerOutcome {
     bool contradiction = false;
     bool cut = false; // by the round bound
     int length = 0;   // of the contradiction
-    int limit = 0;
-    int rounds = 0;
+    int bound = 0;  // the last round it could run
+    int rounds = 0; // the last round it ran
     std::vector<std::uint16_t> outside; // the enclosing branch's facts it rests on, sorted
 
-    // Whether a run under the round bound `most` would end the same way.
-    bool holdsFor(int most) const { return cut ? limit == most : rounds <= most; }
+    // Whether a run that may go as far as round `last` would end the same way.
+    bool holdsFor(int last) const { return cut ? bound == last : rounds <= last; }
 };
 
 // The inner runs of the nested forcing chains' search, for the nested multiple ones in
@@ -492,11 +518,9 @@ struct Workspace {
         Touched t;
         for (std::size_t d = 0; d < 9; ++d) {
             t.cells = t.cells | dirty[d];
-            dirty[d].forEach([&](int cell) {
-                for (const std::uint8_t h : tables.cellHouses[static_cast<std::size_t>(cell)]) {
-                    t.houses[d] |= std::uint32_t{1} << h;
-                }
-            });
+            std::uint32_t houses = 0;
+            dirty[d].forEach([&](int cell) { houses |= houseBits[static_cast<std::size_t>(cell)]; });
+            t.houses[d] |= houses;
             dirty[d] = {};
         }
         return t;
@@ -685,7 +709,8 @@ struct Workspace {
     void run()
     {
         cut = false;
-        for (int round = 0; !contradiction && round <= limit; ++round) {
+        const int last = lastRound(mode, limit);
+        for (int round = 0; !contradiction && round <= last; ++round) {
             rounds = round;
             while (head < order.size() && !contradiction) {
                 const int f = order[head++];
@@ -899,7 +924,7 @@ bool Workspace::findNested()
             const int assumption = factOf(cell, digit, true);
             if (kept >= 0) {
                 const InnerOutcome* known = innerRuns().find(kept, static_cast<int>(x));
-                if (known != nullptr && known->holdsFor(limit)) {
+                if (known != nullptr && known->holdsFor(lastRound(inner, limit))) {
                     before = known->looked;
                     memoOffs[x] = known->offs;
                     if (known->contradiction) {
@@ -918,7 +943,7 @@ bool Workspace::findNested()
                 o.offs = in.offs();
                 o.contradiction = in.contradiction;
                 o.cut = in.cut;
-                o.limit = limit;
+                o.bound = lastRound(inner, limit);
                 o.rounds = in.rounds;
                 if (in.contradiction) {
                     o.length = in.closure(in.clashFirst, in.clashCount, &o.outside, nullptr);
@@ -1070,6 +1095,9 @@ Mode innerMode(const Mode& outer)
 {
     Mode inner;
     inner.staticLinks = outer.inner != Inner::dynamicChains;
+    // The static cell and unit chains use every fact of the inner runs, not only
+    // their contradictions.
+    inner.chainsOnly = outer.inner != Inner::staticMultiple;
     return inner;
 }
 
