@@ -224,7 +224,7 @@ public:
             grids_.clear();
             gridIndex_.clear();
             outcomes_.clear();
-            slots_.assign(slotCount, 0);
+            index_.clear();
         }
     }
 
@@ -251,49 +251,30 @@ public:
         }
         gridIndex_.emplace(hashOf(g), static_cast<std::uint32_t>(grids_.size()));
         grids_.push_back(g);
+        index_.resize(index_.size() + 729, 0);
         return static_cast<int>(grids_.size() - 1);
     }
 
     const InnerOutcome* find(int grid, int x) const
     {
-        const std::uint64_t k = keyOf(grid, x);
-        for (std::size_t i = slotOf(k);; i = (i + 1) & (slotCount - 1)) {
-            if (slots_[i] == 0) {
-                return nullptr;
-            }
-            if (slots_[i] >> 32 == k) {
-                return &outcomes_[(slots_[i] & 0xffffffffU) - 1];
-            }
-        }
+        const std::uint32_t at = index_[static_cast<std::size_t>(grid) * 729 + static_cast<std::size_t>(x)];
+        return at != 0 ? &outcomes_[at - 1] : nullptr;
     }
 
     void keep(int grid, int x, InnerOutcome&& outcome)
     {
-        const std::uint64_t k = keyOf(grid, x);
-        for (std::size_t i = slotOf(k);; i = (i + 1) & (slotCount - 1)) {
-            if (slots_[i] == 0) {
-                if (outcomes_.size() < capacity) {
-                    outcomes_.push_back(std::move(outcome));
-                    slots_[i] = k << 32 | outcomes_.size();
-                }
-                return;
-            }
-            if (slots_[i] >> 32 == k) {
-                outcomes_[(slots_[i] & 0xffffffffU) - 1] = std::move(outcome); // under a later, lower bound
-                return;
-            }
+        std::uint32_t& at = index_[static_cast<std::size_t>(grid) * 729 + static_cast<std::size_t>(x)];
+        if (at != 0) {
+            outcomes_[at - 1] = std::move(outcome); // under another bound
+        } else if (outcomes_.size() < capacity) {
+            outcomes_.push_back(std::move(outcome));
+            at = static_cast<std::uint32_t>(outcomes_.size());
         }
     }
 
 private:
-    static constexpr std::size_t capacity = 1 << 17;  // runs kept: about 25 MB
-    static constexpr std::size_t slotCount = 1 << 18; // a power of two, twice that
-    static constexpr std::size_t maxGrids = 1 << 20;  // so that a key fits 32 bits
-    static std::uint64_t keyOf(int grid, int x) { return static_cast<std::uint64_t>(grid) * 1024 + static_cast<std::uint64_t>(x); }
-    static std::size_t slotOf(std::uint64_t k)
-    {
-        return static_cast<std::size_t>((k * 0x9e3779b97f4a7c15ULL) >> 40) & (slotCount - 1);
-    }
+    static constexpr std::size_t capacity = 1 << 17; // runs kept: about 25 MB
+    static constexpr std::size_t maxGrids = 1 << 13; // their index: at most 24 MB
     static std::uint64_t hashOf(const Grid& g)
     {
         std::uint64_t h = 0;
@@ -308,7 +289,7 @@ private:
     std::vector<Grid> grids_;
     std::unordered_multimap<std::uint64_t, std::uint32_t> gridIndex_;
     std::vector<InnerOutcome> outcomes_;
-    std::vector<std::uint64_t> slots_; // a run's key, then its outcome's number + 1; 0 when free
+    std::vector<std::uint32_t> index_; // per grid kept and candidate: its outcome's number + 1, or 0
 };
 
 InnerRuns& innerRuns()
