@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -161,6 +162,38 @@ TEST(LogicDynamic, EveryLevelFindsReplayableSteps)
         EXPECT_TRUE(logic::replay::stepProofHolds(found->board, step, why)) << why;
         EXPECT_TRUE(effectIsTrue(step, found->solution));
         EXPECT_EQ(step.weight, expectedWeight(step));
+    }
+}
+
+// The nested multiple search reuses the inner runs of the nested search in the same
+// position, and only there: whatever the thread searched before, in this position or
+// the one before it, the step is the one a thread that searched nothing else finds.
+TEST(LogicDynamic, NestedMultipleStepIgnoresEarlierSearches)
+{
+    const std::optional<Found> found = firstStepOf(neededCases[1].puzzle, neededCases[1].technique);
+    ASSERT_TRUE(found);
+    const logic::Board& now = found->board;
+    logic::Board next = now;
+    ASSERT_TRUE(next.apply(found->step));
+    const auto search = [](const logic::Board* first, const logic::Board& board) {
+        std::string text;
+        std::thread([&] {
+            logic::Step step;
+            if (first != nullptr) {
+                (void)logic::findStep(*first, Technique::nestedForcingChain, step);
+            }
+            if (logic::findStep(board, Technique::nestedMultipleForcingChain, step)) {
+                text = logic::formatStep(step) + " length " + std::to_string(step.proof->length);
+            }
+        }).join();
+        return text;
+    };
+    for (const logic::Board* board : {&now, static_cast<const logic::Board*>(&next)}) {
+        const std::string alone = search(nullptr, *board);
+        EXPECT_FALSE(alone.empty());
+        for (const logic::Board* first : {&now, static_cast<const logic::Board*>(&next)}) {
+            EXPECT_EQ(search(first, *board), alone);
+        }
     }
 }
 

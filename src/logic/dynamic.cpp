@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace sudoku::logic::detail {
@@ -58,6 +59,17 @@ bool within(const CellSet& a, const CellSet& b)
     return a.without(b).empty();
 }
 
+// The houses of each cell, one bit each (row, 9 + column, 18 + box).
+constexpr std::array<std::uint32_t, 81> houseBits = [] {
+    std::array<std::uint32_t, 81> bits{};
+    for (std::size_t cell = 0; cell < 81; ++cell) {
+        for (const std::uint8_t h : tables.cellHouses[cell]) {
+            bits[cell] |= std::uint32_t{1} << h;
+        }
+    }
+    return bits;
+}();
+
 // A position as bitboards: cheap to copy and to compare.
 struct Grid {
     std::array<CellSet, 9> cand{};   // the places of each digit (index digit - 1)
@@ -94,7 +106,22 @@ struct Mode {
     bool staticLinks = false; // a single counts only when one of its premises is this branch's
     bool locked = false;
     Inner inner = Inner::none;
+    // An inner run with singles only, whose facts the enclosing branch uses only in a
+    // contradiction: each round adds a fact false and one true to the longest chain
+    // of parents, so a contradiction of round r rests on 2r + 2 facts or more.
+    bool chainsOnly = false;
 };
+
+// The last round worth running for a search that wants nothing of `limit` facts or
+// more from an inner run (a nested fact must be shorter than the limit), or nothing
+// longer than `limit` from a branch.
+int lastRound(const Mode& mode, int limit)
+{
+    if (!mode.chainsOnly) {
+        return limit;
+    }
+    return limit >= 3 ? (limit - 3) / 2 : -1;
+}
 
 // Houses per digit (bits 0 to 26) and cells: where singles and clashes were looked for.
 struct Touched {
@@ -138,8 +165,138 @@ struct BaseRuns {
     std::array<Offs, 729> offs{};
 };
 
+// A list of facts that grows as a vector does, with a push small enough to stay
+// inline in the propagation's loops, and that only ever shrinks back to a mark.
+class Pool {
+public:
+    std::size_t size() const { return n_; }
+    void clear() { n_ = 0; }
+    void resize(std::size_t n) { n_ = n; } // n <= size()
+    [[gnu::always_inline]] void push_back(std::uint16_t v)
+    {
+        if (n_ == data_.size()) {
+            grow();
+        }
+        data_[n_++] = v;
+    }
+    std::uint16_t operator[](std::size_t i) const { return data_[i]; }
+    const std::uint16_t* begin() const { return data_.data(); }
+    const std::uint16_t* end() const { return data_.data() + n_; }
+
+private:
+    void grow() { data_.resize(std::max<std::size_t>(4096, data_.size() * 2)); }
+    std::vector<std::uint16_t> data_;
+    std::size_t n_ = 0;
+};
+
 struct Workspace;
 Workspace& workspace(int depth);
+
+// What the nested rule reads of an inner run, proofs aside.
+struct InnerOutcome {
+    Looked looked;
+    Offs offs;
+    bool contradiction = false;
+    bool cut = false; // by the round bound
+    int length = 0;   // of the contradiction
+    int bound = 0;  // the last round it could run
+    int rounds = 0; // the last round it ran
+    std::vector<std::uint16_t> outside; // the enclosing branch's facts it rests on, sorted
+
+    // Whether a run that may go as far as round `last` would end the same way.
+    bool holdsFor(int last) const { return cut ? bound == last : rounds <= last; }
+};
+
+// The inner runs of the nested forcing chains' search, for the nested multiple ones in
+// the same position: both levels run the same static chains inside their branches, and
+// their branches mostly reach the same grids. An inner run depends only on the grid it
+// runs in and its assumption (and on the round bound when that stopped it); which of
+// the enclosing branch's facts it rests on follows from that grid and the search's
+// starting position, as those facts are exactly the candidates gone since then.
+// The grids are kept once each; a run is found by its grid's number and assumption.
+class InnerRuns {
+public:
+    // Forgets everything unless `start` is the position it holds runs of.
+    void startAt(const Grid& start)
+    {
+        if (!holds(start)) {
+            start_ = start;
+            grids_.clear();
+            gridIndex_.clear();
+            outcomes_.clear();
+            index_.clear();
+        }
+    }
+
+    bool holds(const Grid& start) const { return start_ && same(*start_, start); }
+
+    // The number of `g` among the grids kept, or -1.
+    int gridNumber(const Grid& g) const
+    {
+        const auto [first, last] = gridIndex_.equal_range(hashOf(g));
+        for (auto it = first; it != last; ++it) {
+            if (same(grids_[it->second], g)) {
+                return static_cast<int>(it->second);
+            }
+        }
+        return -1;
+    }
+
+    // Keeps `g`: its number, or -1 when there is no more room.
+    int keepGrid(const Grid& g)
+    {
+        const int known = gridNumber(g);
+        if (known >= 0 || outcomes_.size() >= capacity || grids_.size() >= maxGrids) {
+            return known;
+        }
+        gridIndex_.emplace(hashOf(g), static_cast<std::uint32_t>(grids_.size()));
+        grids_.push_back(g);
+        index_.resize(index_.size() + 729, 0);
+        return static_cast<int>(grids_.size() - 1);
+    }
+
+    const InnerOutcome* find(int grid, int x) const
+    {
+        const std::uint32_t at = index_[static_cast<std::size_t>(grid) * 729 + static_cast<std::size_t>(x)];
+        return at != 0 ? &outcomes_[at - 1] : nullptr;
+    }
+
+    void keep(int grid, int x, InnerOutcome&& outcome)
+    {
+        std::uint32_t& at = index_[static_cast<std::size_t>(grid) * 729 + static_cast<std::size_t>(x)];
+        if (at != 0) {
+            outcomes_[at - 1] = std::move(outcome); // under another bound
+        } else if (outcomes_.size() < capacity) {
+            outcomes_.push_back(std::move(outcome));
+            at = static_cast<std::uint32_t>(outcomes_.size());
+        }
+    }
+
+private:
+    static constexpr std::size_t capacity = 1 << 17; // runs kept: about 25 MB
+    static constexpr std::size_t maxGrids = 1 << 13; // their index: at most 24 MB
+    static std::uint64_t hashOf(const Grid& g)
+    {
+        std::uint64_t h = 0;
+        for (std::size_t d = 0; d < 9; ++d) {
+            h = (h ^ g.cand[d].lo) * 0x9e3779b97f4a7c15ULL;
+            h = (h ^ g.cand[d].hi ^ g.placed[d].lo) * 0xc2b2ae3d27d4eb4fULL;
+            h ^= h >> 31;
+        }
+        return h;
+    }
+    std::optional<Grid> start_;
+    std::vector<Grid> grids_;
+    std::unordered_multimap<std::uint64_t, std::uint32_t> gridIndex_;
+    std::vector<InnerOutcome> outcomes_;
+    std::vector<std::uint32_t> index_; // per grid kept and candidate: its outcome's number + 1, or 0
+};
+
+InnerRuns& innerRuns()
+{
+    thread_local const std::unique_ptr<InnerRuns> runs = std::make_unique<InnerRuns>();
+    return *runs;
+}
 
 struct Mode;
 Mode innerMode(const Mode& outer);
@@ -164,11 +321,18 @@ struct Workspace {
     std::array<Rule, factCount> rule{};
     std::uint32_t walkGen = 0;
     std::array<std::uint32_t, factCount> walked{};
-    std::vector<std::uint16_t> parents;
-    std::vector<std::uint16_t> order;
+    Pool parents;
+    Pool order;
     std::vector<std::uint16_t> stack;
     std::size_t head = 0;
     std::array<CellSet, 9> dirty{}; // places lost since the last look for singles
+    std::array<CellSet, 9> mine{};  // the places this branch made false, per digit
+    // A static branch takes a single only when exactly one of its premises is its own,
+    // so only in a cell with two candidates, or a house with two places of the digit,
+    // in the grid it starts from: those, for the last grid a static branch started from.
+    std::optional<Grid> strongGrid;
+    CellSet bivalue;
+    std::array<std::uint32_t, 9> bilocal{};
     Looked looked;                  // all the places looked at, for the enclosing branch
     // The enclosing branch's memory of its nested runs: what each candidate's run
     // looked at, and where the last pass of this run (gen) began.
@@ -177,7 +341,10 @@ struct Workspace {
     std::uint32_t memoGen = 0;
     std::size_t lastPass = 0;
     const BaseRuns* base = nullptr; // the nested runs in the search's starting position
+    const Grid* startGrid = nullptr; // that position
     bool contradiction = false;
+    int rounds = 0;   // the last round run
+    bool cut = false; // stopped by `limit`, not because nothing more followed
     std::uint32_t clashFirst = 0;
     std::uint16_t clashCount = 0;
     std::vector<std::pair<std::uint16_t, std::shared_ptr<const ChainProof>>> proofs;
@@ -200,7 +367,7 @@ struct Workspace {
 
     // Adds `f` with the parents pushed since `from`; false when it was known.
     // With `n`, the parents are the n from `from` on, and stay in the pool.
-    bool add(int f, Rule r, std::size_t from, int cost = 0, int n = -1)
+    [[gnu::always_inline]] bool add(int f, Rule r, std::size_t from, int cost = 0, int n = -1)
     {
         const auto i = static_cast<std::size_t>(f);
         if (derived(f)) {
@@ -220,6 +387,7 @@ struct Workspace {
             const auto d = static_cast<std::size_t>(digitOfFact(f) - 1);
             g.cand[d] = g.cand[d].without(single(cellOfFact(f)));
             dirty[d].add(cellOfFact(f));
+            mine[d].add(cellOfFact(f));
         }
         if (derived(f ^ 1) && !contradiction) {
             clash({f, f ^ 1});
@@ -237,8 +405,45 @@ struct Workspace {
         clashCount = static_cast<std::uint16_t>(facts.size());
     }
 
+    static CellSet withoutLowest(CellSet s)
+    {
+        if (s.lo != 0) {
+            s.lo &= s.lo - 1;
+        } else {
+            s.hi &= s.hi - 1;
+        }
+        return s;
+    }
+
+    void findStrong(const Grid& grid)
+    {
+        CellSet ones;
+        CellSet twos;
+        CellSet threes;
+        for (const CellSet& c : grid.cand) {
+            threes = threes | (twos & c);
+            twos = twos | (ones & c);
+            ones = ones | c;
+        }
+        bivalue = twos.without(threes);
+        for (std::size_t d = 0; d < 9; ++d) {
+            bilocal[d] = 0;
+            for (int h = 0; h < 27; ++h) {
+                const CellSet places = grid.cand[d] & houseSet(h);
+                const CellSet rest = withoutLowest(places);
+                if (!rest.empty() && withoutLowest(rest).empty()) {
+                    bilocal[d] |= std::uint32_t{1} << h;
+                }
+            }
+        }
+        strongGrid = grid;
+    }
+
     void start(const Grid& grid, int assumption, const Mode& m, const Workspace* enclosing, int most)
     {
+        if (m.staticLinks && !(strongGrid && same(*strongGrid, grid))) {
+            findStrong(grid);
+        }
         limit = most;
         g = grid;
         mode = m;
@@ -252,6 +457,7 @@ struct Workspace {
         proofs.clear();
         head = 0;
         dirty = {};
+        mine = {};
         looked = {};
         lastPass = 0;
         contradiction = false;
@@ -293,11 +499,9 @@ struct Workspace {
         Touched t;
         for (std::size_t d = 0; d < 9; ++d) {
             t.cells = t.cells | dirty[d];
-            dirty[d].forEach([&](int cell) {
-                for (const std::uint8_t h : tables.cellHouses[static_cast<std::size_t>(cell)]) {
-                    t.houses[d] |= std::uint32_t{1} << h;
-                }
-            });
+            std::uint32_t houses = 0;
+            dirty[d].forEach([&](int cell) { houses |= houseBits[static_cast<std::size_t>(cell)]; });
+            t.houses[d] |= houses;
             dirty[d] = {};
         }
         return t;
@@ -360,6 +564,17 @@ struct Workspace {
         return true;
     }
 
+    // How many of the candidates a cell lost did this branch remove (its only one left
+    // was never removed).
+    int premisesHere(int cell) const
+    {
+        int here = 0;
+        for (const CellSet& m : mine) {
+            here += m.has(cell) ? 1 : 0;
+        }
+        return here;
+    }
+
     bool findSingles(const Touched& t)
     {
         struct Found {
@@ -367,7 +582,7 @@ struct Workspace {
             Rule rule;
             std::uint32_t from;
         };
-        std::array<Found, 81> found{};
+        std::array<Found, 81> found; // the first n are set
         int n = 0;
         CellSet foundCells;
         if (mode.digit == 0) {
@@ -377,10 +592,14 @@ struct Workspace {
                 twice = twice | (once & c);
                 once = once | c;
             }
-            (g.empty & once & t.cells).without(twice).forEach([&](int cell) {
+            const CellSet where = mode.staticLinks ? t.cells & bivalue : t.cells;
+            (g.empty & once & where).without(twice).forEach([&](int cell) {
                 int digit = 1;
                 while (!g.cand[static_cast<std::size_t>(digit - 1)].has(cell)) {
                     ++digit;
+                }
+                if (mode.staticLinks && premisesHere(cell) != 1) {
+                    return; // a static branch would not see it: skip before pushing its premises
                 }
                 const std::size_t from = parents.size();
                 int here = 0;
@@ -396,14 +615,15 @@ struct Workspace {
         }
         for (int digit = 1; digit <= 9; ++digit) {
             const auto d = static_cast<std::size_t>(digit - 1);
-            for (std::uint32_t hs = t.houses[d]; hs != 0; hs &= hs - 1) {
+            const std::uint32_t houses = mode.staticLinks ? t.houses[d] & bilocal[d] : t.houses[d];
+            for (std::uint32_t hs = houses; hs != 0; hs &= hs - 1) {
                 const int h = std::countr_zero(hs);
                 const CellSet places = g.cand[d] & houseSet(h);
                 if (!one(places) || !(g.placed[d] & houseSet(h)).empty()) {
                     continue;
                 }
                 const int cell = firstCell(places);
-                if (foundCells.has(cell) || n >= 81) {
+                if (foundCells.has(cell) || n >= 81 || (mode.staticLinks && !one(mine[d] & houseSet(h)))) {
                     continue;
                 }
                 const std::size_t from = parents.size();
@@ -469,7 +689,10 @@ struct Workspace {
     // Propagates until nothing more follows or a contradiction.
     void run()
     {
-        for (int round = 0; !contradiction && round <= limit; ++round) {
+        cut = false;
+        const int last = lastRound(mode, limit);
+        for (int round = 0; !contradiction && round <= last; ++round) {
+            rounds = round;
             while (head < order.size() && !contradiction) {
                 const int f = order[head++];
                 if (isOn(f)) {
@@ -486,6 +709,7 @@ struct Workspace {
             }
             return;
         }
+        cut = !contradiction;
     }
 
     // The closure of parents[first, first + n): its facts of this branch, each once,
@@ -660,6 +884,9 @@ bool Workspace::findNested()
         }
     }
     const bool firstPass = memoGen != gen;
+    // The static levels keep their inner runs, and reuse them in the same position.
+    const bool keep = depth == 0 && !record && mode.inner != Inner::dynamicChains && innerRuns().holds(*startGrid);
+    const int kept = keep ? innerRuns().keepGrid(g) : -1;
     std::array<bool, 729> clashed{};
     memoGen = gen;
     lastPass = order.size();
@@ -675,9 +902,37 @@ bool Workspace::findNested()
             if (!firstPass && !before.meets(changed)) {
                 return;
             }
-            in.start(now, factOf(cell, digit, true), inner, this, limit);
+            const int assumption = factOf(cell, digit, true);
+            if (kept >= 0) {
+                const InnerOutcome* known = innerRuns().find(kept, static_cast<int>(x));
+                if (known != nullptr && known->holdsFor(lastRound(inner, limit))) {
+                    before = known->looked;
+                    memoOffs[x] = known->offs;
+                    if (known->contradiction) {
+                        clashed[x] = true;
+                        hits.push_back({factOf(cell, digit, false), known->length, known->outside, nullptr});
+                    }
+                    return;
+                }
+            }
+            in.start(now, assumption, inner, this, limit);
             in.record = record;
             in.run();
+            if (kept >= 0) {
+                InnerOutcome o;
+                o.looked = in.looked;
+                o.offs = in.offs();
+                o.contradiction = in.contradiction;
+                o.cut = in.cut;
+                o.bound = lastRound(inner, limit);
+                o.rounds = in.rounds;
+                if (in.contradiction) {
+                    o.length = in.closure(in.clashFirst, in.clashCount, &o.outside, nullptr);
+                    std::sort(o.outside.begin(), o.outside.end());
+                    o.outside.erase(std::unique(o.outside.begin(), o.outside.end()), o.outside.end());
+                }
+                innerRuns().keep(kept, static_cast<int>(x), std::move(o));
+            }
             before = in.looked;
             memoOffs[x] = in.offs();
             if (!in.contradiction) {
@@ -804,7 +1059,9 @@ bool Workspace::findNested()
         const std::size_t from = parents.size();
         std::sort(hit.outside.begin(), hit.outside.end());
         hit.outside.erase(std::unique(hit.outside.begin(), hit.outside.end()), hit.outside.end());
-        parents.insert(parents.end(), hit.outside.begin(), hit.outside.end());
+        for (const std::uint16_t p : hit.outside) {
+            parents.push_back(p);
+        }
         if (add(hit.fact, Rule::nested, from, hit.length)) {
             any = true;
             if (record) {
@@ -819,6 +1076,9 @@ Mode innerMode(const Mode& outer)
 {
     Mode inner;
     inner.staticLinks = outer.inner != Inner::dynamicChains;
+    // The static cell and unit chains use every fact of the inner runs, not only
+    // their contradictions.
+    inner.chainsOnly = outer.inner != Inner::staticMultiple;
     return inner;
 }
 
@@ -921,6 +1181,7 @@ void runBranch(const Grid& grid, int assumption, const Mode& mode, int limit, co
     Workspace& w = workspace(0);
     w.start(grid, assumption, mode, nullptr, limit);
     w.base = base;
+    w.startGrid = &grid;
     w.record = record;
     w.run();
 }
@@ -1052,6 +1313,9 @@ LevelResult searchLevel(const Grid& grid, int level, int limit)
         return result;
     }
     const Mode mode = modeOf(level);
+    if (mode.inner == Inner::staticChains || mode.inner == Inner::staticMultiple) {
+        innerRuns().startAt(grid);
+    }
     const BaseRuns* base = baseRuns(grid, mode, limit);
     // Each candidate true and false: its facts, or a contradiction.
     std::array<FactSet, factCount>& sets = searchSpace().sets;
