@@ -9,9 +9,10 @@
 // digit (Nishio), singles of all digits (dynamic), locked candidates (plus), and then
 // a whole forcing chain run inside the branch's grid (nested).
 
-#include "chain_length.h"
 #include "dynamic.h"
+#include "chain_length.h"
 #include "techniques.h"
+#include "thread_scratch.h"
 
 #include <algorithm>
 #include <cstring>
@@ -102,7 +103,7 @@ Grid gridOf(const Board& board)
 enum class Inner : std::uint8_t { none, staticChains, staticMultiple, dynamicChains };
 
 struct Mode {
-    int digit = 0;           // Nishio: this digit's singles only; 0 for all digits
+    int digit = 0;            // Nishio: this digit's singles only; 0 for all digits
     bool staticLinks = false; // a single counts only when one of its premises is this branch's
     bool locked = false;
     Inner inner = Inner::none;
@@ -197,10 +198,10 @@ struct InnerOutcome {
     Looked looked;
     Offs offs;
     bool contradiction = false;
-    bool cut = false; // by the round bound
-    int length = 0;   // of the contradiction
-    int bound = 0;  // the last round it could run
-    int rounds = 0; // the last round it ran
+    bool cut = false;                   // by the round bound
+    int length = 0;                     // of the contradiction
+    int bound = 0;                      // the last round it could run
+    int rounds = 0;                     // the last round it ran
     std::vector<std::uint16_t> outside; // the enclosing branch's facts it rests on, sorted
 
     // Whether a run that may go as far as round `last` would end the same way.
@@ -294,13 +295,12 @@ private:
 
 InnerRuns& innerRuns()
 {
-    thread_local const std::unique_ptr<InnerRuns> runs = std::make_unique<InnerRuns>();
-    return *runs;
+    thread_local ThreadScratch<InnerRuns> runs;
+    return runs.get();
 }
 
 struct Mode;
 Mode innerMode(const Mode& outer);
-
 
 // One branch: its grid and the facts it forced, each with its parents.
 struct Workspace {
@@ -333,14 +333,14 @@ struct Workspace {
     std::optional<Grid> strongGrid;
     CellSet bivalue;
     std::array<std::uint32_t, 9> bilocal{};
-    Looked looked;                  // all the places looked at, for the enclosing branch
+    Looked looked; // all the places looked at, for the enclosing branch
     // The enclosing branch's memory of its nested runs: what each candidate's run
     // looked at, and where the last pass of this run (gen) began.
     std::array<Looked, 729> memo{};
     std::array<Offs, 729> memoOffs{}; // and what it made false
     std::uint32_t memoGen = 0;
     std::size_t lastPass = 0;
-    const BaseRuns* base = nullptr; // the nested runs in the search's starting position
+    const BaseRuns* base = nullptr;  // the nested runs in the search's starting position
     const Grid* startGrid = nullptr; // that position
     bool contradiction = false;
     int rounds = 0;   // the last round run
@@ -660,8 +660,8 @@ struct Workspace {
                     continue;
                 }
                 const int c0 = cellsOf(box)[0];
-                for (const int line : {rowOf(c0), rowOf(c0) + 1, rowOf(c0) + 2, 9 + colOf(c0), 10 + colOf(c0),
-                                       11 + colOf(c0)}) {
+                for (const int line :
+                     {rowOf(c0), rowOf(c0) + 1, rowOf(c0) + 2, 9 + colOf(c0), 10 + colOf(c0), 11 + colOf(c0)}) {
                     const CellSet cross = houseSet(box) & houseSet(line);
                     for (const bool pointing : {true, false}) {
                         const int from = pointing ? box : line;
@@ -792,13 +792,12 @@ struct Workspace {
 
 Workspace& workspace(int depth)
 {
-    thread_local std::array<std::unique_ptr<Workspace>, 3> spaces;
-    auto& w = spaces[static_cast<std::size_t>(depth)];
-    if (!w) {
-        w = std::make_unique<Workspace>();
-        w->depth = depth;
+    thread_local ThreadScratch<Workspace> spaces[3];
+    ThreadScratch<Workspace>& space = spaces[static_cast<std::size_t>(depth)];
+    if (!space.made()) {
+        space.get().depth = depth;
     }
-    return *w;
+    return space.get();
 }
 
 ChainProof::Branch Workspace::branchOf(std::vector<std::uint16_t> facts, bool clashes) const
@@ -1088,7 +1087,8 @@ const BaseRuns* baseRuns(const Grid& grid, const Mode& mode, int limit)
     if (mode.inner == Inner::none) {
         return nullptr;
     }
-    thread_local const std::unique_ptr<BaseRuns> runs = std::make_unique<BaseRuns>();
+    thread_local ThreadScratch<BaseRuns> scratch;
+    BaseRuns* const runs = &scratch.get();
     Workspace& in = workspace(1);
     const Mode inner = innerMode(mode);
     for (int digit = 1; digit <= 9; ++digit) {
@@ -1101,14 +1101,14 @@ const BaseRuns* baseRuns(const Grid& grid, const Mode& mode, int limit)
             runs->offs[x] = in.offs();
         });
     }
-    return runs.get();
+    return runs;
 }
 
 Mode modeOf(int level)
 {
     Mode m;
     m.locked = level >= 2;
-    m.inner = level == 3 ? Inner::staticChains
+    m.inner = level == 3   ? Inner::staticChains
               : level == 4 ? Inner::staticMultiple
               : level == 5 ? Inner::dynamicChains
                            : Inner::none;
@@ -1127,8 +1127,8 @@ struct Conclusion {
     std::vector<int> limits;
     int length = 0;
     Kind kind = Kind::contradiction;
-    int fact = 0;                    // the effect
-    std::vector<int> assumptions;    // one per branch
+    int fact = 0;                 // the effect
+    std::vector<int> assumptions; // one per branch
     int cell = 0, house = 0, digit = 0;
 };
 
@@ -1175,8 +1175,7 @@ void consider(Conclusion& best, Conclusion c)
 }
 
 // Runs a branch, top level; its facts into `set` (none when it clashes).
-void runBranch(const Grid& grid, int assumption, const Mode& mode, int limit, const BaseRuns* base,
-               bool record = false)
+void runBranch(const Grid& grid, int assumption, const Mode& mode, int limit, const BaseRuns* base, bool record = false)
 {
     Workspace& w = workspace(0);
     w.start(grid, assumption, mode, nullptr, limit);
@@ -1248,13 +1247,13 @@ struct SearchSpace {
 
 SearchSpace& searchSpace()
 {
-    thread_local const std::unique_ptr<SearchSpace> space = std::make_unique<SearchSpace>();
-    return *space;
+    thread_local ThreadScratch<SearchSpace> space;
+    return space.get();
 }
 
 // Groups of branches that all force a fact: the cheapest such fact and its length.
-void groupConclusion(const std::vector<int>& assumptions, const FactSet& common,
-                     Conclusion& best, Kind kind, int cell, int house, int digit)
+void groupConclusion(const std::vector<int>& assumptions, const FactSet& common, Conclusion& best, Kind kind, int cell,
+                     int house, int digit)
 {
     if (best.found && best.length <= 2 * static_cast<int>(assumptions.size())) {
         return;
@@ -1423,15 +1422,15 @@ struct Cached {
 
 std::array<Cached, levelCount>& cache()
 {
-    thread_local std::array<Cached, levelCount> levels;
-    return levels;
+    thread_local ThreadScratch<std::array<Cached, levelCount>> levels;
+    return levels.get();
 }
 
 constexpr int unbounded = 1 << 14;
 
 int weightOfLevel(int level, int length)
 {
-    const Technique t = level == 0 ? Technique::nishioForcingChain
+    const Technique t = level == 0   ? Technique::nishioForcingChain
                         : level == 1 ? Technique::dynamicCellForcingChain
                         : level == 2 ? Technique::dynamicForcingChainPlus
                         : level == 3 ? Technique::nestedForcingChain

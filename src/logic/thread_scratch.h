@@ -19,7 +19,10 @@ public:
     ThreadScratch(const ThreadScratch&) = delete;
     ThreadScratch& operator=(const ThreadScratch&) = delete;
 #if !defined(_WIN32)
-    ~ThreadScratch() { delete object_; }
+    ~ThreadScratch()
+    {
+        delete object_;
+    }
 #endif
 
     // The object, value-initialised at the first call.
@@ -32,7 +35,10 @@ public:
     }
 
     // Whether get() has made the object yet.
-    [[nodiscard]] bool made() const { return object_ != nullptr; }
+    [[nodiscard]] bool made() const
+    {
+        return object_ != nullptr;
+    }
 
 private:
     T* object_ = nullptr;
