@@ -50,7 +50,8 @@ bool deadlyLoops(const Board& board, int length, Found&& found)
             std::array<int, 27> count{};
             std::array<int, 27> first{};
             const auto fits = [&](int cell, int index) {
-                for (const int h : tables.cellHouses[static_cast<std::size_t>(cell)]) {
+                for (const int house : tables.cellHouses[static_cast<std::size_t>(cell)]) {
+                    const auto h = static_cast<std::size_t>(house);
                     if (count[h] == 2 || (count[h] == 1 && (index - first[h]) % 2 == 0)) {
                         return false;
                     }
@@ -59,7 +60,8 @@ bool deadlyLoops(const Board& board, int length, Found&& found)
             };
             const auto take = [&](int cell, int index, int change) {
                 loop.cells[static_cast<std::size_t>(index)] = cell;
-                for (const int h : tables.cellHouses[static_cast<std::size_t>(cell)]) {
+                for (const int house : tables.cellHouses[static_cast<std::size_t>(cell)]) {
+                    const auto h = static_cast<std::size_t>(house);
                     first[h] = count[h] == 0 ? index : first[h];
                     count[h] += change;
                 }
@@ -330,7 +332,7 @@ bool findBivalueUniversalGrave(const Board& board, Step& step)
     for (int house = 0; house < 27; ++house) {
         std::array<int, 10> count{};
         for (const int cell : cellsOf(house)) {
-            for (unsigned rest = grave[cell]; rest != 0; rest &= rest - 1) {
+            for (unsigned rest = grave[static_cast<std::size_t>(cell)]; rest != 0; rest &= rest - 1) {
                 ++count[static_cast<std::size_t>(lowestDigit(rest))];
             }
         }
