@@ -326,20 +326,27 @@ int pathTo(const Graph& g, const Depths& d, int start, int node, bool on, Path& 
 
 // The depths of a position in a mode, searched again only when the marks differ from
 // the last search's.
+// Whether `kept` (valid when `valid`) holds the board's candidates already: then what
+// was found for them still holds. If not, they are kept for the next call.
+bool keptPosition(std::array<Digits, 81>& kept, bool valid, const Board& board)
+{
+    bool same = valid;
+    for (int cell = 0; cell < 81 && same; ++cell) {
+        same = kept[at(cell)] == board.candidates(cell);
+    }
+    if (!same) {
+        for (int cell = 0; cell < 81; ++cell) {
+            kept[at(cell)] = board.candidates(cell);
+        }
+    }
+    return same;
+}
+
 const Workspace& depthsFor(const Board& board, Mode mode, int digit)
 {
     Workspace& w = workspace(mode);
-    if (mode == Mode::xy) {
-        bool same = w.valid;
-        for (int cell = 0; cell < 81 && same; ++cell) {
-            same = w.marks[at(cell)] == board.candidates(cell);
-        }
-        if (same) {
-            return w;
-        }
-        for (int cell = 0; cell < 81; ++cell) {
-            w.marks[at(cell)] = board.candidates(cell);
-        }
+    if (mode == Mode::xy && keptPosition(w.marks, w.valid, board)) {
+        return w;
     }
     w.valid = mode == Mode::xy;
     build(board, mode, digit, w.graph);
@@ -736,15 +743,8 @@ const SingleDigitSteps& singleDigitSteps(const Board& board)
 {
     thread_local ThreadScratch<SingleDigitSteps> own;
     SingleDigitSteps& out = own.get();
-    bool same = out.valid;
-    for (int cell = 0; cell < 81 && same; ++cell) {
-        same = out.marks[at(cell)] == board.candidates(cell);
-    }
-    if (same) {
+    if (keptPosition(out.marks, out.valid, board)) {
         return out;
-    }
-    for (int cell = 0; cell < 81; ++cell) {
-        out.marks[at(cell)] = board.candidates(cell);
     }
     out.valid = true;
     out.found.fill(false);
