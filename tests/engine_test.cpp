@@ -306,6 +306,7 @@ struct ClashCase {
     std::size_t secondCell;
     sudoku::Unit unit;
     int index;
+    const char* message; // as every program and the web page write it
     friend void PrintTo(const ClashCase& c, std::ostream* out) { *out << c.name; }
 };
 
@@ -325,13 +326,17 @@ TEST_P(FindClash, ReportsDigitUnitAndCells)
     EXPECT_EQ(got.clash.index, c.index);
     EXPECT_EQ(got.clash.first, static_cast<int>(c.firstCell));
     EXPECT_EQ(got.clash.second, static_cast<int>(c.secondCell));
+    EXPECT_EQ(sudoku::formatClash(got.clash), c.message);
     EXPECT_EQ(sudoku::countSolutions(puzzle, 2).status, Status::invalid);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, FindClash,
-                         testing::Values(ClashCase{"Row", 9 * 8 + 1, 9 * 8 + 7, sudoku::Unit::row, 8},
-                                         ClashCase{"Column", 5, 9 * 6 + 5, sudoku::Unit::column, 5},
-                                         ClashCase{"Box", 9 * 3 + 6, 9 * 5 + 8, sudoku::Unit::box, 5}),
+                         testing::Values(ClashCase{"Row", 9 * 8 + 1, 9 * 8 + 7, sudoku::Unit::row, 8,
+                                                   "givens clash: 7 appears twice in row 9 (r9c2 and r9c8)"},
+                                         ClashCase{"Column", 5, 9 * 6 + 5, sudoku::Unit::column, 5,
+                                                   "givens clash: 7 appears twice in column 6 (r1c6 and r7c6)"},
+                                         ClashCase{"Box", 9 * 3 + 6, 9 * 5 + 8, sudoku::Unit::box, 5,
+                                                   "givens clash: 7 appears twice in box 6 (r4c7 and r6c9)"}),
                          [](const testing::TestParamInfo<ClashCase>& param) { return std::string(param.param.name); });
 
 // A value above 9 is not a cell value: every call reports it, none reads past a table.

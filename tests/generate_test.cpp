@@ -4,6 +4,7 @@
 
 #include <sudoku/engine.h>
 #include <sudoku/generate.h>
+#include <sudoku/logic.h>
 
 #include <gtest/gtest.h>
 
@@ -192,6 +193,32 @@ TEST(Generate, KeepsTheGradeAndItsOldNameEqual)
         }
     }
 #pragma GCC diagnostic pop
+}
+
+// The grade filter keeps exactly the candidates the logical solver grades so, in order:
+// each grade's first puzzles are the first candidates of that grade.
+TEST(Generate, GradeFilterKeepsTheFirstCandidatesOfItsGrade)
+{
+    using sudoku::logic::Grade;
+    for (const Grade grade : {Grade::easy, Grade::medium, Grade::hard}) {
+        GenerateRequest request;
+        request.seed = 7;
+        request.count = 2;
+        request.filter = sudoku::gradeFilter(grade);
+        const std::vector<Generated> kept = run(request);
+        ASSERT_EQ(kept.size(), 2u) << sudoku::logic::gradeName(grade);
+        std::vector<std::uint64_t> expected;
+        for (std::uint64_t index = 0; expected.size() < 2; ++index) {
+            const auto made = sudoku::makeCandidate(request.seed, index, request.candidate);
+            if (made && sudoku::logic::rate(made->puzzle).grade == grade) {
+                expected.push_back(index);
+            }
+        }
+        for (std::size_t i = 0; i < 2; ++i) {
+            EXPECT_EQ(kept[i].index, expected[i]) << sudoku::logic::gradeName(grade);
+            EXPECT_EQ(kept[i].grade, static_cast<int>(grade));
+        }
+    }
 }
 
 TEST(Generate, NamesEachSymmetryAsTheProgramTakesIt)

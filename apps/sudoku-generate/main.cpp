@@ -82,7 +82,9 @@ int run(GenerateOptions& options)
     request.threads = options.threads == 0 ? sudoku::platform::usableCpus() : options.threads;
     request.maxTries = options.maxTries;
     sudoku::RatingTexts ratingTexts; // for --rate
-    if (options.rated()) {
+    if (options.grade && !options.score && !options.rate) {
+        request.filter = sudoku::gradeFilter(*options.grade);
+    } else if (options.rated()) {
         request.filter = [&options, &ratingTexts](sudoku::Generated& made) {
             const sudoku::Rating rating = sudoku::rate(made.puzzle);
             if ((options.grade && rating.grade != *options.grade) ||

@@ -10,12 +10,18 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 namespace SUDOKU_API sudoku {
 
 // The first clash in row-major order of the second cell, or none. Only cells holding
 // 1 to 9 take part: a value above 9 is not a digit and clashes with nothing.
 [[nodiscard]] std::optional<Clash> findClash(const Cells& puzzle);
+
+// The clash as every program and the web page tell it:
+// "givens clash: 7 appears twice in row 9 (r9c2 and r9c8)" (rows, columns and boxes
+// counted from 1). Allocates the text.
+[[nodiscard]] std::string formatClash(const Clash& clash);
 
 // The first cell (row-major index) holding a value above 9, or none.
 [[nodiscard]] std::optional<int> findBadCell(const Cells& puzzle);

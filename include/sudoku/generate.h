@@ -22,6 +22,9 @@
 #include <vector>
 
 namespace SUDOKU_API sudoku {
+namespace logic {
+enum class Grade : std::uint8_t; // <sudoku/logic.h>
+} // namespace logic
 
 // The pattern of givens: unchanged by a half turn, a quarter turn, a reflection left to
 // right, or a reflection across the main diagonal (top left to bottom right).
@@ -92,6 +95,11 @@ struct Generated {
 // with workers running, ends them and has it made once more; anything else there
 // leaves generate().
 using Filter = std::function<bool(Generated&)>;
+
+// The filter that keeps the candidates the logical solver grades `grade` (as
+// logic::rate() and `sudoku-solve --rate` grade them) and sets their grade to it: what
+// `sudoku-generate --grade` asks for. Safe on several threads at once.
+[[nodiscard]] Filter gradeFilter(logic::Grade grade);
 
 struct GenerateRequest {
     std::uint64_t seed = 0;

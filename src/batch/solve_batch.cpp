@@ -35,19 +35,6 @@ std::string describeBadCell(const Cells& cells, int cell)
            ", outside 0 to 9";
 }
 
-std::string describeClash(const Clash& clash)
-{
-    static const char* const units[] = {"row", "column", "box"};
-    std::string text = "givens clash: ";
-    text += static_cast<char>('0' + clash.digit);
-    text += " appears twice in ";
-    text += units[static_cast<int>(clash.unit)];
-    text += ' ';
-    text += static_cast<char>('1' + clash.index);
-    text += " (" + cellName(clash.first) + " and " + cellName(clash.second) + ")";
-    return text;
-}
-
 namespace {
 
 const char* const noSolutionLine = "no solution  exists \n";
@@ -58,7 +45,7 @@ std::string problemOf(Status status, const Cells& cells, int badCell, const Clas
     if (status == Status::badCell) {
         return describeBadCell(cells, badCell);
     }
-    return status == Status::invalid ? describeClash(clash) : std::string();
+    return status == Status::invalid ? formatClash(clash) : std::string();
 }
 
 // The same for the logical solver, which reports only that a puzzle is not valid.
@@ -68,7 +55,7 @@ std::string problemOf(const Cells& cells)
         return describeBadCell(cells, *bad);
     }
     const auto clash = findClash(cells);
-    return clash ? describeClash(*clash) : std::string();
+    return clash ? formatClash(*clash) : std::string();
 }
 
 // The same for a pencil-mark grid, whose candidates must also fit its placed digits.

@@ -69,8 +69,4 @@ void solveBatch(Batch& batch, const RecordFormat& format, const char* program = 
 // How a cell outside 0 to 9 reads in a message, e.g. "cell r1c5 holds 12, outside 0 to 9".
 std::string describeBadCell(const Cells& cells, int cell);
 
-// How a clash of givens reads in a message, e.g.
-// "givens clash: 7 appears twice in row 9 (r9c2 and r9c8)".
-std::string describeClash(const Clash& clash);
-
 } // namespace sudoku

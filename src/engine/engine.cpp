@@ -53,6 +53,22 @@ std::optional<Clash> findClash(const Cells& puzzle)
     return std::nullopt;
 }
 
+std::string formatClash(const Clash& clash)
+{
+    static const char* const units[] = {"row", "column", "box"};
+    const auto cellName = [](int cell) {
+        return std::string{'r', static_cast<char>('1' + cell / 9), 'c', static_cast<char>('1' + cell % 9)};
+    };
+    std::string text = "givens clash: ";
+    text += static_cast<char>('0' + clash.digit);
+    text += " appears twice in ";
+    text += units[static_cast<int>(clash.unit)];
+    text += ' ';
+    text += static_cast<char>('1' + clash.index);
+    text += " (" + cellName(clash.first) + " and " + cellName(clash.second) + ")";
+    return text;
+}
+
 std::optional<int> findBadCell(const Cells& puzzle)
 {
     // No early exit, so the common case (no bad cell) is one vectorizable pass.

@@ -7,6 +7,7 @@
 // thread are ahead of delivery, so memory stays small however rare kept puzzles are.
 
 #include <sudoku/generate.h>
+#include <sudoku/logic.h>
 
 #include "pool/ordered_pool.h"
 
@@ -133,6 +134,17 @@ std::optional<Symmetry> symmetryFromName(std::string_view name)
         }
     }
     return std::nullopt;
+}
+
+Filter gradeFilter(logic::Grade grade)
+{
+    return [grade](Generated& made) {
+        if (logic::rate(made.puzzle).grade != grade) {
+            return false;
+        }
+        made.grade = static_cast<int>(grade);
+        return true;
+    };
 }
 
 GenerateResult generate(const GenerateRequest& request, const Deliver& deliver, const Progress& progress)
