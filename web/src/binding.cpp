@@ -1,0 +1,518 @@
+// The web page's way into the libraries: a few calls that take puzzles as text and give
+// their answers as JSON text, so the page's JavaScript only shows what they say. Every
+// name, sentence, rating and message comes from the public library calls that the
+// programs use, so the page and the command line agree.
+//
+// Positions travel as 81 characters ('1' to '9', '.' for empty) and pencil marks as 81
+// numbers separated by commas (bit d-1 for digit d; 0 for a cell the player left
+// unmarked, which then takes every candidate its placed peers allow).
+
+#include <sudoku/engine.h>
+#include <sudoku/generate.h>
+#include <sudoku/logic.h>
+#include <sudoku/reader.h>
+#include <sudoku/writer.h>
+
+#include <emscripten/bind.h>
+#include <emscripten/val.h>
+
+#include <charconv>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace {
+
+using sudoku::Cells;
+using sudoku::Marks;
+using sudoku::Status;
+namespace logic = sudoku::logic;
+
+// JSON text, written as it goes.
+class Json {
+public:
+    Json& raw(std::string_view text)
+    {
+        comma();
+        out_ += text;
+        return *this;
+    }
+    Json& key(std::string_view name)
+    {
+        comma();
+        string(name);
+        out_ += ':';
+        fresh_ = true;
+        return *this;
+    }
+    Json& value(std::string_view text)
+    {
+        comma();
+        string(text);
+        return *this;
+    }
+    Json& value(long long number) { return raw(std::to_string(number)); }
+    Json& value(bool flag) { return raw(flag ? "true" : "false"); }
+    Json& open(char bracket)
+    {
+        comma();
+        out_ += bracket;
+        fresh_ = true;
+        return *this;
+    }
+    Json& close(char bracket)
+    {
+        out_ += bracket;
+        fresh_ = false;
+        return *this;
+    }
+    template <typename T> Json& field(std::string_view name, const T& v)
+    {
+        key(name);
+        return value(v);
+    }
+    Json& field(std::string_view name, int v) { return key(name).value(static_cast<long long>(v)); }
+    Json& field(std::string_view name, const char* v) { return key(name).value(std::string_view(v)); }
+    Json& field(std::string_view name, const std::string& v) { return key(name).value(std::string_view(v)); }
+    std::string take() { return std::move(out_); }
+
+private:
+    void comma()
+    {
+        if (!fresh_ && !out_.empty()) {
+            out_ += ',';
+        }
+        fresh_ = false;
+    }
+    void string(std::string_view text)
+    {
+        out_ += '"';
+        for (const char c : text) {
+            if (c == '"' || c == '\\') {
+                out_ += '\\';
+                out_ += c;
+            } else if (static_cast<unsigned char>(c) < 0x20) {
+                static const char hex[] = "0123456789abcdef";
+                out_ += "\\u00";
+                out_ += hex[(c >> 4) & 0xf];
+                out_ += hex[c & 0xf];
+            } else {
+                out_ += c;
+            }
+        }
+        out_ += '"';
+    }
+    std::string out_;
+    bool fresh_ = true;
+};
+
+Cells cellsOf(const std::string& text)
+{
+    Cells cells{};
+    for (std::size_t i = 0; i < 81 && i < text.size(); ++i) {
+        const char c = text[i];
+        cells[i] = c >= '1' && c <= '9' ? static_cast<std::uint8_t>(c - '0') : 0;
+    }
+    return cells;
+}
+
+std::string textOf(const Cells& cells)
+{
+    std::string line;
+    sudoku::appendLine(line, cells, '.');
+    line.pop_back(); // its newline
+    return line;
+}
+
+Marks marksOf(const std::string& text)
+{
+    Marks marks{};
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < 81 && at < text.size(); ++i) {
+        unsigned value = 0;
+        const auto [end, error] = std::from_chars(text.data() + at, text.data() + text.size(), value);
+        marks[i] = error == std::errc{} ? static_cast<std::uint16_t>(value & 0x1ff) : 0;
+        at = static_cast<std::size_t>(end - text.data()) + 1;
+    }
+    return marks;
+}
+
+std::string houseName(int house)
+{
+    static const char* const kinds[] = {"row ", "column ", "box "};
+    return kinds[house / 9] + std::to_string(house % 9 + 1);
+}
+
+// The candidates each empty cell has once its placed peers are ruled out; none when
+// placed digits clash.
+std::optional<logic::Board> positionOf(const Cells& values)
+{
+    if (sudoku::findClash(values)) {
+        return std::nullopt;
+    }
+    return logic::Board::fromPuzzle(values);
+}
+
+// The position as the player marked it: a marked cell keeps its marks that the placed
+// digits allow (placing a digit takes it out of its peers' marks), an unmarked one gets
+// every candidate.
+std::optional<logic::Board> markedPosition(const Cells& values, const Marks& marks)
+{
+    const std::optional<logic::Board> plain = positionOf(values);
+    if (!plain) {
+        return std::nullopt;
+    }
+    Marks kept{};
+    for (int cell = 0; cell < 81; ++cell) {
+        const auto i = static_cast<std::size_t>(cell);
+        const logic::Digits allowed = plain->candidates(cell);
+        kept[i] = marks[i] == 0 ? allowed : static_cast<logic::Digits>(marks[i] & allowed);
+    }
+    return logic::Board::fromMarks(values, kept);
+}
+
+void candidateList(Json& json, std::string_view name, const logic::Candidate* list, int count)
+{
+    json.key(name).open('[');
+    for (int i = 0; i < count; ++i) {
+        json.open('[').value(static_cast<long long>(list[i].cell)).value(static_cast<long long>(list[i].digit)).close(']');
+    }
+    json.close(']');
+}
+
+// A step as the page draws it: the houses and cells of its pattern, the candidates
+// that make it (pattern cells' digits of the step, chain nodes), and its effect.
+void stepFields(Json& json, const logic::Step& step)
+{
+    logic::Hint asHint;
+    asHint.status = Status::solved;
+    asHint.found = true;
+    asHint.step = step;
+    json.field("technique", std::string(logic::techniqueName(step.technique)));
+    json.field("text", logic::formatHint(asHint));
+    json.key("houses").open('[');
+    for (int i = 0; i < step.houseCount; ++i) {
+        json.value(houseName(step.houses[static_cast<std::size_t>(i)]));
+    }
+    json.close(']');
+    json.key("cells").open('[');
+    for (int i = 0; i < step.cellCount; ++i) {
+        json.value(static_cast<long long>(step.cells[static_cast<std::size_t>(i)]));
+    }
+    json.close(']');
+    json.key("pattern").open('[');
+    for (int i = 0; i < step.cellCount; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        const logic::Digits shown = step.digits != 0 ? step.cellDigits[at] & step.digits : step.cellDigits[at];
+        for (int d = 1; d <= 9; ++d) {
+            if ((shown >> (d - 1) & 1) != 0) {
+                json.open('[').value(static_cast<long long>(step.cells[at])).value(static_cast<long long>(d)).close(']');
+            }
+        }
+    }
+    for (int i = 0; i < step.chainLength; ++i) {
+        const logic::Candidate& c = step.chain[static_cast<std::size_t>(i)];
+        json.open('[').value(static_cast<long long>(c.cell)).value(static_cast<long long>(c.digit)).close(']');
+    }
+    for (int b = 0; b < step.branchCount; ++b) {
+        const auto at = static_cast<std::size_t>(b);
+        for (int i = 0; i < step.branchLength[at]; ++i) {
+            const logic::Candidate& c = step.branches[at][static_cast<std::size_t>(i)];
+            json.open('[').value(static_cast<long long>(c.cell)).value(static_cast<long long>(c.digit)).close(']');
+        }
+    }
+    json.close(']');
+    candidateList(json, "placements", &step.placement, step.places ? 1 : 0);
+    candidateList(json, "eliminations", step.eliminations.data(), step.eliminationCount);
+}
+
+void boardFields(Json& json, const logic::Board& board)
+{
+    Cells values = board.values();
+    json.field("values", textOf(values));
+    json.key("marks").open('[');
+    for (int cell = 0; cell < 81; ++cell) {
+        json.value(static_cast<long long>(board.candidates(cell)));
+    }
+    json.close(']');
+}
+
+const char* statusName(Status status)
+{
+    switch (status) {
+    case Status::solved: return "solved";
+    case Status::noSolution: return "noSolution";
+    case Status::invalid: return "invalid";
+    case Status::badCell: return "badCell";
+    }
+    return "";
+}
+
+// The line the command line writes for a puzzle without solution.
+constexpr const char* noSolutionText = "no solution  exists";
+
+// Reads the first puzzle of pasted text as sudoku-solve reads its input. The error
+// messages are the command line's, without its "program: source:line: " start.
+std::string readPuzzle(const std::string& text)
+{
+    sudoku::MemorySource source(text.data(), text.size());
+    sudoku::PuzzleReader reader(source);
+    sudoku::Record record;
+    Json json;
+    json.open('{');
+    if (!reader.next(record)) {
+        json.field("error", "no puzzle in the text").close('}');
+        return json.take();
+    }
+    int more = 0;
+    for (sudoku::Record other; reader.next(other);) {
+        ++more;
+    }
+    json.field("line", static_cast<int>(record.line)).field("more", more);
+    if (record.kind == sudoku::Record::Kind::invalid) {
+        json.field("error", record.error).close('}');
+        return json.take();
+    }
+    if (const auto clash = sudoku::findClash(record.cells)) {
+        json.field("error", sudoku::formatClash(*clash)).close('}');
+        return json.take();
+    }
+    json.field("puzzle", textOf(record.cells));
+    if (record.marked) {
+        json.key("marks").open('[');
+        for (const std::uint16_t m : record.marks) {
+            json.value(static_cast<long long>(m));
+        }
+        json.close(']');
+    }
+    const sudoku::CountResult count = record.marked ? sudoku::countSolutionsWithMarks(record.cells, record.marks, 100)
+                                                    : sudoku::countSolutions(record.cells, 100);
+    json.field("solutions", static_cast<long long>(count.count)).field("limitReached", count.limitReached);
+    if (count.count == 0) {
+        json.field("notice", noSolutionText);
+    } else if (count.count > 1) {
+        json.field("notice", std::to_string(count.count) + (count.limitReached ? "+" : "") + " solutions");
+    }
+    json.close('}');
+    return json.take();
+}
+
+// Which cells hold a digit that a peer holds too, and each empty cell's candidates
+// (none while digits clash).
+std::string position(const std::string& valuesText)
+{
+    const Cells values = cellsOf(valuesText);
+    Json json;
+    json.open('{').key("clashing").open('[');
+    for (int cell = 0; cell < 81; ++cell) {
+        const int digit = values[static_cast<std::size_t>(cell)];
+        bool clashes = false;
+        for (int other = 0; other < 81 && digit != 0 && !clashes; ++other) {
+            const bool peer = other != cell && (other / 9 == cell / 9 || other % 9 == cell % 9 ||
+                                                (other / 27 == cell / 27 && other % 9 / 3 == cell % 9 / 3));
+            clashes = peer && values[static_cast<std::size_t>(other)] == digit;
+        }
+        if (clashes) {
+            json.value(static_cast<long long>(cell));
+        }
+    }
+    json.close(']');
+    if (const auto clash = sudoku::findClash(values)) {
+        json.field("clash", sudoku::formatClash(*clash));
+    }
+    if (const auto board = positionOf(values)) {
+        json.key("candidates").open('[');
+        for (int cell = 0; cell < 81; ++cell) {
+            json.value(static_cast<long long>(board->candidates(cell)));
+        }
+        json.close(']');
+    }
+    json.close('}');
+    return json.take();
+}
+
+// Whether the digits on the board agree with a solution of the puzzle, without saying
+// which digits do not.
+std::string check(const std::string& valuesText)
+{
+    const Cells values = cellsOf(valuesText);
+    const sudoku::SolveResult result = sudoku::solve(values);
+    Json json;
+    json.open('{').field("status", statusName(result.status));
+    if (result.status == Status::invalid) {
+        json.field("message", sudoku::formatClash(result.clash));
+    }
+    json.field("solutions", result.solutionsUpToTwo);
+    bool full = true;
+    for (const std::uint8_t v : values) {
+        full = full && v != 0;
+    }
+    json.field("full", full).close('}');
+    return json.take();
+}
+
+// The next step from the position as it stands, marks included; or the placed digit or
+// removed mark that contradicts the solution.
+std::string hint(const std::string& valuesText, const std::string& marksText)
+{
+    const Cells values = cellsOf(valuesText);
+    Json json;
+    json.open('{');
+    const std::optional<logic::Board> board = markedPosition(values, marksOf(marksText));
+    if (!board) {
+        const auto clash = sudoku::findClash(values);
+        json.field("kind", "invalid").field("text", clash ? sudoku::formatClash(*clash) : "the marks do not fit");
+        json.close('}');
+        return json.take();
+    }
+    const logic::Hint found = logic::hint(*board);
+    if (found.status != Status::solved) {
+        const std::optional<logic::Contradiction> wrong = logic::findContradiction(*board);
+        json.field("kind", "contradiction").field("text", wrong ? logic::formatContradiction(*wrong) : noSolutionText);
+        if (wrong) {
+            json.field("placed", wrong->placed);
+            candidateList(json, "candidate", &wrong->candidate, 1);
+        }
+        json.close('}');
+        return json.take();
+    }
+    if (!found.found) {
+        json.field("kind", found.full ? "full" : "none").field("text", logic::formatHint(found)).close('}');
+        return json.take();
+    }
+    json.field("kind", "step");
+    stepFields(json, found.step);
+    json.close('}');
+    return json.take();
+}
+
+// The whole logical solution: each step with the position it starts from.
+std::string explain(const std::string& puzzleText)
+{
+    const Cells puzzle = cellsOf(puzzleText);
+    logic::Explanation explanation;
+    logic::explain(puzzle, explanation);
+    Json json;
+    json.open('{').field("status", statusName(explanation.status));
+    if (explanation.status != Status::solved) {
+        json.close('}');
+        return json.take();
+    }
+    json.field("multipleSolutions", explanation.multipleSolutions).field("finished", explanation.finished);
+    json.field("record", logic::formatExplanation(explanation, false));
+    if (!explanation.finished) {
+        json.field("end", std::string(explanation.multipleSolutions ? logic::multipleSolutionsLine()
+                                                                     : logic::trialLine()));
+    }
+    json.field("solution", textOf(explanation.solution));
+    std::optional<logic::Board> board = logic::Board::fromPuzzle(puzzle);
+    json.key("steps").open('[');
+    for (const logic::Step& step : explanation.steps) {
+        json.open('{');
+        boardFields(json, *board);
+        stepFields(json, step);
+        json.close('}');
+        (void)board->apply(step);
+    }
+    json.close(']').key("last").open('{');
+    boardFields(json, *board);
+    json.close('}').close('}');
+    return json.take();
+}
+
+std::string rate(const std::string& puzzleText)
+{
+    const logic::Rating rating = logic::rate(cellsOf(puzzleText));
+    Json json;
+    json.open('{').field("status", statusName(rating.status)).field("text", logic::formatRating(rating));
+    if (rating.status == Status::solved && !rating.multipleSolutions) {
+        json.field("score", rating.score).field("grade", std::string(logic::gradeName(rating.grade)));
+        json.field("hardest", std::string(rating.hardest ? logic::techniqueName(*rating.hardest) : "none"));
+    }
+    json.close('}');
+    return json.take();
+}
+
+std::string solve(const std::string& puzzleText, double limit)
+{
+    const Cells puzzle = cellsOf(puzzleText);
+    const sudoku::SolveResult result = sudoku::solve(puzzle);
+    Json json;
+    json.open('{').field("status", statusName(result.status));
+    if (result.status == Status::solved) {
+        json.field("solution", textOf(result.solution));
+        const sudoku::CountResult count = sudoku::countSolutions(puzzle, static_cast<std::uint64_t>(limit));
+        json.field("count", static_cast<long long>(count.count)).field("limitReached", count.limitReached);
+    } else if (result.status == Status::invalid) {
+        json.field("message", sudoku::formatClash(result.clash));
+    } else {
+        json.field("message", noSolutionText);
+    }
+    json.close('}');
+    return json.take();
+}
+
+// A new puzzle as `sudoku-generate --grade G --symmetry S --seed N` makes it; `progress`
+// is called with the candidates tried so far.
+std::string generate(const std::string& gradeName, const std::string& symmetryName, const std::string& seedText,
+                     emscripten::val progress)
+{
+    Json json;
+    json.open('{');
+    std::uint64_t seed = 0;
+    const auto [end, error] = std::from_chars(seedText.data(), seedText.data() + seedText.size(), seed);
+    if (error != std::errc{} || end != seedText.data() + seedText.size()) {
+        json.field("error", "invalid seed '" + seedText + "' (a whole number from 0 to 18446744073709551615)");
+        json.close('}');
+        return json.take();
+    }
+    const std::optional<sudoku::Symmetry> symmetry = sudoku::symmetryFromName(symmetryName);
+    std::optional<logic::Grade> grade;
+    for (int g = 0; g < logic::gradeCount; ++g) {
+        if (logic::gradeName(static_cast<logic::Grade>(g)) == gradeName) {
+            grade = static_cast<logic::Grade>(g);
+        }
+    }
+    if (!symmetry || (!grade && !gradeName.empty())) {
+        json.field("error", "unknown grade or symmetry").close('}');
+        return json.take();
+    }
+    sudoku::GenerateRequest request;
+    request.seed = seed;
+    request.candidate.symmetry = *symmetry;
+    if (grade) {
+        request.filter = sudoku::gradeFilter(*grade);
+    }
+    std::optional<sudoku::Generated> made;
+    const sudoku::GenerateResult result = sudoku::generate(
+        request,
+        [&made](const sudoku::Generated& g) {
+            made = g;
+            return true;
+        },
+        [&progress](std::uint64_t, std::uint64_t tried) { progress(static_cast<double>(tried)); });
+    json.field("seed", seedText).field("tried", static_cast<long long>(result.tried));
+    if (!made) {
+        json.field("error", "gave up after " + std::to_string(request.maxTries) + " candidates");
+    } else {
+        json.field("puzzle", textOf(made->puzzle)).field("solution", textOf(made->solution));
+        const logic::Rating rating = logic::rate(made->puzzle);
+        json.field("rating", logic::formatRating(rating)).field("grade", std::string(logic::gradeName(rating.grade)));
+    }
+    json.close('}');
+    return json.take();
+}
+
+} // namespace
+
+EMSCRIPTEN_BINDINGS(sudoku)
+{
+    emscripten::function("readPuzzle", &readPuzzle);
+    emscripten::function("position", &position);
+    emscripten::function("check", &check);
+    emscripten::function("hint", &hint);
+    emscripten::function("explain", &explain);
+    emscripten::function("rate", &rate);
+    emscripten::function("solve", &solve);
+    emscripten::function("generate", &generate);
+}
