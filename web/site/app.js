@@ -454,7 +454,7 @@ async function newPuzzle() {
 function readText(text) {
     const answer = JSON.parse(sudoku.readPuzzle(text));
     if (answer.error) {
-        say(answer.line ? `line ${answer.line}: ${answer.error}` : answer.error);
+        say(answer.line > 1 ? `line ${answer.line}: ${answer.error}` : answer.error);
         return false;
     }
     loadPuzzle(answer.puzzle, { notice: answer.notice ?? '', marks: answer.marks ?? null });
@@ -609,7 +609,6 @@ function wire() {
     on('print', printBoard);
     on('booklet', makeBooklet);
     on('svg', saveSvg);
-    window.addEventListener('afterprint', () => document.body.classList.remove('booklet'));
     window.addEventListener('hashchange', openFromUrl);
 }
 

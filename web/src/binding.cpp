@@ -180,9 +180,21 @@ void candidateList(Json& json, std::string_view name, const logic::Candidate* li
     json.close(']');
 }
 
+bool inHouse(int cell, int house)
+{
+    const int n = house % 9;
+    switch (house / 9) {
+    case 0: return cell / 9 == n;
+    case 1: return cell % 9 == n;
+    default: return cell / 27 == n / 3 && cell % 9 / 3 == n % 3;
+    }
+}
+
 // A step as the page draws it: the houses and cells of its pattern, the candidates
-// that make it (pattern cells' digits of the step, chain nodes), and its effect.
-void stepFields(Json& json, const logic::Step& step)
+// that make it (pattern cells' digits of the step, chain nodes; for a step that names
+// houses but no cells, such as locked candidates and fish, the step's digits where two
+// of its houses cross on `board`), and its effect.
+void stepFields(Json& json, const logic::Step& step, const logic::Board& board)
 {
     logic::Hint asHint;
     asHint.status = Status::solved;
@@ -207,6 +219,18 @@ void stepFields(Json& json, const logic::Step& step)
         for (int d = 1; d <= 9; ++d) {
             if ((shown >> (d - 1) & 1) != 0) {
                 json.open('[').value(static_cast<long long>(step.cells[at])).value(static_cast<long long>(d)).close(']');
+            }
+        }
+    }
+    for (int cell = 0; cell < 81 && step.cellCount == 0 && step.houseCount >= 2; ++cell) {
+        int houses = 0;
+        for (int i = 0; i < step.houseCount; ++i) {
+            houses += inHouse(cell, step.houses[static_cast<std::size_t>(i)]) ? 1 : 0;
+        }
+        const logic::Digits shown = board.candidates(cell) & step.digits;
+        for (int d = 1; d <= 9 && houses >= 2; ++d) {
+            if ((shown >> (d - 1) & 1) != 0) {
+                json.open('[').value(static_cast<long long>(cell)).value(static_cast<long long>(d)).close(']');
             }
         }
     }
@@ -251,6 +275,32 @@ const char* statusName(Status status)
 // The line the command line writes for a puzzle without solution.
 constexpr const char* noSolutionText = "no solution  exists";
 
+bool peers(int a, int b)
+{
+    return a != b && (a / 9 == b / 9 || a % 9 == b % 9 || (a / 27 == b / 27 && a % 9 / 3 == b % 9 / 3));
+}
+
+std::string cellName(int cell)
+{
+    return std::string{'r', static_cast<char>('1' + cell / 9), 'c', static_cast<char>('1' + cell % 9)};
+}
+
+// The first candidate of a pencil-mark grid that a placed peer rules out, as
+// sudoku-solve tells it; "" when there is none.
+std::string marksClash(const Cells& cells, const Marks& marks)
+{
+    for (int cell = 0; cell < 81; ++cell) {
+        for (int other = 0; other < 81; ++other) {
+            const int digit = cells[static_cast<std::size_t>(other)];
+            if (peers(cell, other) && digit != 0 && (marks[static_cast<std::size_t>(cell)] >> (digit - 1) & 1) != 0) {
+                return "candidate " + std::to_string(digit) + " in " + cellName(cell) + " clashes with the " +
+                       std::to_string(digit) + " placed in " + cellName(other);
+            }
+        }
+    }
+    return {};
+}
+
 // Reads the first puzzle of pasted text as sudoku-solve reads its input. The error
 // messages are the command line's, without its "program: source:line: " start.
 std::string readPuzzle(const std::string& text)
@@ -276,6 +326,12 @@ std::string readPuzzle(const std::string& text)
     if (const auto clash = sudoku::findClash(record.cells)) {
         json.field("error", sudoku::formatClash(*clash)).close('}');
         return json.take();
+    }
+    if (record.marked) {
+        if (const std::string clash = marksClash(record.cells, record.marks); !clash.empty()) {
+            json.field("error", clash).close('}');
+            return json.take();
+        }
     }
     json.field("puzzle", textOf(record.cells));
     if (record.marked) {
@@ -308,9 +364,7 @@ std::string position(const std::string& valuesText)
         const int digit = values[static_cast<std::size_t>(cell)];
         bool clashes = false;
         for (int other = 0; other < 81 && digit != 0 && !clashes; ++other) {
-            const bool peer = other != cell && (other / 9 == cell / 9 || other % 9 == cell % 9 ||
-                                                (other / 27 == cell / 27 && other % 9 / 3 == cell % 9 / 3));
-            clashes = peer && values[static_cast<std::size_t>(other)] == digit;
+            clashes = peers(cell, other) && values[static_cast<std::size_t>(other)] == digit;
         }
         if (clashes) {
             json.value(static_cast<long long>(cell));
@@ -381,7 +435,7 @@ std::string hint(const std::string& valuesText, const std::string& marksText)
         return json.take();
     }
     json.field("kind", "step");
-    stepFields(json, found.step);
+    stepFields(json, found.step, *board);
     json.close('}');
     return json.take();
 }
@@ -410,7 +464,7 @@ std::string explain(const std::string& puzzleText)
     for (const logic::Step& step : explanation.steps) {
         json.open('{');
         boardFields(json, *board);
-        stepFields(json, step);
+        stepFields(json, step, *board);
         json.close('}');
         (void)board->apply(step);
     }
