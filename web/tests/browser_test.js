@@ -364,12 +364,17 @@ tests.aWrongEntryIsPointedOutInsteadOfAHint = async () => {
 
 tests.cancelEndsLongWorkAndThePageGoesOn = async () => {
     const page = await open();
+    // A booklet of 60 extreme puzzles takes seconds: cancelled, nothing more is made.
     await page.select('#grade', 'extreme');
     await page.$eval('#seed', (e) => (e.value = '1'));
-    await page.click('#new');
-    await page.waitForFunction(() => !document.getElementById('busy').hidden);
+    await page.$eval('#booklet-count', (e) => (e.value = '60'));
+    await page.click('#booklet');
+    await page.waitForFunction(() => /Puzzle [2-9] of 60/.test(document.getElementById('progress-text').textContent));
     await page.click('#cancel');
-    assert.equal(await status(page), 'Cancelled.');
+    await page.waitForFunction(() => document.querySelector('[role=status]').textContent === 'Booklet cancelled.', { timeout: 2000 }).catch(async (e) => { throw new Error(await status(page)); });
+    await new Promise((resolve) => setTimeout(resolve, 1500));
+    assert.ok(await page.$eval('#busy', (e) => e.hidden), 'work went on after cancel');
+    assert.equal(await status(page), 'Booklet cancelled.');
     await page.select('#grade', 'easy');
     await clickAndWait(page, '#new');
     assert.match(await page.$eval('#puzzle-info', (e) => e.textContent), /^easy · seed 1/);
