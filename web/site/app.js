@@ -37,7 +37,11 @@ const pending = new Map();
 function startWorker() {
     worker = new Worker('worker.js');
     worker.onmessage = (event) => {
-        const { id, result, progress } = event.data;
+        const { id, result, progress, error } = event.data;
+        if (error !== undefined) {
+            restartWorker(`The worker stopped (${error}); it was restarted.`);
+            return;
+        }
         const job = pending.get(id);
         if (!job) {
             return;

@@ -34,14 +34,13 @@ const lines = (text) => text.split('\n').filter((l) => l !== '');
 
 let browser;
 let baseUrl;
+const pageErrors = []; // uncaught errors of the pages a test opened: each fails it
 
 async function open(hash = '', width = 1280) {
     const page = await browser.newPage();
     await page.setViewport({ width, height: 900 });
     page.on('dialog', (dialog) => dialog.accept());
-    page.on('pageerror', (error) => {
-        throw error;
-    });
+    page.on('pageerror', (error) => pageErrors.push(error));
     await page.evaluateOnNewDocument(() => {
         window.print = () => {}; // the booklet test prints with page.pdf()
     });
@@ -381,6 +380,37 @@ tests.cancelEndsLongWorkAndThePageGoesOn = async () => {
     await page.close();
 };
 
+tests.aWorkerThatFailsIsReplacedWithAMessage = async () => {
+    const puzzle = generated(['--seed', '8', '--grade', 'medium'])[0];
+    const page = await open(`#p=${puzzle}`);
+    // A call the module does not have fails inside the worker, as an abort would.
+    await page.evaluate(() => worker.postMessage({ id: 0, fn: 'noSuchCall', args: [] }));
+    await page.waitForFunction(() => /^The worker stopped \(.*\); it was restarted\.$/.test(document.querySelector('[role=status]').textContent));
+    await clickAndWait(page, '#rate');
+    assert.equal(await page.$eval('#result', (e) => e.textContent), lines(cli(['--rate'], puzzle))[0]);
+    await page.close();
+};
+
+tests.savesTheBoardAsSvg = async () => {
+    const puzzle = generated(['--seed', '6', '--grade', 'easy'])[0];
+    const page = await open(`#p=${puzzle}`);
+    const svg = await page.evaluate(async () => {
+        let saved = null;
+        const original = URL.createObjectURL;
+        URL.createObjectURL = (blob) => {
+            saved = blob;
+            return original(blob);
+        };
+        document.getElementById('svg').click();
+        return saved.text();
+    });
+    // One text element per given, in row-major order.
+    const digits = [...svg.matchAll(/<text[^>]*>(\d)<\/text>/g)].map((m) => m[1]).join('');
+    assert.equal(digits, puzzle.replace(/\./g, ''));
+    assert.match(svg, /^<svg xmlns="http:\/\/www.w3.org\/2000\/svg"/);
+    await page.close();
+};
+
 tests.printsABookletOf13PuzzlesOnA4AndLetter = async () => {
     const page = await open();
     await page.select('#grade', 'easy');
@@ -430,7 +460,9 @@ tests.screenshotsAt360And1280 = async () => {
         if (only && !name.includes(only)) continue;
         const start = Date.now();
         try {
+            pageErrors.length = 0;
             await test();
+            assert.deepEqual(pageErrors.map(String), [], 'errors in the page');
             console.log(`ok   ${name} (${Date.now() - start} ms)`);
         } catch (error) {
             ++failed;
