@@ -53,6 +53,13 @@ public:
     }
     Json& value(long long number) { return raw(std::to_string(number)); }
     Json& value(bool flag) { return raw(flag ? "true" : "false"); }
+    // A candidate as [cell, digit].
+    Json& candidate(int cell, int digit)
+    {
+        open('[');
+        value(static_cast<long long>(cell)).value(static_cast<long long>(digit));
+        return close(']');
+    }
     Json& open(char bracket)
     {
         comma();
@@ -66,7 +73,8 @@ public:
         fresh_ = false;
         return *this;
     }
-    template <typename T> Json& field(std::string_view name, const T& v)
+    template <typename T>
+    Json& field(std::string_view name, const T& v)
     {
         key(name);
         return value(v);
@@ -175,7 +183,7 @@ void candidateList(Json& json, std::string_view name, const logic::Candidate* li
 {
     json.key(name).open('[');
     for (int i = 0; i < count; ++i) {
-        json.open('[').value(static_cast<long long>(list[i].cell)).value(static_cast<long long>(list[i].digit)).close(']');
+        json.candidate(list[i].cell, list[i].digit);
     }
     json.close(']');
 }
@@ -218,7 +226,7 @@ void stepFields(Json& json, const logic::Step& step, const logic::Board& board)
         const logic::Digits shown = step.digits != 0 ? step.cellDigits[at] & step.digits : step.cellDigits[at];
         for (int d = 1; d <= 9; ++d) {
             if ((shown >> (d - 1) & 1) != 0) {
-                json.open('[').value(static_cast<long long>(step.cells[at])).value(static_cast<long long>(d)).close(']');
+                json.candidate(step.cells[at], d);
             }
         }
     }
@@ -230,19 +238,19 @@ void stepFields(Json& json, const logic::Step& step, const logic::Board& board)
         const logic::Digits shown = board.candidates(cell) & step.digits;
         for (int d = 1; d <= 9 && houses >= 2; ++d) {
             if ((shown >> (d - 1) & 1) != 0) {
-                json.open('[').value(static_cast<long long>(cell)).value(static_cast<long long>(d)).close(']');
+                json.candidate(cell, d);
             }
         }
     }
     for (int i = 0; i < step.chainLength; ++i) {
         const logic::Candidate& c = step.chain[static_cast<std::size_t>(i)];
-        json.open('[').value(static_cast<long long>(c.cell)).value(static_cast<long long>(c.digit)).close(']');
+        json.candidate(c.cell, c.digit);
     }
     for (int b = 0; b < step.branchCount; ++b) {
         const auto at = static_cast<std::size_t>(b);
         for (int i = 0; i < step.branchLength[at]; ++i) {
             const logic::Candidate& c = step.branches[at][static_cast<std::size_t>(i)];
-            json.open('[').value(static_cast<long long>(c.cell)).value(static_cast<long long>(c.digit)).close(']');
+            json.candidate(c.cell, c.digit);
         }
     }
     json.close(']');
@@ -455,8 +463,8 @@ std::string explain(const std::string& puzzleText)
     json.field("multipleSolutions", explanation.multipleSolutions).field("finished", explanation.finished);
     json.field("record", logic::formatExplanation(explanation, false));
     if (!explanation.finished) {
-        json.field("end", std::string(explanation.multipleSolutions ? logic::multipleSolutionsLine()
-                                                                     : logic::trialLine()));
+        json.field("end",
+                   std::string(explanation.multipleSolutions ? logic::multipleSolutionsLine() : logic::trialLine()));
     }
     json.field("solution", textOf(explanation.solution));
     std::optional<logic::Board> board = logic::Board::fromPuzzle(puzzle);

@@ -136,6 +136,13 @@ tests.playsAPuzzleToTheEndByKeyboard = async () => {
     assert.equal(await shownValues(page), solution);
     assert.match(await status(page), /^Solved/);
     await page.screenshot({ path: path.join(out, 'play-1280.png') });
+    // n asks before the entries go (the dialog is accepted), then makes a new puzzle.
+    const asked = new Promise((resolve) => page.once('dialog', (dialog) => resolve(dialog.message())));
+    await page.keyboard.press('n');
+    const timeout = new Promise((resolve) => setTimeout(() => resolve('no question asked'), 5000));
+    assert.match(await Promise.race([asked, timeout]), /Discard your entries/);
+    await idle(page);
+    assert.notEqual(await hashPuzzle(page), puzzle);
     await page.close();
 };
 
