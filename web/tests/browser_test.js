@@ -215,26 +215,29 @@ tests.hintsNameColourAndApplyTheNextStep = async () => {
     await page.close();
 };
 
+// A hard puzzle, and an extreme one whose dynamic chain's proof has its lines too.
 tests.explanationStepsMatchTheCommandLine = async () => {
-    const puzzle = generated(['--seed', '21', '--grade', 'hard'])[0];
-    const record = lines(cli(['--explain'], puzzle));
-    const page = await open(`#p=${puzzle}`);
-    await clickAndWait(page, '#explain');
-    const texts = [];
-    for (;;) {
-        texts.push(await status(page));
-        if (await page.$eval('#step-forward', (b) => b.disabled)) break;
-        await page.click('#step-forward');
+    for (const [grade, seed] of [['hard', '21'], ['extreme', '5']]) {
+        const puzzle = generated(['--seed', seed, '--grade', grade])[0];
+        const record = lines(cli(['--explain'], puzzle));
+        const page = await open(`#p=${puzzle}`);
+        await clickAndWait(page, '#explain');
+        const texts = [];
+        for (;;) {
+            texts.push(await status(page));
+            if (await page.$eval('#step-forward', (b) => b.disabled)) break;
+            await page.click('#step-forward');
+        }
+        // Every step's line (and a chain's branches), then the solution.
+        assert.deepEqual(lines(texts.slice(0, -1).join('\n')), record.slice(0, -1), grade);
+        assert.equal(texts[texts.length - 1], `Solved: ${record[record.length - 1]}`);
+        await page.click('#step-back');
+        await page.click('#step-back');
+        assert.equal(await status(page), texts[texts.length - 3]);
+        await page.click('#step-back');
+        await page.screenshot({ path: path.join(out, `explain-${grade}-1280.png`) });
+        await page.close();
     }
-    // Every step's line (and a chain's branches), then the solution.
-    assert.deepEqual(lines(texts.slice(0, -1).join('\n')), record.slice(0, -1));
-    assert.equal(texts[texts.length - 1], `Solved: ${record[record.length - 1]}`);
-    await page.click('#step-back');
-    await page.click('#step-back');
-    assert.equal(await status(page), texts[texts.length - 3]);
-    await page.click('#step-back');
-    await page.screenshot({ path: path.join(out, 'explain-1280.png') });
-    await page.close();
 };
 
 tests.rateSolveAndCountAgreeWithTheCommandLineOn50Puzzles = async () => {
