@@ -339,6 +339,45 @@ INSTANTIATE_TEST_SUITE_P(Cases, FindClash,
                                                    "givens clash: 7 appears twice in box 6 (r4c7 and r6c9)"}),
                          [](const testing::TestParamInfo<ClashCase>& param) { return std::string(param.param.name); });
 
+// A pencil mark that a placed peer rules out is told by its cell and the placed one's,
+// the first in row-major order of the marked cell; marks that fit give "".
+struct MarkClashCase {
+    const char* name;
+    std::vector<std::pair<int, int>> placed; // cell, digit
+    std::vector<std::pair<int, int>> marked; // cell, marks
+    const char* message;
+    friend void PrintTo(const MarkClashCase& c, std::ostream* out) { *out << c.name; }
+};
+
+class FormatMarkClash : public testing::TestWithParam<MarkClashCase> {};
+
+TEST_P(FormatMarkClash, NamesTheMarkAndThePlacedDigit)
+{
+    const MarkClashCase& c = GetParam();
+    Cells values{};
+    sudoku::Marks marks{};
+    for (const auto& [cell, digit] : c.placed) {
+        values[static_cast<std::size_t>(cell)] = static_cast<std::uint8_t>(digit);
+    }
+    for (const auto& [cell, bits] : c.marked) {
+        marks[static_cast<std::size_t>(cell)] = static_cast<std::uint16_t>(bits);
+    }
+    EXPECT_EQ(sudoku::formatMarkClash(values, marks), c.message);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FormatMarkClash,
+    testing::Values(
+        MarkClashCase{"Row", {{6, 7}}, {{0, 0x1ff}}, "candidate 7 in r1c1 clashes with the 7 placed in r1c7"},
+        MarkClashCase{"Column", {{76, 2}}, {{4, 0x002}}, "candidate 2 in r1c5 clashes with the 2 placed in r9c5"},
+        MarkClashCase{"Box", {{20, 9}}, {{10, 0x100}}, "candidate 9 in r2c2 clashes with the 9 placed in r3c3"},
+        MarkClashCase{"FirstMarkedCellFirst",
+                      {{80, 5}, {0, 4}},
+                      {{8, 0x018}, {72, 0x010}},
+                      "candidate 4 in r1c9 clashes with the 4 placed in r1c1"},
+        MarkClashCase{"MarksThatFit", {{0, 1}, {40, 5}}, {{1, 0x1fe}, {41, 0x1ef}, {80, 0x1ff}}, ""}),
+    [](const testing::TestParamInfo<MarkClashCase>& param) { return std::string(param.param.name); });
+
 // A value above 9 is not a cell value: every call reports it, none reads past a table.
 class BadCell : public testing::TestWithParam<std::pair<int, std::uint8_t>> {};
 

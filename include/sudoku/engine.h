@@ -23,6 +23,13 @@ namespace SUDOKU_API sudoku {
 // counted from 1). Allocates the text.
 [[nodiscard]] std::string formatClash(const Clash& clash);
 
+// The first pencil mark, in row-major order of its cell and then of the placed cell,
+// that a placed digit in the same row, column or box rules out, as every program and
+// the web page tell it: "candidate 7 in r1c1 clashes with the 7 placed in r1c7"; ""
+// when every mark fits. `values` holds the placed digits (1 to 9; other values place
+// nothing), `marks` each cell's candidates, bit d-1 for digit d.
+[[nodiscard]] std::string formatMarkClash(const Cells& values, const Marks& marks);
+
 // The first cell (row-major index) holding a value above 9, or none.
 [[nodiscard]] std::optional<int> findBadCell(const Cells& puzzle);
 

@@ -62,19 +62,7 @@ std::string problemOf(const Cells& cells)
 std::string problemOf(const Cells& cells, const Marks& marks)
 {
     std::string problem = problemOf(cells);
-    for (int cell = 0; cell < 81 && problem.empty(); ++cell) {
-        const auto i = static_cast<std::size_t>(cell);
-        for (int other = 0; other < 81 && problem.empty(); ++other) {
-            const int digit = cells[static_cast<std::size_t>(other)];
-            const bool peer = other != cell && (other / 9 == cell / 9 || other % 9 == cell % 9 ||
-                                                (other / 27 == cell / 27 && other % 9 / 3 == cell % 9 / 3));
-            if (peer && digit != 0 && (marks[i] >> (digit - 1) & 1) != 0) {
-                problem = "candidate " + std::to_string(digit) + " in " + cellName(cell) + " clashes with the " +
-                          std::to_string(digit) + " placed in " + cellName(other);
-            }
-        }
-    }
-    return problem;
+    return problem.empty() ? formatMarkClash(cells, marks) : problem;
 }
 
 // The record of a pencil-mark grid without solution: the one placed digit or removed

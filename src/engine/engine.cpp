@@ -69,6 +69,25 @@ std::string formatClash(const Clash& clash)
     return text;
 }
 
+std::string formatMarkClash(const Cells& values, const Marks& marks)
+{
+    const auto cellName = [](int cell) {
+        return std::string{'r', static_cast<char>('1' + cell / 9), 'c', static_cast<char>('1' + cell % 9)};
+    };
+    for (int cell = 0; cell < 81; ++cell) {
+        for (int other = 0; other < 81; ++other) {
+            const int digit = values[static_cast<std::size_t>(other)];
+            const bool peer = other != cell && (other / 9 == cell / 9 || other % 9 == cell % 9 ||
+                                                (other / 27 == cell / 27 && other % 9 / 3 == cell % 9 / 3));
+            if (peer && digit >= 1 && digit <= 9 && (marks[static_cast<std::size_t>(cell)] >> (digit - 1) & 1) != 0) {
+                return "candidate " + std::to_string(digit) + " in " + cellName(cell) + " clashes with the " +
+                       std::to_string(digit) + " placed in " + cellName(other);
+            }
+        }
+    }
+    return {};
+}
+
 std::optional<int> findBadCell(const Cells& puzzle)
 {
     // No early exit, so the common case (no bad cell) is one vectorizable pass.

@@ -288,27 +288,6 @@ bool peers(int a, int b)
     return a != b && (a / 9 == b / 9 || a % 9 == b % 9 || (a / 27 == b / 27 && a % 9 / 3 == b % 9 / 3));
 }
 
-std::string cellName(int cell)
-{
-    return std::string{'r', static_cast<char>('1' + cell / 9), 'c', static_cast<char>('1' + cell % 9)};
-}
-
-// The first candidate of a pencil-mark grid that a placed peer rules out, as
-// sudoku-solve tells it; "" when there is none.
-std::string marksClash(const Cells& cells, const Marks& marks)
-{
-    for (int cell = 0; cell < 81; ++cell) {
-        for (int other = 0; other < 81; ++other) {
-            const int digit = cells[static_cast<std::size_t>(other)];
-            if (peers(cell, other) && digit != 0 && (marks[static_cast<std::size_t>(cell)] >> (digit - 1) & 1) != 0) {
-                return "candidate " + std::to_string(digit) + " in " + cellName(cell) + " clashes with the " +
-                       std::to_string(digit) + " placed in " + cellName(other);
-            }
-        }
-    }
-    return {};
-}
-
 // Reads the first puzzle of pasted text as sudoku-solve reads its input. The error
 // messages are the command line's, without its "program: source:line: " start.
 std::string readPuzzle(const std::string& text)
@@ -336,7 +315,7 @@ std::string readPuzzle(const std::string& text)
         return json.take();
     }
     if (record.marked) {
-        if (const std::string clash = marksClash(record.cells, record.marks); !clash.empty()) {
+        if (const std::string clash = sudoku::formatMarkClash(record.cells, record.marks); !clash.empty()) {
             json.field("error", clash).close('}');
             return json.take();
         }
