@@ -114,15 +114,23 @@ struct Mode {
     bool chainsOnly = false;
 };
 
-// The last round worth running for a search that wants nothing of `limit` facts or
-// more from an inner run (a nested fact must be shorter than the limit), or nothing
-// longer than `limit` from a branch.
+// The longest nested fact's own proof worth keeping in a branch that wants nothing
+// longer than `limit`: a conclusion resting on it also counts the fact itself, the
+// branch's assumption and at least one more (the clash, or another branch's fact).
+constexpr int longestNested(int limit)
+{
+    return limit - 3;
+}
+
+// The last round worth running for a branch that wants nothing longer than `limit`,
+// or for an inner run of such a branch.
 int lastRound(const Mode& mode, int limit)
 {
     if (!mode.chainsOnly) {
         return limit;
     }
-    return limit >= 3 ? (limit - 3) / 2 : -1;
+    const int most = longestNested(limit); // a contradiction of round r rests on 2r + 2 facts or more
+    return most >= 2 ? (most - 2) / 2 : -1;
 }
 
 // Houses per digit (bits 0 to 26) and cells: where singles and clashes were looked for.
@@ -1205,7 +1213,7 @@ bool Workspace::findNested()
         if (contradiction) {
             break;
         }
-        if (hit.length >= limit) {
+        if (hit.length > longestNested(limit)) {
             continue; // whatever rests on it is longer than the search wants
         }
         const std::size_t from = parents.size();
