@@ -1589,14 +1589,19 @@ std::array<Cached, levelCount>& cache()
 
 constexpr int unbounded = 1 << 14;
 
+Technique techniqueOfLevel(int level)
+{
+    return level == 0   ? Technique::nishioForcingChain
+           : level == 1 ? Technique::dynamicCellForcingChain
+           : level == 2 ? Technique::dynamicForcingChainPlus
+           : level == 3 ? Technique::nestedForcingChain
+           : level == 4 ? Technique::nestedMultipleForcingChain
+                        : Technique::nestedDynamicForcingChain;
+}
+
 int weightOfLevel(int level, int length)
 {
-    const Technique t = level == 0   ? Technique::nishioForcingChain
-                        : level == 1 ? Technique::dynamicCellForcingChain
-                        : level == 2 ? Technique::dynamicForcingChainPlus
-                        : level == 3 ? Technique::nestedForcingChain
-                        : level == 4 ? Technique::nestedMultipleForcingChain
-                                     : Technique::nestedDynamicForcingChain;
+    const Technique t = techniqueOfLevel(level);
     return std::min(baseWeight(t) + lengthTenths(length), rowOf(t)->weights.highest);
 }
 
@@ -1618,11 +1623,12 @@ int limitFor(const Grid& grid, int level)
             }
         }
     }
-    int length = 0;
-    while (length < unbounded && weightOfLevel(level, length + 1) < lightest) {
-        ++length;
+    const Technique t = techniqueOfLevel(level);
+    if (rowOf(t)->weights.highest < lightest) {
+        return unbounded; // any length
     }
-    return length;
+    const int tenths = lightest - 1 - baseWeight(t); // the most the length may add
+    return tenths < 0 ? 0 : std::min(longestWithin(tenths), unbounded);
 }
 
 // The search's results for the last position asked, per level: the rows of one level

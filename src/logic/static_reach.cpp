@@ -113,6 +113,8 @@ void StaticReach::search(std::size_t facts)
     std::size_t calls = 0;
     std::int16_t counter = 0;
     std::int16_t components = 0;
+    // A fact false that makes nothing true leads nowhere: no need to search it.
+    const auto sink = [&](std::size_t v) { return v % 2 == 0 && first_[v] == first_[v + 1]; };
     const auto visit = [&](std::size_t v) {
         discovered_[v] = low_[v] = counter++;
         stack_[stacked++] = static_cast<std::uint16_t>(v);
@@ -120,7 +122,7 @@ void StaticReach::search(std::size_t facts)
         callEdge_[calls++] = first_[v];
     };
     for (std::size_t root = 0; root < facts; ++root) {
-        if (discovered_[root] >= 0) {
+        if (discovered_[root] >= 0 || sink(root)) {
             continue;
         }
         visit(root);
@@ -130,6 +132,9 @@ void StaticReach::search(std::size_t facts)
             if (e < first_[v + 1]) {
                 ++callEdge_[calls - 1];
                 const std::size_t w = edges_[e];
+                if (sink(w)) {
+                    continue; // a component of its own, reached by setting its bit
+                }
                 if (discovered_[w] < 0) {
                     visit(w);
                 } else if (component_[w] < 0) { // still on the stack
@@ -163,7 +168,12 @@ void StaticReach::search(std::size_t facts)
             for (std::size_t i = top; i < stacked; ++i) {
                 const std::size_t u = stack_[i];
                 for (std::uint32_t k = first_[u]; k < first_[u + 1]; ++k) {
-                    const std::int16_t to = component_[edges_[k]];
+                    const std::size_t w = edges_[k];
+                    if (sink(w)) {
+                        r[w / 128] |= std::uint64_t{1} << (w / 2 % 64);
+                        continue;
+                    }
+                    const std::int16_t to = component_[w];
                     if (to != c && merged_[static_cast<std::size_t>(to)] != c) {
                         merged_[static_cast<std::size_t>(to)] = c;
                         const std::uint64_t* const s = &reach_[static_cast<std::size_t>(to) * words];
