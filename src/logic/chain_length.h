@@ -21,6 +21,20 @@ constexpr int lengthTenths(int length)
     return added;
 }
 
+// The longest length that adds at most `tenths`.
+constexpr int longestWithin(int tenths)
+{
+    int bound = 4;
+    bool byHalf = true;
+    for (int i = 0; i < tenths; ++i) {
+        bound = byHalf ? bound * 3 / 2 : bound * 4 / 3;
+        byHalf = !byHalf;
+    }
+    return bound;
+}
+
+static_assert(longestWithin(0) == 4 && longestWithin(1) == 6 && longestWithin(5) == 24 &&
+              lengthTenths(longestWithin(7)) == 7 && lengthTenths(longestWithin(7) + 1) == 8);
 static_assert(lengthTenths(4) == 0 && lengthTenths(5) == 1 && lengthTenths(6) == 1 && lengthTenths(7) == 2 &&
               lengthTenths(9) == 3 && lengthTenths(13) == 4 && lengthTenths(17) == 5 && lengthTenths(25) == 6);
 

@@ -11,6 +11,7 @@
 
 #include "dynamic.h"
 #include "chain_length.h"
+#include "static_reach.h"
 #include "techniques.h"
 #include "thread_scratch.h"
 
@@ -113,15 +114,23 @@ struct Mode {
     bool chainsOnly = false;
 };
 
-// The last round worth running for a search that wants nothing of `limit` facts or
-// more from an inner run (a nested fact must be shorter than the limit), or nothing
-// longer than `limit` from a branch.
+// The longest nested fact's own proof worth keeping in a branch that wants nothing
+// longer than `limit`: a conclusion resting on it also counts the fact itself, the
+// branch's assumption and at least one more (the clash, or another branch's fact).
+constexpr int longestNested(int limit)
+{
+    return limit - 3;
+}
+
+// The last round worth running for a branch that wants nothing longer than `limit`,
+// or for an inner run of such a branch.
 int lastRound(const Mode& mode, int limit)
 {
     if (!mode.chainsOnly) {
         return limit;
     }
-    return limit >= 3 ? (limit - 3) / 2 : -1;
+    const int most = longestNested(limit); // a contradiction of round r rests on 2r + 2 facts or more
+    return most >= 2 ? (most - 2) / 2 : -1;
 }
 
 // Houses per digit (bits 0 to 26) and cells: where singles and clashes were looked for.
@@ -338,7 +347,9 @@ struct Workspace {
     // looked at, and where the last pass of this run (gen) began.
     std::array<Looked, 729> memo{};
     std::array<Offs, 729> memoOffs{}; // and what it made false
+    std::array<std::uint32_t, 729> memoValid{}; // gen while a static run's memo holds
     std::uint32_t memoGen = 0;
+    Looked sinceStart; // all changes since the branch began
     std::size_t lastPass = 0;
     const BaseRuns* base = nullptr;  // the nested runs in the search's starting position
     const Grid* startGrid = nullptr; // that position
@@ -790,6 +801,95 @@ struct Workspace {
     ChainProof::Branch branchOf(std::vector<std::uint16_t> facts, bool clashes) const;
 };
 
+// Whether a dynamic run of singles only from candidate (cell, digit) true in `grid`
+// ends in a contradiction by round `last`, with what it looked at added to `looked`.
+// It keeps no proof, only the grid: round by round it derives the same facts as a
+// Workspace run in that mode (the order inside a round changes only which parents a
+// fact records), so when it finds no contradiction, neither does that run, and both
+// looked at the same places. Most of the nested dynamic chains' inner runs end so.
+bool probeSingles(const Grid& grid, int cell, int digit, int last, Looked& looked)
+{
+    Grid g = grid;
+    std::array<CellSet, 9> placing{};
+    placing[static_cast<std::size_t>(digit - 1)].add(cell);
+    for (int round = 0; round <= last; ++round) {
+        std::array<CellSet, 9> lost{}; // per digit, the cells that lost it this round
+        for (std::size_t d = 0; d < 9; ++d) {
+            const CellSet p = placing[d];
+            if (p.empty()) {
+                continue;
+            }
+            CellSet seen;
+            bool clash = false;
+            p.forEach([&](int c) {
+                clash = clash || !(peersOf(c) & p).empty();
+                seen = seen | peersOf(c);
+            });
+            if (clash) {
+                return true; // the digit placed twice in a house
+            }
+            for (std::size_t e = 0; e < 9; ++e) {
+                if (e != d) {
+                    lost[e] = lost[e] | (g.cand[e] & p);
+                    g.cand[e] = g.cand[e].without(p);
+                }
+            }
+            g.empty = g.empty.without(p);
+            g.placed[d] = g.placed[d] | p;
+            g.cand[d] = g.cand[d].without(p);
+            lost[d] = lost[d] | (g.cand[d] & seen);
+            g.cand[d] = g.cand[d].without(seen);
+        }
+        Touched t;
+        CellSet anyCandidate;
+        for (std::size_t d = 0; d < 9; ++d) {
+            t.cells = t.cells | lost[d];
+            lost[d].forEach([&](int c) { t.houses[d] |= houseBits[static_cast<std::size_t>(c)]; });
+            anyCandidate = anyCandidate | g.cand[d];
+        }
+        looked.add(t);
+        if (!(g.empty & t.cells).without(anyCandidate).empty()) {
+            return true; // a cell without candidate
+        }
+        for (std::size_t d = 0; d < 9; ++d) {
+            for (std::uint32_t hs = t.houses[d]; hs != 0; hs &= hs - 1) {
+                const CellSet& house = houseSet(std::countr_zero(hs));
+                if ((g.placed[d] & house).empty() && (g.cand[d] & house).empty()) {
+                    return true; // a digit without place in a house
+                }
+            }
+        }
+        CellSet once;
+        CellSet twice;
+        for (const CellSet& c : g.cand) {
+            twice = twice | (once & c);
+            once = once | c;
+        }
+        const CellSet naked = (g.empty & once & t.cells).without(twice);
+        CellSet found = naked;
+        bool more = !naked.empty();
+        for (std::size_t d = 0; d < 9; ++d) {
+            placing[d] = g.cand[d] & naked;
+        }
+        for (std::size_t d = 0; d < 9; ++d) {
+            for (std::uint32_t hs = t.houses[d]; hs != 0; hs &= hs - 1) {
+                const CellSet& house = houseSet(std::countr_zero(hs));
+                const CellSet places = g.cand[d] & house;
+                if (!Workspace::one(places) || !(g.placed[d] & house).empty() || !(places & found).empty()) {
+                    continue;
+                }
+                placing[d] = placing[d] | places;
+                found = found | places;
+                more = true;
+            }
+        }
+        if (!more) {
+            return false;
+        }
+    }
+    return false;
+}
+
 Workspace& workspace(int depth)
 {
     thread_local ThreadScratch<Workspace> spaces[3];
@@ -855,6 +955,12 @@ ChainProof::Branch Workspace::branchOf(std::vector<std::uint16_t> facts, bool cl
     return branch;
 }
 
+StaticReach& staticReach()
+{
+    thread_local ThreadScratch<StaticReach> reach;
+    return reach.get();
+}
+
 // The nested rule: a candidate whose assumption leads, by a simpler propagation run in
 // this branch's grid, to a contradiction is false. Static cell and unit chains
 // (staticMultiple) also remove a candidate that every candidate of a cell, or every
@@ -883,30 +989,61 @@ bool Workspace::findNested()
         }
     }
     const bool firstPass = memoGen != gen;
+    if (firstPass) {
+        sinceStart = {};
+    }
+    sinceStart.add(changed);
     // The static levels keep their inner runs, and reuse them in the same position.
     const bool keep = depth == 0 && !record && mode.inner != Inner::dynamicChains && innerRuns().holds(*startGrid);
     const int kept = keep ? innerRuns().keepGrid(g) : -1;
     std::array<bool, 729> clashed{};
     memoGen = gen;
     lastPass = order.size();
+    // Static inner runs: only the candidates whose chains can reach a contradiction run,
+    // and a run's memo holds while nothing it looked at has changed.
+    StaticReach* const reach = inner.staticLinks ? &staticReach() : nullptr;
+    if (reach != nullptr) {
+        reach->compute(now.cand);
+        for (int digit = 1; digit <= 9; ++digit) {
+            now.cand[static_cast<std::size_t>(digit - 1)].forEach([&](int cell) {
+                const auto x = static_cast<std::size_t>(cell * 9 + digit - 1);
+                if (memoValid[x] == gen && (firstPass || memo[x].meets(changed))) {
+                    memoValid[x] = 0;
+                }
+            });
+        }
+    }
+    const auto remember = [&](std::size_t x, const Looked& seen, const Offs& offs) {
+        memo[x] = seen;
+        memoOffs[x] = offs;
+        memoValid[x] = gen;
+    };
     for (int digit = 1; digit <= 9; ++digit) {
         now.cand[static_cast<std::size_t>(digit - 1)].forEach([&](int cell) {
-            Looked& before = memo[static_cast<std::size_t>(cell * 9 + digit - 1)];
             const auto x = static_cast<std::size_t>(cell * 9 + digit - 1);
-            if (firstPass && base != nullptr && !base->clash[x] && !base->looked[x].meets(changed)) {
-                before = base->looked[x]; // as in the starting position, where it found nothing
-                memoOffs[x] = base->offs[x];
+            if (reach != nullptr) {
+                if (!reach->mayClash(static_cast<int>(x))) {
+                    return;
+                }
+            } else if (firstPass && base != nullptr && !base->clash[x] && !base->looked[x].meets(changed)) {
+                remember(x, base->looked[x], base->offs[x]); // as in the starting position, where it found nothing
                 return;
             }
-            if (!firstPass && !before.meets(changed)) {
+            if (reach == nullptr && !firstPass && !memo[x].meets(changed)) {
                 return;
             }
             const int assumption = factOf(cell, digit, true);
+            if (reach == nullptr && !record) {
+                Looked seen;
+                if (!probeSingles(now, cell, digit, lastRound(inner, limit), seen)) {
+                    memo[x] = seen;
+                    return;
+                }
+            }
             if (kept >= 0) {
                 const InnerOutcome* known = innerRuns().find(kept, static_cast<int>(x));
                 if (known != nullptr && known->holdsFor(lastRound(inner, limit))) {
-                    before = known->looked;
-                    memoOffs[x] = known->offs;
+                    remember(x, known->looked, known->offs);
                     if (known->contradiction) {
                         clashed[x] = true;
                         hits.push_back({factOf(cell, digit, false), known->length, known->outside, nullptr});
@@ -932,8 +1069,7 @@ bool Workspace::findNested()
                 }
                 innerRuns().keep(kept, static_cast<int>(x), std::move(o));
             }
-            before = in.looked;
-            memoOffs[x] = in.offs();
+            remember(x, in.looked, in.offs());
             if (!in.contradiction) {
                 return;
             }
@@ -957,19 +1093,44 @@ bool Workspace::findNested()
         // a house, makes the same candidate false. The branches run again to measure it.
         // `xs` are all the candidates of a cell or places of a digit in a house in the
         // grid now; the facts of this branch that removed the others are premises too.
+        // What a candidate's run makes false: kept from this position's runs, or run.
+        const auto exactOffs = [&](std::size_t x) {
+            if (memoValid[x] == gen) {
+                return memoOffs[x];
+            }
+            if (base != nullptr && !base->clash[x] && !base->looked[x].meets(sinceStart)) {
+                remember(x, base->looked[x], base->offs[x]);
+                return memoOffs[x];
+            }
+            if (kept >= 0) {
+                const InnerOutcome* known = innerRuns().find(kept, static_cast<int>(x));
+                if (known != nullptr && known->holdsFor(lastRound(inner, limit))) {
+                    remember(x, known->looked, known->offs);
+                    return memoOffs[x];
+                }
+            }
+            in.start(now, factOf(static_cast<int>(x) / 9, static_cast<int>(x) % 9 + 1, true), inner, this, limit);
+            in.run();
+            remember(x, in.looked, in.offs());
+            return memoOffs[x];
+        };
         Offs open; // the candidates still there
         for (int d = 0; d < 9; ++d) {
             now.cand[static_cast<std::size_t>(d)].forEach([&](int cell) { open.add(cell * 9 + d); });
         }
         const auto group = [&](const std::array<int, 9>& xs, int n, auto&& premises) {
+            if (!reach->mayShareOff(xs.data(), n)) {
+                return;
+            }
             Offs common = open;
             for (int k = 0; k < n; ++k) {
                 const auto x = static_cast<std::size_t>(xs[static_cast<std::size_t>(k)]);
                 if (clashed[x]) {
                     return;
                 }
+                const Offs offs = exactOffs(x);
                 for (std::size_t i = 0; i < common.w.size(); ++i) {
-                    common.w[i] &= memoOffs[x].w[i];
+                    common.w[i] &= offs.w[i];
                 }
             }
             int y = -1;
@@ -1052,7 +1213,7 @@ bool Workspace::findNested()
         if (contradiction) {
             break;
         }
-        if (hit.length >= limit) {
+        if (hit.length > longestNested(limit)) {
             continue; // whatever rests on it is longer than the search wants
         }
         const std::size_t from = parents.size();
@@ -1428,14 +1589,19 @@ std::array<Cached, levelCount>& cache()
 
 constexpr int unbounded = 1 << 14;
 
+Technique techniqueOfLevel(int level)
+{
+    return level == 0   ? Technique::nishioForcingChain
+           : level == 1 ? Technique::dynamicCellForcingChain
+           : level == 2 ? Technique::dynamicForcingChainPlus
+           : level == 3 ? Technique::nestedForcingChain
+           : level == 4 ? Technique::nestedMultipleForcingChain
+                        : Technique::nestedDynamicForcingChain;
+}
+
 int weightOfLevel(int level, int length)
 {
-    const Technique t = level == 0   ? Technique::nishioForcingChain
-                        : level == 1 ? Technique::dynamicCellForcingChain
-                        : level == 2 ? Technique::dynamicForcingChainPlus
-                        : level == 3 ? Technique::nestedForcingChain
-                        : level == 4 ? Technique::nestedMultipleForcingChain
-                                     : Technique::nestedDynamicForcingChain;
+    const Technique t = techniqueOfLevel(level);
     return std::min(baseWeight(t) + lengthTenths(length), rowOf(t)->weights.highest);
 }
 
@@ -1457,11 +1623,12 @@ int limitFor(const Grid& grid, int level)
             }
         }
     }
-    int length = 0;
-    while (length < unbounded && weightOfLevel(level, length + 1) < lightest) {
-        ++length;
+    const Technique t = techniqueOfLevel(level);
+    if (rowOf(t)->weights.highest < lightest) {
+        return unbounded; // any length
     }
-    return length;
+    const int tenths = lightest - 1 - baseWeight(t); // the most the length may add
+    return tenths < 0 ? 0 : std::min(longestWithin(tenths), unbounded);
 }
 
 // The search's results for the last position asked, per level: the rows of one level

@@ -1,0 +1,218 @@
+#include "static_reach.h"
+
+#include <algorithm>
+
+namespace sudoku::logic::detail {
+
+namespace {
+
+CellSet withoutLowest(CellSet s)
+{
+    if (s.lo != 0) {
+        s.lo &= s.lo - 1;
+    } else {
+        s.hi &= s.hi - 1;
+    }
+    return s;
+}
+
+bool exactlyTwo(const CellSet& s)
+{
+    const CellSet rest = withoutLowest(s);
+    return !rest.empty() && withoutLowest(rest).empty();
+}
+
+} // namespace
+
+void StaticReach::compute(const std::array<CellSet, 9>& cand)
+{
+    count_ = 0;
+    for (int d = 0; d < 9; ++d) {
+        cand[static_cast<std::size_t>(d)].forEach([&](int cell) {
+            number_[static_cast<std::size_t>(cell * 9 + d)] = static_cast<std::int16_t>(count_);
+            candidate_[static_cast<std::size_t>(count_)] = static_cast<std::uint16_t>(cell * 9 + d);
+            ++count_;
+        });
+    }
+    // Sets of 4, 8 or 12 words, so that their unions have a fixed length.
+    words_ = count_ <= 256 ? 4 : count_ <= 512 ? 8 : 12;
+    const auto numberOf = [&](int cell, int d) { return number_[static_cast<std::size_t>(cell * 9 + d)]; };
+
+    CellSet ones;
+    CellSet twos;
+    CellSet threes;
+    for (const CellSet& c : cand) {
+        threes = threes | (twos & c);
+        twos = twos | (ones & c);
+        ones = ones | c;
+    }
+    const CellSet bivalue = twos.without(threes);
+    std::array<std::uint32_t, 9> bilocal{};
+    for (std::size_t d = 0; d < 9; ++d) {
+        for (int h = 0; h < 27; ++h) {
+            if (exactlyTwo(cand[d] & tables.houseSet[static_cast<std::size_t>(h)])) {
+                bilocal[d] |= std::uint32_t{1} << h;
+            }
+        }
+    }
+
+    const auto facts = static_cast<std::size_t>(2 * count_);
+    std::size_t edges = 0;
+    const auto link = [&](int to) { edges_[edges++] = static_cast<std::uint16_t>(to); };
+    for (int k = 0; k < count_; ++k) {
+        const int x = candidate_[static_cast<std::size_t>(k)];
+        const int cell = x / 9;
+        const int d = x % 9;
+        // False: the other candidate of a two-candidate cell, the other place of a
+        // two-place house, true.
+        first_[static_cast<std::size_t>(2 * k)] = static_cast<std::uint32_t>(edges);
+        if (bivalue.has(cell)) {
+            for (int e = 0; e < 9; ++e) {
+                if (e != d && cand[static_cast<std::size_t>(e)].has(cell)) {
+                    link(2 * numberOf(cell, e) + 1);
+                }
+            }
+        }
+        for (const std::uint8_t h : tables.cellHouses[static_cast<std::size_t>(cell)]) {
+            if ((bilocal[static_cast<std::size_t>(d)] >> h & 1) != 0) {
+                (cand[static_cast<std::size_t>(d)] & tables.houseSet[h]).forEach([&](int p) {
+                    if (p != cell) {
+                        link(2 * numberOf(p, d) + 1);
+                    }
+                });
+            }
+        }
+        // True: the cell's other candidates and the digit's places among its peers false.
+        first_[static_cast<std::size_t>(2 * k + 1)] = static_cast<std::uint32_t>(edges);
+        for (int e = 0; e < 9; ++e) {
+            if (e != d && cand[static_cast<std::size_t>(e)].has(cell)) {
+                link(2 * numberOf(cell, e));
+            }
+        }
+        (cand[static_cast<std::size_t>(d)] & peersOf(cell)).forEach([&](int p) { link(2 * numberOf(p, d)); });
+    }
+    first_[facts] = static_cast<std::uint32_t>(edges);
+
+    switch (words_) {
+    case 4: search<4>(facts); break;
+    case 8: search<8>(facts); break;
+    default: search<12>(facts); break;
+    }
+}
+
+template <std::size_t words>
+void StaticReach::search(std::size_t facts)
+{
+    // Tarjan's algorithm, without recursion. A component is complete when its root
+    // finishes, after every component it reaches: what it reaches is its own false
+    // facts and what those components reach.
+    std::fill_n(discovered_.begin(), facts, std::int16_t{-1});
+    std::fill_n(component_.begin(), facts, std::int16_t{-1});
+    std::fill_n(merged_.begin(), facts, std::int16_t{-1});
+    std::size_t stacked = 0;
+    std::size_t calls = 0;
+    std::int16_t counter = 0;
+    std::int16_t components = 0;
+    // A fact false that makes nothing true leads nowhere: no need to search it.
+    const auto sink = [&](std::size_t v) { return v % 2 == 0 && first_[v] == first_[v + 1]; };
+    const auto visit = [&](std::size_t v) {
+        discovered_[v] = low_[v] = counter++;
+        stack_[stacked++] = static_cast<std::uint16_t>(v);
+        callFact_[calls] = static_cast<std::uint16_t>(v);
+        callEdge_[calls++] = first_[v];
+    };
+    for (std::size_t root = 0; root < facts; ++root) {
+        if (discovered_[root] >= 0 || sink(root)) {
+            continue;
+        }
+        visit(root);
+        while (calls > 0) {
+            const std::size_t v = callFact_[calls - 1];
+            const std::uint32_t e = callEdge_[calls - 1];
+            if (e < first_[v + 1]) {
+                ++callEdge_[calls - 1];
+                const std::size_t w = edges_[e];
+                if (sink(w)) {
+                    continue; // a component of its own, reached by setting its bit
+                }
+                if (discovered_[w] < 0) {
+                    visit(w);
+                } else if (component_[w] < 0) { // still on the stack
+                    low_[v] = std::min(low_[v], discovered_[w]);
+                }
+                continue;
+            }
+            --calls;
+            if (calls > 0) {
+                const std::size_t parent = callFact_[calls - 1];
+                low_[parent] = std::min(low_[parent], low_[v]);
+            }
+            if (low_[v] != discovered_[v]) {
+                continue;
+            }
+            const std::int16_t c = components++;
+            std::uint64_t* const r = &reach_[static_cast<std::size_t>(c) * words];
+            std::fill_n(r, words, std::uint64_t{0});
+            std::size_t top = stacked;
+            while (stack_[top - 1] != v) {
+                --top;
+            }
+            --top;
+            for (std::size_t i = top; i < stacked; ++i) {
+                const std::size_t u = stack_[i];
+                component_[u] = c;
+                if (u % 2 == 0) {
+                    r[u / 128] |= std::uint64_t{1} << (u / 2 % 64);
+                }
+            }
+            for (std::size_t i = top; i < stacked; ++i) {
+                const std::size_t u = stack_[i];
+                for (std::uint32_t k = first_[u]; k < first_[u + 1]; ++k) {
+                    const std::size_t w = edges_[k];
+                    if (sink(w)) {
+                        r[w / 128] |= std::uint64_t{1} << (w / 2 % 64);
+                        continue;
+                    }
+                    const std::int16_t to = component_[w];
+                    if (to != c && merged_[static_cast<std::size_t>(to)] != c) {
+                        merged_[static_cast<std::size_t>(to)] = c;
+                        const std::uint64_t* const s = &reach_[static_cast<std::size_t>(to) * words];
+                        for (std::size_t j = 0; j < words; ++j) {
+                            r[j] |= s[j];
+                        }
+                    }
+                }
+            }
+            stacked = top;
+        }
+    }
+}
+
+const std::uint64_t* StaticReach::reachOf(int x) const
+{
+    const int k = number_[static_cast<std::size_t>(x)];
+    const std::int16_t c = component_[static_cast<std::size_t>(2 * k + 1)];
+    return &reach_[static_cast<std::size_t>(c) * static_cast<std::size_t>(words_)];
+}
+
+bool StaticReach::mayClash(int x) const
+{
+    const int k = number_[static_cast<std::size_t>(x)];
+    return (reachOf(x)[k / 64] >> (k % 64) & 1) != 0;
+}
+
+bool StaticReach::mayShareOff(const int* xs, int n) const
+{
+    for (int i = 0; i < words_; ++i) {
+        std::uint64_t common = ~std::uint64_t{0};
+        for (int j = 0; j < n; ++j) {
+            common &= reachOf(xs[j])[i];
+        }
+        if (common != 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace sudoku::logic::detail

@@ -1,0 +1,61 @@
+#pragma once
+
+// What a static forcing chain can reach in a position. Its links form a fixed graph on
+// the candidates true and false: a candidate true makes false the others of its cell
+// and its digit's places among its peers (weak links), and a candidate false makes
+// true the other one of a cell with two candidates or of a house with two places of
+// its digit (strong links). A static chain run takes a subset of these paths, so:
+// - a candidate whose assumption cannot reach its own "false" leads to no
+//   contradiction (the graph is its own contrapositive: reaching some fact and its
+//   negation means reaching the assumption's negation);
+// - what a candidate's run makes false lies within what its assumption reaches.
+// The nested chains use this to run only the candidates that can matter. The search
+// is one pass over the graph's strongly connected components.
+
+#include "tables.h"
+
+#include <array>
+#include <cstdint>
+
+namespace sudoku::logic::detail {
+
+class StaticReach {
+public:
+    // The graph of the position whose places per digit (index digit - 1) are `cand`,
+    // and what each of its facts reaches.
+    void compute(const std::array<CellSet, 9>& cand);
+
+    // Whether assuming candidate `x` (cell * 9 + digit - 1, a candidate of the position)
+    // true can reach it false: when not, no static chain from it is a contradiction.
+    bool mayClash(int x) const;
+
+    // Whether the candidates `xs` (of the position), each assumed true, can all reach
+    // one same candidate false.
+    bool mayShareOff(const int* xs, int n) const;
+
+private:
+    const std::uint64_t* reachOf(int x) const;
+    template <std::size_t words>
+    void search(std::size_t facts); // the components and their reach
+
+    static constexpr std::size_t maxFacts = 2 * 729;
+    static constexpr std::size_t maxEdges = 729 * (8 + 20 + 1 + 3 * 8);
+
+    int count_ = 0; // candidates, numbered as found
+    int words_ = 0; // per set of candidates
+    std::array<std::int16_t, 729> number_{};
+    std::array<std::uint16_t, 729> candidate_{};
+    // Facts: 2k for candidate k false, 2k + 1 for it true; edges in one array.
+    std::array<std::uint32_t, maxFacts + 1> first_{};
+    std::array<std::uint16_t, maxEdges> edges_{};
+    // Tarjan's search: discovery order, lowest reachable, component, stacks.
+    std::array<std::int16_t, maxFacts> discovered_{}, low_{}, component_{};
+    std::array<std::int16_t, maxFacts> merged_{}; // per component: the last one that took in its reach
+    std::array<std::uint16_t, maxFacts> stack_{};
+    std::array<std::uint16_t, maxFacts> callFact_{};
+    std::array<std::uint32_t, maxFacts> callEdge_{};
+    // Per component: the candidates it reaches false.
+    std::array<std::uint64_t, maxFacts * 12> reach_{};
+};
+
+} // namespace sudoku::logic::detail
