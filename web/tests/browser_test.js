@@ -380,7 +380,9 @@ tests.cancelEndsLongWorkAndThePageGoesOn = async () => {
     await page.click('#booklet');
     await page.waitForFunction(() => /Puzzle [2-9] of 60/.test(document.getElementById('progress-text').textContent));
     await page.click('#cancel');
-    await page.waitForFunction(() => document.querySelector('[role=status]').textContent === 'Booklet cancelled.', { timeout: 2000 }).catch(async (e) => { throw new Error(await status(page)); });
+    await page
+        .waitForFunction(() => document.querySelector('[role=status]').textContent === 'Booklet cancelled.', { timeout: 2000 })
+        .catch(async () => assert.fail(`after cancel the status says: ${await status(page)}`));
     await new Promise((resolve) => setTimeout(resolve, 1500));
     assert.ok(await page.$eval('#busy', (e) => e.hidden), 'work went on after cancel');
     assert.equal(await status(page), 'Booklet cancelled.');
@@ -461,6 +463,12 @@ tests.screenshotsAt360And1280 = async () => {
 // ---- Running -----------------------------------------------------------------------
 
 (async () => {
+    for (const exe of [solveExe, generateExe]) {
+        if (!fs.existsSync(exe)) {
+            console.error(`browser_test.js: ${exe}: not found; build the release preset first (the page is compared with it)`);
+            process.exit(1);
+        }
+    }
     fs.mkdirSync(out, { recursive: true });
     const server = await serve(site);
     baseUrl = server.url;
