@@ -367,7 +367,7 @@ async function explain() {
     const answer = await longWork('Explaining…', 'explain', [state.givens]);
     if (!answer) return;
     if (answer.status !== 'solved') {
-        say('no solution  exists');
+        say(answer.message);
         return;
     }
     state.explanation = answer;
@@ -405,7 +405,7 @@ function leaveViews() {
 async function rate() {
     const answer = await longWork('Rating…', 'rate', [state.givens]);
     if (!answer) return;
-    $('result').textContent = answer.status === 'solved' ? answer.text : 'no solution  exists';
+    $('result').textContent = answer.status === 'solved' ? answer.text : answer.message;
 }
 
 async function solve() {
@@ -523,7 +523,12 @@ function layBooklet(puzzles) {
 
 async function makeBooklet() {
     const n = Math.max(1, Math.min(60, Number($('booklet-count').value) || 1));
-    const base = BigInt($('seed').value.trim() || randomSeed());
+    const seedText = $('seed').value.trim() || randomSeed();
+    if (!/^\d+$/.test(seedText) || BigInt(seedText) >= 1n << 64n) {
+        say(JSON.parse(sudoku.generate('', 'none', seedText, () => {})).error); // the binding's message
+        return;
+    }
+    const base = BigInt(seedText);
     const puzzles = [];
     for (let k = 0; k < n; ++k) {
         const seed = ((base + BigInt(k)) % (1n << 64n)).toString();

@@ -436,7 +436,8 @@ std::string explain(const std::string& puzzleText)
     Json json;
     json.open('{').field("status", statusName(explanation.status));
     if (explanation.status != Status::solved) {
-        json.close('}');
+        const auto clash = sudoku::findClash(puzzle);
+        json.field("message", clash ? sudoku::formatClash(*clash) : noSolutionText).close('}');
         return json.take();
     }
     json.field("multipleSolutions", explanation.multipleSolutions).field("finished", explanation.finished);
@@ -463,9 +464,14 @@ std::string explain(const std::string& puzzleText)
 
 std::string rate(const std::string& puzzleText)
 {
-    const logic::Rating rating = logic::rate(cellsOf(puzzleText));
+    const Cells puzzle = cellsOf(puzzleText);
+    const logic::Rating rating = logic::rate(puzzle);
     Json json;
     json.open('{').field("status", statusName(rating.status)).field("text", logic::formatRating(rating));
+    if (rating.status != Status::solved) {
+        const auto clash = sudoku::findClash(puzzle);
+        json.field("message", clash ? sudoku::formatClash(*clash) : noSolutionText);
+    }
     if (rating.status == Status::solved && !rating.multipleSolutions) {
         json.field("score", rating.score).field("grade", std::string(logic::gradeName(rating.grade)));
         json.field("hardest", std::string(rating.hardest ? logic::techniqueName(*rating.hardest) : "none"));

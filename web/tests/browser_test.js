@@ -283,6 +283,17 @@ tests.generatesByGradeAsTheCommandLineDoes = async () => {
         assert.equal(lines(cli(['--rate'], expected))[0].split(' ')[1], grade);
         assert.match(await page.$eval('#puzzle-info', (e) => e.textContent), new RegExp(`^${grade} · seed ${seed}`));
     }
+    // A seed sudoku-generate refuses is refused with its message, for a puzzle and a booklet.
+    for (const seed of ['12x', '18446744073709551616']) {
+        const { err } = run(generateExe, ['--seed', seed]);
+        const message = err.split('\n')[0].replace(/^sudoku-generate: /, '');
+        await page.$eval('#seed', (e, s) => (e.value = s), seed);
+        for (const button of ['#new', '#booklet']) {
+            await page.$eval('[role=status]', (e) => (e.textContent = ''));
+            await clickAndWait(page, button);
+            assert.equal(await status(page), message, `${button} ${seed}`);
+        }
+    }
     await page.close();
 };
 
