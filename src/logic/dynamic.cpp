@@ -1387,7 +1387,8 @@ struct BranchGraph {
             }
             seen[i] = stamp;
             n += 1 + extra[i];
-            stack.insert(stack.end(), parents.begin() + first[i], parents.begin() + first[i + 1u]);
+            stack.insert(stack.end(), parents.begin() + static_cast<std::ptrdiff_t>(first[i]),
+                         parents.begin() + static_cast<std::ptrdiff_t>(first[i + 1u]));
         }
         return n;
     }
