@@ -955,6 +955,103 @@ ChainProof::Branch Workspace::branchOf(std::vector<std::uint16_t> facts, bool cl
     return branch;
 }
 
+// The static inner runs of one pass of the nested multiple rule, kept so that a
+// candidate read for its eliminations and measured for one group or more runs once:
+// each fact with its parents, enough to measure any fact the run derived.
+class PassRuns {
+public:
+    void startPass()
+    {
+        if (++pass_ == 0) {
+            kept_.fill(0);
+            pass_ = 1;
+        }
+        facts_.clear();
+        firsts_.clear();
+        parents_.clear();
+    }
+
+    bool has(std::size_t x) const { return kept_[x] == pass_; }
+
+    void keep(std::size_t x, const Workspace& w)
+    {
+        runs_[x] = {static_cast<std::uint32_t>(facts_.size()), static_cast<std::uint32_t>(firsts_.size()),
+                    static_cast<std::uint32_t>(w.order.size()), w.contradiction};
+        kept_[x] = pass_;
+        for (const std::uint16_t f : w.order) {
+            facts_.push_back(f);
+            firsts_.push_back(static_cast<std::uint32_t>(parents_.size()));
+            for (std::uint32_t k = 0; k < w.count[f]; ++k) {
+                const std::uint16_t p = w.parents[w.first[f] + k];
+                parents_.push_back((p & outerBit) != 0 ? p : w.position[p]);
+            }
+        }
+        firsts_.push_back(static_cast<std::uint32_t>(parents_.size()));
+    }
+
+    // Adds to `length` the facts of x's run that `fact` rests on, itself included, and
+    // to `outside` the enclosing branch's; false when the run clashed or never derived it.
+    bool measure(std::size_t x, int fact, int& length, std::vector<std::uint16_t>& outside)
+    {
+        const Run& run = runs_[x];
+        std::uint32_t at = 0;
+        while (at < run.count && facts_[run.facts + at] != fact) {
+            ++at;
+        }
+        if (run.clash || at == run.count) {
+            return false;
+        }
+        if (seen_.size() < run.count) {
+            seen_.resize(run.count, 0);
+        }
+        if (++walk_ == 0) {
+            std::fill(seen_.begin(), seen_.end(), 0);
+            walk_ = 1;
+        }
+        stack_.assign(1, static_cast<std::uint16_t>(at));
+        while (!stack_.empty()) {
+            const std::uint16_t i = stack_.back();
+            stack_.pop_back();
+            if ((i & outerBit) != 0) {
+                outside.push_back(static_cast<std::uint16_t>(i & ~outerBit));
+                continue;
+            }
+            if (seen_[i] == walk_) {
+                continue;
+            }
+            seen_[i] = walk_;
+            ++length; // an inner static run has no nested facts of its own
+            for (std::uint32_t k = firsts_[run.firsts + i]; k < firsts_[run.firsts + i + 1]; ++k) {
+                stack_.push_back(parents_[k]);
+            }
+        }
+        return true;
+    }
+
+private:
+    struct Run {
+        std::uint32_t facts = 0;  // where its facts begin in facts_
+        std::uint32_t firsts = 0; // and their parents' starts in firsts_
+        std::uint32_t count = 0;
+        bool clash = false;
+    };
+    std::array<std::uint32_t, 729> kept_{};
+    std::uint32_t pass_ = 0;
+    std::array<Run, 729> runs_{};
+    std::vector<std::uint16_t> facts_;
+    std::vector<std::uint32_t> firsts_;  // per fact, then one past the run's last
+    std::vector<std::uint16_t> parents_; // an index into the run's facts, or outerBit | fact
+    std::vector<std::uint32_t> seen_;
+    std::uint32_t walk_ = 0;
+    std::vector<std::uint16_t> stack_;
+};
+
+PassRuns& passRuns()
+{
+    thread_local ThreadScratch<PassRuns> runs;
+    return runs.get();
+}
+
 StaticReach& staticReach()
 {
     thread_local ThreadScratch<StaticReach> reach;
@@ -1094,6 +1191,15 @@ bool Workspace::findNested()
         // `xs` are all the candidates of a cell or places of a digit in a house in the
         // grid now; the facts of this branch that removed the others are premises too.
         // What a candidate's run makes false: kept from this position's runs, or run.
+        PassRuns& thisPass = passRuns();
+        thisPass.startPass();
+        const auto runKept = [&](std::size_t x) {
+            in.start(now, factOf(static_cast<int>(x) / 9, static_cast<int>(x) % 9 + 1, true), inner, this, limit);
+            in.record = false;
+            in.run();
+            remember(x, in.looked, in.offs());
+            thisPass.keep(x, in);
+        };
         const auto exactOffs = [&](std::size_t x) {
             if (memoValid[x] == gen) {
                 return memoOffs[x];
@@ -1109,9 +1215,7 @@ bool Workspace::findNested()
                     return memoOffs[x];
                 }
             }
-            in.start(now, factOf(static_cast<int>(x) / 9, static_cast<int>(x) % 9 + 1, true), inner, this, limit);
-            in.run();
-            remember(x, in.looked, in.offs());
+            runKept(x);
             return memoOffs[x];
         };
         Offs open; // the candidates still there
@@ -1144,7 +1248,20 @@ bool Workspace::findNested()
             hit.fact = y * 2;
             hit.length = 0;
             hit.outside = premises();
-            auto proof = record ? std::make_shared<ChainProof>() : nullptr;
+            if (!record) {
+                for (int k = 0; k < n; ++k) {
+                    const auto x = static_cast<std::size_t>(xs[static_cast<std::size_t>(k)]);
+                    if (!thisPass.has(x)) {
+                        runKept(x);
+                    }
+                    if (!thisPass.measure(x, hit.fact, hit.length, hit.outside)) {
+                        return; // not as before: leave it
+                    }
+                }
+                hits.push_back(std::move(hit));
+                return;
+            }
+            auto proof = std::make_shared<ChainProof>();
             for (int k = 0; k < n; ++k) {
                 const int x = xs[static_cast<std::size_t>(k)];
                 in.start(now, factOf(x / 9, x % 9 + 1, true), inner, this, limit);
