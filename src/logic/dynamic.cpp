@@ -812,13 +812,13 @@ bool probeSingles(const Grid& grid, int cell, int digit, int last, Looked& looke
     Grid g = grid;
     std::array<CellSet, 9> placing{};
     placing[static_cast<std::size_t>(digit - 1)].add(cell);
+    std::uint32_t placingDigits = 1u << (digit - 1);
     for (int round = 0; round <= last; ++round) {
         std::array<CellSet, 9> lost{}; // per digit, the cells that lost it this round
-        for (std::size_t d = 0; d < 9; ++d) {
+        CellSet placed;
+        for (std::uint32_t ds = placingDigits; ds != 0; ds &= ds - 1) {
+            const auto d = static_cast<std::size_t>(std::countr_zero(ds));
             const CellSet p = placing[d];
-            if (p.empty()) {
-                continue;
-            }
             CellSet seen;
             bool clash = false;
             p.forEach([&](int c) {
@@ -828,36 +828,27 @@ bool probeSingles(const Grid& grid, int cell, int digit, int last, Looked& looke
             if (clash) {
                 return true; // the digit placed twice in a house
             }
-            for (std::size_t e = 0; e < 9; ++e) {
-                if (e != d) {
-                    lost[e] = lost[e] | (g.cand[e] & p);
-                    g.cand[e] = g.cand[e].without(p);
-                }
-            }
-            g.empty = g.empty.without(p);
             g.placed[d] = g.placed[d] | p;
-            g.cand[d] = g.cand[d].without(p);
-            lost[d] = lost[d] | (g.cand[d] & seen);
+            lost[d] = g.cand[d] & seen;
             g.cand[d] = g.cand[d].without(seen);
+            placed = placed | p;
         }
-        Touched t;
+        // The placed cells' other candidates.
+        g.empty = g.empty.without(placed);
         CellSet anyCandidate;
+        Touched t;
         for (std::size_t d = 0; d < 9; ++d) {
-            t.cells = t.cells | lost[d];
-            lost[d].forEach([&](int c) { t.houses[d] |= houseBits[static_cast<std::size_t>(c)]; });
+            lost[d] = lost[d] | (g.cand[d] & placed).without(placing[d]);
+            g.cand[d] = g.cand[d].without(placed);
             anyCandidate = anyCandidate | g.cand[d];
+            t.cells = t.cells | lost[d];
+            std::uint32_t houses = 0;
+            lost[d].forEach([&](int c) { houses |= houseBits[static_cast<std::size_t>(c)]; });
+            t.houses[d] = houses;
         }
         looked.add(t);
         if (!(g.empty & t.cells).without(anyCandidate).empty()) {
             return true; // a cell without candidate
-        }
-        for (std::size_t d = 0; d < 9; ++d) {
-            for (std::uint32_t hs = t.houses[d]; hs != 0; hs &= hs - 1) {
-                const CellSet& house = houseSet(std::countr_zero(hs));
-                if ((g.placed[d] & house).empty() && (g.cand[d] & house).empty()) {
-                    return true; // a digit without place in a house
-                }
-            }
         }
         CellSet once;
         CellSet twice;
@@ -867,23 +858,30 @@ bool probeSingles(const Grid& grid, int cell, int digit, int last, Looked& looke
         }
         const CellSet naked = (g.empty & once & t.cells).without(twice);
         CellSet found = naked;
-        bool more = !naked.empty();
+        placingDigits = 0;
         for (std::size_t d = 0; d < 9; ++d) {
             placing[d] = g.cand[d] & naked;
+            placingDigits |= placing[d].empty() ? 0u : 1u << d;
         }
+        // A digit without place in a house is a contradiction; with one, a single.
         for (std::size_t d = 0; d < 9; ++d) {
             for (std::uint32_t hs = t.houses[d]; hs != 0; hs &= hs - 1) {
                 const CellSet& house = houseSet(std::countr_zero(hs));
-                const CellSet places = g.cand[d] & house;
-                if (!Workspace::one(places) || !(g.placed[d] & house).empty() || !(places & found).empty()) {
+                if (!(g.placed[d] & house).empty()) {
                     continue;
                 }
-                placing[d] = placing[d] | places;
-                found = found | places;
-                more = true;
+                const CellSet places = g.cand[d] & house;
+                if (places.empty()) {
+                    return true;
+                }
+                if (Workspace::one(places) && (places & found).empty()) {
+                    placing[d] = placing[d] | places;
+                    found = found | places;
+                    placingDigits |= 1u << d;
+                }
             }
         }
-        if (!more) {
+        if (placingDigits == 0) {
             return false;
         }
     }
