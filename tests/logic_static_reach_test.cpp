@@ -1,5 +1,6 @@
 // What static links reach: on random positions, the graph search against a plain
-// breadth-first search of the same links from each candidate in turn.
+// breadth-first search of the same links from each candidate in turn, also once its
+// answers are kept and restored.
 
 #include "src/logic/static_reach.h"
 
@@ -108,6 +109,15 @@ TEST(StaticReach, AgreesWithASearchFromEachCandidate)
                 const bool clash = off[static_cast<std::size_t>(x)][static_cast<std::size_t>(x)];
                 ASSERT_EQ(reach.mayClash(x), clash) << "round " << round << ", candidate " << x;
                 clashes += clash ? 1 : 0;
+            }
+        }
+        // The rows kept and restored after another position give the same answers.
+        const std::vector<std::uint64_t> rows(reach.rows().begin(), reach.rows().end());
+        reach.compute(Places{});
+        reach.restore(cand, rows);
+        for (int x = 0; x < 729; ++x) {
+            if (has(cand, x / 9, x % 9)) {
+                ASSERT_EQ(reach.mayClash(x), off[static_cast<std::size_t>(x)][static_cast<std::size_t>(x)]);
             }
         }
         // Groups: a cell's candidates, and a digit's places in a house.

@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <span>
 #include <unordered_map>
 #include <vector>
 
@@ -235,6 +236,8 @@ public:
             gridIndex_.clear();
             outcomes_.clear();
             index_.clear();
+            reach_.clear();
+            reachWords_ = 0;
         }
     }
 
@@ -265,6 +268,26 @@ public:
         return static_cast<int>(grids_.size() - 1);
     }
 
+    // What the static links of grid number `grid` reach (StaticReach's rows), or null.
+    const std::vector<std::uint64_t>* reach(int grid) const
+    {
+        const auto g = static_cast<std::size_t>(grid);
+        return g < reach_.size() && !reach_[g].empty() ? &reach_[g] : nullptr;
+    }
+
+    void keepReach(int grid, std::span<const std::uint64_t> rows)
+    {
+        const auto g = static_cast<std::size_t>(grid);
+        if (reachWords_ + rows.size() > maxReachWords) {
+            return;
+        }
+        if (reach_.size() <= g) {
+            reach_.resize(g + 1);
+        }
+        reach_[g].assign(rows.begin(), rows.end());
+        reachWords_ += rows.size();
+    }
+
     const InnerOutcome* find(int grid, int x) const
     {
         const std::uint32_t at = index_[static_cast<std::size_t>(grid) * 729 + static_cast<std::size_t>(x)];
@@ -284,7 +307,8 @@ public:
 
 private:
     static constexpr std::size_t capacity = 1 << 17; // runs kept: about 25 MB
-    static constexpr std::size_t maxGrids = 1 << 13; // their index: at most 24 MB
+    static constexpr std::size_t maxGrids = 1 << 13;       // their index: at most 24 MB
+    static constexpr std::size_t maxReachWords = 1 << 21; // their static reach: at most 16 MB
     static std::uint64_t hashOf(const Grid& g)
     {
         std::uint64_t h = 0;
@@ -300,6 +324,8 @@ private:
     std::unordered_multimap<std::uint64_t, std::uint32_t> gridIndex_;
     std::vector<InnerOutcome> outcomes_;
     std::vector<std::uint32_t> index_; // per grid kept and candidate: its outcome's number + 1, or 0
+    std::vector<std::vector<std::uint64_t>> reach_; // per grid kept, when known
+    std::size_t reachWords_ = 0;
 };
 
 InnerRuns& innerRuns()
@@ -1098,7 +1124,15 @@ bool Workspace::findNested()
     // and a run's memo holds while nothing it looked at has changed.
     StaticReach* const reach = inner.staticLinks ? &staticReach() : nullptr;
     if (reach != nullptr) {
-        reach->compute(now.cand);
+        const std::vector<std::uint64_t>* known = kept >= 0 ? innerRuns().reach(kept) : nullptr;
+        if (known != nullptr) {
+            reach->restore(now.cand, *known);
+        } else {
+            reach->compute(now.cand);
+            if (kept >= 0) {
+                innerRuns().keepReach(kept, reach->rows());
+            }
+        }
         for (int digit = 1; digit <= 9; ++digit) {
             now.cand[static_cast<std::size_t>(digit - 1)].forEach([&](int cell) {
                 const auto x = static_cast<std::size_t>(cell * 9 + digit - 1);

@@ -24,7 +24,7 @@ bool exactlyTwo(const CellSet& s)
 
 } // namespace
 
-void StaticReach::compute(const std::array<CellSet, 9>& cand)
+void StaticReach::number(const std::array<CellSet, 9>& cand)
 {
     count_ = 0;
     for (int d = 0; d < 9; ++d) {
@@ -36,6 +36,22 @@ void StaticReach::compute(const std::array<CellSet, 9>& cand)
     }
     // Sets of 4, 8 or 12 words, so that their unions have a fixed length.
     words_ = count_ <= 256 ? 4 : count_ <= 512 ? 8 : 12;
+}
+
+std::span<const std::uint64_t> StaticReach::rows() const
+{
+    return {rows_.data(), static_cast<std::size_t>(count_ * words_)};
+}
+
+void StaticReach::restore(const std::array<CellSet, 9>& cand, std::span<const std::uint64_t> rows)
+{
+    number(cand);
+    std::copy(rows.begin(), rows.end(), rows_.begin());
+}
+
+void StaticReach::compute(const std::array<CellSet, 9>& cand)
+{
+    number(cand);
     const auto numberOf = [&](int cell, int d) { return number_[static_cast<std::size_t>(cell * 9 + d)]; };
 
     CellSet ones;
@@ -97,6 +113,11 @@ void StaticReach::compute(const std::array<CellSet, 9>& cand)
     case 4: search<4>(facts); break;
     case 8: search<8>(facts); break;
     default: search<12>(facts); break;
+    }
+    const auto words = static_cast<std::size_t>(words_);
+    for (std::size_t k = 0; k < static_cast<std::size_t>(count_); ++k) {
+        const auto c = static_cast<std::size_t>(component_[2 * k + 1]);
+        std::copy_n(&reach_[c * words], words, &rows_[k * words]);
     }
 }
 
@@ -191,8 +212,7 @@ void StaticReach::search(std::size_t facts)
 const std::uint64_t* StaticReach::reachOf(int x) const
 {
     const int k = number_[static_cast<std::size_t>(x)];
-    const std::int16_t c = component_[static_cast<std::size_t>(2 * k + 1)];
-    return &reach_[static_cast<std::size_t>(c) * static_cast<std::size_t>(words_)];
+    return &rows_[static_cast<std::size_t>(k * words_)];
 }
 
 bool StaticReach::mayClash(int x) const

@@ -16,6 +16,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 
 namespace sudoku::logic::detail {
 
@@ -33,7 +34,13 @@ public:
     // one same candidate false.
     bool mayShareOff(const int* xs, int n) const;
 
+    // What compute found, to keep: a row of words per candidate of the position, in the
+    // order compute numbers them. restore() takes such rows back for the same position.
+    std::span<const std::uint64_t> rows() const;
+    void restore(const std::array<CellSet, 9>& cand, std::span<const std::uint64_t> rows);
+
 private:
+    void number(const std::array<CellSet, 9>& cand);
     const std::uint64_t* reachOf(int x) const;
     template <std::size_t words>
     void search(std::size_t facts); // the components and their reach
@@ -54,8 +61,9 @@ private:
     std::array<std::uint16_t, maxFacts> stack_{};
     std::array<std::uint16_t, maxFacts> callFact_{};
     std::array<std::uint32_t, maxFacts> callEdge_{};
-    // Per component: the candidates it reaches false.
+    // Per component: the candidates it reaches false; then per candidate assumed true.
     std::array<std::uint64_t, maxFacts * 12> reach_{};
+    std::array<std::uint64_t, 729 * 12> rows_{};
 };
 
 } // namespace sudoku::logic::detail
