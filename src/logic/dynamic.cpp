@@ -362,6 +362,7 @@ struct Workspace {
     std::size_t head = 0;
     std::array<CellSet, 9> dirty{}; // places lost since the last look for singles
     std::array<CellSet, 9> mine{};  // the places this branch made false, per digit
+    std::uint32_t lockedStale = 0;  // digits changed since locked candidates last looked at them
     // A static branch takes a single only when exactly one of its premises is its own,
     // so only in a cell with two candidates, or a house with two places of the digit,
     // in the grid it starts from: those, for the last grid a static branch started from.
@@ -422,6 +423,7 @@ struct Workspace {
         order.push_back(static_cast<std::uint16_t>(f));
         if (!isOn(f)) {
             const auto d = static_cast<std::size_t>(digitOfFact(f) - 1);
+            lockedStale |= 1u << d;
             g.cand[d] = g.cand[d].without(single(cellOfFact(f)));
             dirty[d].add(cellOfFact(f));
             mine[d].add(cellOfFact(f));
@@ -496,6 +498,7 @@ struct Workspace {
         dirty = {};
         mine = {};
         looked = {};
+        lockedStale = 0x1FF;
         lastPass = 0;
         contradiction = false;
         add(assumption, Rule::assumption, 0);
@@ -508,6 +511,7 @@ struct Workspace {
         const auto d = static_cast<std::size_t>(digit - 1);
         g.empty = g.empty.without(single(cell));
         g.placed[d].add(cell);
+        lockedStale |= 1u << d;
         g.cand[d] = g.cand[d].without(single(cell));
         if (mode.digit == 0) {
             for (int e = 1; e <= 9 && !contradiction; ++e) {
@@ -692,6 +696,10 @@ struct Workspace {
         bool any = false;
         for (int digit = 1; digit <= 9 && !contradiction; ++digit) {
             const auto d = static_cast<std::size_t>(digit - 1);
+            if ((lockedStale >> d & 1) == 0) {
+                continue; // as when last looked at, when all it showed was taken
+            }
+            lockedStale &= ~(1u << d);
             for (int box = 18; box < 27; ++box) {
                 if (!(g.placed[d] & houseSet(box)).empty()) {
                     continue;

@@ -27,8 +27,10 @@ bool exactlyTwo(const CellSet& s)
 void StaticReach::number(const std::array<CellSet, 9>& cand)
 {
     count_ = 0;
+    digits_.fill(0);
     for (int d = 0; d < 9; ++d) {
         cand[static_cast<std::size_t>(d)].forEach([&](int cell) {
+            digits_[static_cast<std::size_t>(cell)] |= static_cast<std::uint16_t>(1u << d);
             number_[static_cast<std::size_t>(cell * 9 + d)] = static_cast<std::int16_t>(count_);
             candidate_[static_cast<std::size_t>(count_)] = static_cast<std::uint16_t>(cell * 9 + d);
             ++count_;
@@ -81,13 +83,10 @@ void StaticReach::compute(const std::array<CellSet, 9>& cand)
         const int d = x % 9;
         // False: the other candidate of a two-candidate cell, the other place of a
         // two-place house, true.
+        const unsigned others = digits_[static_cast<std::size_t>(cell)] & ~(1u << d);
         first_[static_cast<std::size_t>(2 * k)] = static_cast<std::uint32_t>(edges);
         if (bivalue.has(cell)) {
-            for (int e = 0; e < 9; ++e) {
-                if (e != d && cand[static_cast<std::size_t>(e)].has(cell)) {
-                    link(2 * numberOf(cell, e) + 1);
-                }
-            }
+            link(2 * numberOf(cell, std::countr_zero(others)) + 1);
         }
         for (const std::uint8_t h : tables.cellHouses[static_cast<std::size_t>(cell)]) {
             if ((bilocal[static_cast<std::size_t>(d)] >> h & 1) != 0) {
@@ -100,10 +99,8 @@ void StaticReach::compute(const std::array<CellSet, 9>& cand)
         }
         // True: the cell's other candidates and the digit's places among its peers false.
         first_[static_cast<std::size_t>(2 * k + 1)] = static_cast<std::uint32_t>(edges);
-        for (int e = 0; e < 9; ++e) {
-            if (e != d && cand[static_cast<std::size_t>(e)].has(cell)) {
-                link(2 * numberOf(cell, e));
-            }
+        for (unsigned m = others; m != 0; m &= m - 1) {
+            link(2 * numberOf(cell, std::countr_zero(m)));
         }
         (cand[static_cast<std::size_t>(d)] & peersOf(cell)).forEach([&](int p) { link(2 * numberOf(p, d)); });
     }

@@ -52,6 +52,7 @@ private:
     int words_ = 0; // per set of candidates
     std::array<std::int16_t, 729> number_{};
     std::array<std::uint16_t, 729> candidate_{};
+    std::array<std::uint16_t, 81> digits_{}; // per cell, its candidates (bit digit - 1)
     // Facts: 2k for candidate k false, 2k + 1 for it true; edges in one array.
     std::array<std::uint32_t, maxFacts + 1> first_{};
     std::array<std::uint16_t, maxEdges> edges_{};
