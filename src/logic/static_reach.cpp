@@ -74,6 +74,18 @@ void StaticReach::compute(const std::array<CellSet, 9>& cand)
         }
     }
 
+    // A fact false with no strong link leads nowhere: the facts true that make it false
+    // note it directly in their own set instead of linking to it.
+    const auto words = static_cast<std::size_t>(words_);
+    for (int k = 0; k < count_; ++k) {
+        const int x = candidate_[static_cast<std::size_t>(k)];
+        std::uint32_t houses = 0;
+        for (const std::uint8_t h : tables.cellHouses[static_cast<std::size_t>(x / 9)]) {
+            houses |= std::uint32_t{1} << h;
+        }
+        strong_[static_cast<std::size_t>(k)] = bivalue.has(x / 9) || (bilocal[static_cast<std::size_t>(x % 9)] & houses) != 0;
+    }
+    std::fill_n(direct_.begin(), static_cast<std::size_t>(count_) * words, std::uint64_t{0});
     const auto facts = static_cast<std::size_t>(2 * count_);
     std::size_t edges = 0;
     const auto link = [&](int to) { edges_[edges++] = static_cast<std::uint16_t>(to); };
@@ -99,10 +111,18 @@ void StaticReach::compute(const std::array<CellSet, 9>& cand)
         }
         // True: the cell's other candidates and the digit's places among its peers false.
         first_[static_cast<std::size_t>(2 * k + 1)] = static_cast<std::uint32_t>(edges);
+        std::uint64_t* const direct = &direct_[static_cast<std::size_t>(k) * words];
+        const auto weak = [&](int y) {
+            if (strong_[static_cast<std::size_t>(y)]) {
+                link(2 * y);
+            } else {
+                direct[y / 64] |= std::uint64_t{1} << (y % 64);
+            }
+        };
         for (unsigned m = others; m != 0; m &= m - 1) {
-            link(2 * numberOf(cell, std::countr_zero(m)));
+            weak(numberOf(cell, std::countr_zero(m)));
         }
-        (cand[static_cast<std::size_t>(d)] & peersOf(cell)).forEach([&](int p) { link(2 * numberOf(p, d)); });
+        (cand[static_cast<std::size_t>(d)] & peersOf(cell)).forEach([&](int p) { weak(numberOf(p, d)); });
     }
     first_[facts] = static_cast<std::uint32_t>(edges);
 
@@ -111,7 +131,6 @@ void StaticReach::compute(const std::array<CellSet, 9>& cand)
     case 8: search<8>(facts); break;
     default: search<12>(facts); break;
     }
-    const auto words = static_cast<std::size_t>(words_);
     for (std::size_t k = 0; k < static_cast<std::size_t>(count_); ++k) {
         const auto c = static_cast<std::size_t>(component_[2 * k + 1]);
         std::copy_n(&reach_[c * words], words, &rows_[k * words]);
@@ -132,7 +151,7 @@ void StaticReach::search(std::size_t facts)
     std::int16_t counter = 0;
     std::int16_t components = 0;
     // A fact false that makes nothing true leads nowhere: no need to search it.
-    const auto sink = [&](std::size_t v) { return v % 2 == 0 && first_[v] == first_[v + 1]; };
+    const auto sink = [&](std::size_t v) { return v % 2 == 0 && !strong_[v / 2]; };
     const auto visit = [&](std::size_t v) {
         discovered_[v] = low_[v] = counter++;
         stack_[stacked++] = static_cast<std::uint16_t>(v);
@@ -150,9 +169,6 @@ void StaticReach::search(std::size_t facts)
             if (e < first_[v + 1]) {
                 ++callEdge_[calls - 1];
                 const std::size_t w = edges_[e];
-                if (sink(w)) {
-                    continue; // a component of its own, reached by setting its bit
-                }
                 if (discovered_[w] < 0) {
                     visit(w);
                 } else if (component_[w] < 0) { // still on the stack
@@ -181,17 +197,17 @@ void StaticReach::search(std::size_t facts)
                 component_[u] = c;
                 if (u % 2 == 0) {
                     r[u / 128] |= std::uint64_t{1} << (u / 2 % 64);
+                } else {
+                    const std::uint64_t* const s = &direct_[u / 2 * words];
+                    for (std::size_t j = 0; j < words; ++j) {
+                        r[j] |= s[j];
+                    }
                 }
             }
             for (std::size_t i = top; i < stacked; ++i) {
                 const std::size_t u = stack_[i];
                 for (std::uint32_t k = first_[u]; k < first_[u + 1]; ++k) {
-                    const std::size_t w = edges_[k];
-                    if (sink(w)) {
-                        r[w / 128] |= std::uint64_t{1} << (w / 2 % 64);
-                        continue;
-                    }
-                    const std::int16_t to = component_[w];
+                    const std::int16_t to = component_[edges_[k]];
                     if (to != c && merged_[static_cast<std::size_t>(to)] != c) {
                         merged_[static_cast<std::size_t>(to)] = c;
                         const std::uint64_t* const s = &reach_[static_cast<std::size_t>(to) * words];

@@ -65,6 +65,10 @@ private:
     // Per component: the candidates it reaches false; then per candidate assumed true.
     std::array<std::uint64_t, maxFacts * 12> reach_{};
     std::array<std::uint64_t, 729 * 12> rows_{};
+    // Per candidate: whether its false has a strong link; what its true makes false
+    // among those that have none.
+    std::array<bool, 729> strong_{};
+    std::array<std::uint64_t, 729 * 12> direct_{};
 };
 
 } // namespace sudoku::logic::detail
