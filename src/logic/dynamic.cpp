@@ -1266,15 +1266,29 @@ bool Workspace::findNested()
             if (!reach->mayShareOff(xs.data(), n)) {
                 return;
             }
-            Offs common = open;
             for (int k = 0; k < n; ++k) {
-                const auto x = static_cast<std::size_t>(xs[static_cast<std::size_t>(k)]);
-                if (clashed[x]) {
+                if (clashed[static_cast<std::size_t>(xs[static_cast<std::size_t>(k)])]) {
                     return;
                 }
-                const Offs offs = exactOffs(x);
-                for (std::size_t i = 0; i < common.w.size(); ++i) {
-                    common.w[i] &= offs.w[i];
+            }
+            // The members whose eliminations are known first: the others run only while
+            // some elimination is still common to all.
+            Offs common = open;
+            for (const bool known : {true, false}) {
+                for (int k = 0; k < n; ++k) {
+                    const auto x = static_cast<std::size_t>(xs[static_cast<std::size_t>(k)]);
+                    if ((memoValid[x] == gen || thisPass.has(x)) != known) {
+                        continue;
+                    }
+                    const Offs offs = exactOffs(x);
+                    std::uint64_t left = 0;
+                    for (std::size_t i = 0; i < common.w.size(); ++i) {
+                        common.w[i] &= offs.w[i];
+                        left |= common.w[i];
+                    }
+                    if (left == 0) {
+                        return;
+                    }
                 }
             }
             int y = -1;
