@@ -841,9 +841,11 @@ struct Workspace {
 // Workspace run in that mode (the order inside a round changes only which parents a
 // fact records), so when it finds no contradiction, neither does that run, and both
 // looked at the same places. Most of the nested dynamic chains' inner runs end so.
-bool probeSingles(const Grid& grid, int cell, int digit, int last, Looked& looked)
+bool probeSingles(const Grid& grid, const std::array<std::uint32_t, 9>& housesPlaced, int cell, int digit, int last,
+                  Looked& looked)
 {
     Grid g = grid;
+    std::array<std::uint32_t, 9> done = housesPlaced; // per digit, the houses where it is placed
     std::array<CellSet, 9> placing{};
     placing[static_cast<std::size_t>(digit - 1)].add(cell);
     std::uint32_t placingDigits = 1u << (digit - 1);
@@ -863,6 +865,7 @@ bool probeSingles(const Grid& grid, int cell, int digit, int last, Looked& looke
                 return true; // the digit placed twice in a house
             }
             g.placed[d] = g.placed[d] | p;
+            p.forEach([&](int c) { done[d] |= houseBits[static_cast<std::size_t>(c)]; });
             lost[d] = g.cand[d] & seen;
             g.cand[d] = g.cand[d].without(seen);
             placed = placed | p;
@@ -899,12 +902,8 @@ bool probeSingles(const Grid& grid, int cell, int digit, int last, Looked& looke
         }
         // A digit without place in a house is a contradiction; with one, a single.
         for (std::size_t d = 0; d < 9; ++d) {
-            for (std::uint32_t hs = t.houses[d]; hs != 0; hs &= hs - 1) {
-                const CellSet& house = houseSet(std::countr_zero(hs));
-                if (!(g.placed[d] & house).empty()) {
-                    continue;
-                }
-                const CellSet places = g.cand[d] & house;
+            for (std::uint32_t hs = t.houses[d] & ~done[d]; hs != 0; hs &= hs - 1) {
+                const CellSet places = g.cand[d] & houseSet(std::countr_zero(hs));
                 if (places.empty()) {
                     return true;
                 }
@@ -1150,6 +1149,12 @@ bool Workspace::findNested()
             });
         }
     }
+    std::array<std::uint32_t, 9> housesPlaced{}; // per digit, the houses where it is placed now
+    if (reach == nullptr) {
+        for (std::size_t d = 0; d < 9; ++d) {
+            now.placed[d].forEach([&](int c) { housesPlaced[d] |= houseBits[static_cast<std::size_t>(c)]; });
+        }
+    }
     const auto remember = [&](std::size_t x, const Looked& seen, const Offs& offs) {
         memo[x] = seen;
         memoOffs[x] = offs;
@@ -1172,7 +1177,7 @@ bool Workspace::findNested()
             const int assumption = factOf(cell, digit, true);
             if (reach == nullptr && !record) {
                 Looked seen;
-                if (!probeSingles(now, cell, digit, lastRound(inner, limit), seen)) {
+                if (!probeSingles(now, housesPlaced, cell, digit, lastRound(inner, limit), seen)) {
                     memo[x] = seen;
                     return;
                 }
