@@ -480,6 +480,23 @@ std::optional<logic::Contradiction> wrongEntry(const Cells& values, const Loaded
     return std::nullopt;
 }
 
+// A clash on the board, told as the programs tell clashing givens, except that a
+// player's entry is called so: "your entry in r1c4 clashes: 7 appears twice in ...".
+std::string boardClash(const sudoku::Clash& clash, const Cells& givens)
+{
+    std::string text = sudoku::formatClash(clash);
+    const bool firstEntry = givens[static_cast<std::size_t>(clash.first)] == 0;
+    const bool secondEntry = givens[static_cast<std::size_t>(clash.second)] == 0;
+    if (!firstEntry && !secondEntry) {
+        return text;
+    }
+    const auto name = [](int cell) { return "r" + std::to_string(cell / 9 + 1) + "c" + std::to_string(cell % 9 + 1); };
+    const std::string who = firstEntry && secondEntry ? "your entries clash: "
+                                                      : "your entry in " + name(firstEntry ? clash.first : clash.second) +
+                                                            " clashes: ";
+    return who + text.substr(text.find(": ") + 2);
+}
+
 // The next step from the position as it stands, marks included. Before that: an entry
 // that agrees with no solution of the puzzle (`puzzleText` and `puzzleMarks` as loaded),
 // digits or marks that clash; after it, the placed digit or removed mark that
@@ -501,7 +518,7 @@ std::string hint(const std::string& valuesText, const std::string& marksText, co
     const std::optional<logic::Board> board = markedPosition(values, marks);
     if (!board || !markClash.empty()) {
         const auto clash = sudoku::findClash(values);
-        json.field("kind", "invalid").field("text", clash ? sudoku::formatClash(*clash) : markClash);
+        json.field("kind", "invalid").field("text", clash ? boardClash(*clash, cellsOf(puzzleText)) : markClash);
         json.close('}');
         return json.take();
     }

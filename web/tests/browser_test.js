@@ -350,6 +350,7 @@ tests.badInputGetsTheCommandLineMessage = async () => {
 const selectCell = (page, cell) =>
     page.$$eval('[role=gridcell]', (cells, i) => cells[i].dispatchEvent(new PointerEvent('pointerdown')), cell);
 const result = (page) => page.$eval('#result', (e) => e.textContent);
+const cellName = (cell) => `r${Math.floor(cell / 9) + 1}c${(cell % 9) + 1}`;
 const cellOf = (name) => (Number(name[1]) - 1) * 9 + Number(name[3]) - 1;
 
 // The first wrong entry is named, as the command line names a wrong digit: for a puzzle
@@ -378,6 +379,16 @@ tests.aWrongEntryIsNamedBeforeAnythingElse = async () => {
         if (named) assert.equal(await status(page), named);
         else assert.doesNotMatch(await status(page), /contradicts|no solution/, text);
     }
+    // In a puzzle without solution no entry can be named wrong; a clashing one is called an entry.
+    const wrong = [...'123456789'].map((d) => puzzle.replace('0', d)).find((p) => cli([], p).startsWith('no solution'));
+    await load(page, wrong);
+    const cell = wrong.indexOf('0');
+    const given = wrong.slice(Math.floor(cell / 9) * 9, Math.floor(cell / 9) * 9 + 9).replace(/0/g, '')[0];
+    await selectCell(page, cell);
+    await page.click(`#pad [data-digit="${given}"]`);
+    await page.keyboard.press('h');
+    await page.waitForFunction(() => /clash/.test(document.querySelector('[role=status]').textContent));
+    assert.match(await status(page), new RegExp(`^your entry in ${cellName(cell)} clashes: ${given} appears twice in row`));
     // Loading over entries asks first, as New does.
     let asked = '';
     page.once('dialog', (dialog) => (asked = dialog.message()));
