@@ -12,6 +12,10 @@ const state = {
     givens: '.'.repeat(81), // the puzzle
     values: new Array(81).fill(0), // givens and entries
     marks: new Array(81).fill(0), // pencil marks; 0 for an unmarked cell
+    loaded: false, // a puzzle was loaded or made
+    puzzleMarks: '', // the marks of a pencil-mark grid as loaded, which bind its solutions; '' for a plain one
+    initialMarks: new Array(81).fill(0), // the marks the puzzle came with
+    generation: 0, // counts puzzles loaded, so that work for an earlier one is ignored
     selected: 0,
     pencil: false,
     undo: [],
@@ -87,11 +91,14 @@ function setBusy(busy, text = '') {
     }
 }
 
-// A long call with the busy line and its cancel button; null when cancelled or failed.
-async function longWork(label, fn, args, onProgress) {
+// A long call with the busy line and its cancel button; null when cancelled or failed,
+// and, for work on the puzzle (`ofPuzzle`), when another puzzle was loaded meanwhile.
+async function longWork(label, fn, args, onProgress, ofPuzzle = true) {
+    const generation = state.generation;
     setBusy(true, label);
     try {
-        return await work(fn, args, onProgress);
+        const answer = await work(fn, args, onProgress);
+        return ofPuzzle && generation !== state.generation ? null : answer;
     } catch (error) {
         return null;
     } finally {
@@ -105,7 +112,8 @@ async function longWork(label, fn, args, onProgress) {
 
 const valuesText = () => state.values.map((v) => (v ? String(v) : '.')).join('');
 const isGiven = (cell) => state.givens[cell] !== '.';
-const entriesMade = () => state.values.some((v, i) => v && !isGiven(i)) || state.marks.some((m) => m);
+const entriesMade = () =>
+    state.values.some((v, i) => v && !isGiven(i)) || state.marks.some((m, i) => m !== state.initialMarks[i]);
 
 function say(text) {
     $('status').textContent = text;
@@ -125,6 +133,7 @@ function buildBoard() {
             const cell = document.createElement('div');
             cell.setAttribute('role', 'gridcell');
             cell.className = 'cell';
+            cell.id = `cell-${r * 9 + c}`;
             cell.dataset.cell = String(r * 9 + c);
             cell.addEventListener('pointerdown', () => select(r * 9 + c));
             row.appendChild(cell);
@@ -148,7 +157,7 @@ function houseCells(name) {
 
 function draw() {
     const view = state.shown ?? state.explanation?.view ?? { values: state.values, marks: state.marks };
-    const clashing = new Set(state.shown || state.explanation ? [] : JSON.parse(sudoku.position(valuesText())).clashing);
+    const clashing = new Set(state.shown || state.explanation ? [] : JSON.parse(sudoku.position(valuesText(), marksText())).clashing);
     const overlay = state.overlay;
     const key = (cell, digit) => cell * 10 + digit;
     const roles = new Map();
@@ -200,8 +209,10 @@ function draw() {
             grid.appendChild(span);
         }
         el.appendChild(grid);
-        el.setAttribute('aria-label', `${where}, candidates ${digitsOf(marks).join(' ')}`);
+        el.setAttribute('aria-label', `${where}, candidates ${digitsOf(marks).join(' ')}${clashing.has(i) ? ', clashes' : ''}`);
     }
+    // Screen readers announce the selected cell as the board's active one.
+    $('board').setAttribute('aria-activedescendant', cells[state.selected].id);
     $('pencil').setAttribute('aria-pressed', String(state.pencil));
     $('pencil').classList.toggle('on', state.pencil);
     $('puzzle-info').textContent = [state.info, state.notice].filter(Boolean).join(' · ');
@@ -230,7 +241,7 @@ function change(apply) {
     state.overlay = null;
     state.hintStage = 0;
     draw();
-    if (state.values.every((v) => v) && !JSON.parse(sudoku.position(valuesText())).clash) {
+    if (state.values.every((v) => v) && !JSON.parse(sudoku.position(valuesText(), marksText())).clash) {
         checkBoard();
     }
 }
@@ -248,7 +259,7 @@ function restore(from, to) {
 }
 
 function candidatesNow() {
-    return JSON.parse(sudoku.position(valuesText())).candidates;
+    return JSON.parse(sudoku.position(valuesText(), marksText())).candidates;
 }
 
 function enter(digit) {
@@ -270,16 +281,20 @@ function enter(digit) {
         });
         return;
     }
-    change(() => {
-        state.values[cell] = state.values[cell] === digit ? 0 : digit;
-        state.marks[cell] = 0;
-    });
+    change(() => place(cell, state.values[cell] === digit ? 0 : digit));
+}
+
+// Puts `digit` (0 to clear) in `cell`; a placed digit leaves its peers' marks.
+function place(cell, digit) {
+    state.values[cell] = digit;
+    state.marks[cell] = 0;
+    if (digit) state.marks = JSON.parse(sudoku.place(marksText(), cell, digit)).marks;
 }
 
 function fillCandidates() {
     const candidates = candidatesNow();
     if (!candidates) {
-        say(JSON.parse(sudoku.position(valuesText())).clash);
+        say(JSON.parse(sudoku.position(valuesText(), marksText())).clash);
         return;
     }
     change(() => {
@@ -292,6 +307,10 @@ function loadPuzzle(puzzle, { info = '', notice = '', marks = null } = {}) {
     state.givens = puzzle;
     state.values = [...puzzle].map((c) => (c === '.' ? 0 : Number(c)));
     state.marks = marks ? marks.map((m, i) => (state.values[i] ? 0 : m)) : new Array(81).fill(0);
+    state.initialMarks = [...state.marks];
+    state.puzzleMarks = marks ? marks.join(',') : '';
+    state.loaded = true;
+    state.generation += 1;
     state.undo = [];
     state.redo = [];
     state.info = info;
@@ -306,8 +325,14 @@ function loadPuzzle(puzzle, { info = '', notice = '', marks = null } = {}) {
 // ---- Hints, checks and explanations ------------------------------------------------
 
 function checkBoard() {
-    const answer = JSON.parse(sudoku.check(valuesText()));
-    if (answer.status === 'invalid') {
+    if (!state.loaded) {
+        say('Nothing to check: load or make a puzzle first.');
+        return;
+    }
+    const answer = JSON.parse(sudoku.check(valuesText(), state.givens, state.puzzleMarks));
+    if (answer.status === 'puzzleNoSolution') {
+        say('The puzzle has no solution: no entry can agree with one.');
+    } else if (answer.status === 'invalid') {
         say(answer.message);
     } else if (answer.status !== 'solved') {
         say('Some entries do not agree with any solution.');
@@ -326,7 +351,7 @@ function marksText() {
 async function hint() {
     leaveViews();
     if (state.hintStage === 0) {
-        const answer = await longWork('Looking for a step…', 'hint', [valuesText(), marksText()]);
+        const answer = await longWork('Looking for a step…', 'hint', [valuesText(), marksText(), state.givens, state.puzzleMarks]);
         if (!answer) return;
         if (answer.kind !== 'step') {
             state.overlay = answer.candidate ? { cells: [answer.candidate[0][0]] } : null;
@@ -351,10 +376,7 @@ async function hint() {
     // Apply: the placement, or the eliminations on marks (unmarked cells get theirs first).
     const candidates = candidatesNow();
     change(() => {
-        for (const [cell, digit] of step.placements) {
-            state.values[cell] = digit;
-            state.marks[cell] = 0;
-        }
+        for (const [cell, digit] of step.placements) place(cell, digit);
         for (const [cell, digit] of step.eliminations) {
             if (!state.marks[cell]) state.marks[cell] = candidates[cell];
             state.marks[cell] &= ~(1 << (digit - 1));
@@ -364,7 +386,7 @@ async function hint() {
 }
 
 async function explain() {
-    const answer = await longWork('Explaining…', 'explain', [state.givens]);
+    const answer = await longWork('Explaining…', 'explain', [state.givens, state.puzzleMarks]);
     if (!answer) return;
     if (answer.status !== 'solved') {
         say(answer.message);
@@ -403,26 +425,28 @@ function leaveViews() {
 // ---- Rate, solve, count, generate --------------------------------------------------
 
 async function rate() {
-    const answer = await longWork('Rating…', 'rate', [state.givens]);
+    const answer = await longWork('Rating…', 'rate', [state.givens, state.puzzleMarks]);
     if (!answer) return;
     $('result').textContent = answer.status === 'solved' ? answer.text : answer.message;
 }
 
 async function solve() {
-    const answer = await longWork('Solving…', 'solve', [state.givens, 1000]);
+    const answer = await longWork('Solving…', 'solve', [state.givens, state.puzzleMarks]);
     if (!answer) return;
     if (answer.status !== 'solved') {
         $('result').textContent = answer.message;
         return;
     }
     $('result').textContent = answer.solution;
-    state.shown = { values: [...answer.solution].map(Number), marks: new Array(81).fill(0) };
-    $('explain-close').disabled = false;
-    draw();
+    // One step of the board's history, which Undo takes back.
+    change(() => {
+        state.values = [...answer.solution].map(Number);
+        state.marks = new Array(81).fill(0);
+    });
 }
 
 async function count() {
-    const answer = await longWork('Counting…', 'solve', [state.givens, 1000]);
+    const answer = await longWork('Counting…', 'solve', [state.givens, state.puzzleMarks]);
     if (!answer) return;
     $('result').textContent =
         answer.status === 'solved'
@@ -435,10 +459,10 @@ function randomSeed() {
     return ((BigInt(words[0]) << 32n) | BigInt(words[1])).toString();
 }
 
-async function generate(grade, symmetry, seed, label = 'Generating') {
+async function generate(grade, symmetry, seed, label = 'Generating', ofPuzzle = true) {
     return longWork(`${label}…`, 'generate', [grade, symmetry, seed], (tried) => {
         $('progress-text').textContent = `${label}: ${tried} candidates tried`;
-    });
+    }, ofPuzzle);
 }
 
 async function newPuzzle() {
@@ -461,6 +485,7 @@ function readText(text) {
         say(answer.line > 1 ? `line ${answer.line}: ${answer.error}` : answer.error);
         return false;
     }
+    if (entriesMade() && !confirm('Discard your entries and load this puzzle?')) return false;
     loadPuzzle(answer.puzzle, { notice: answer.notice ?? '', marks: answer.marks ?? null });
     const more = answer.more ? ` (the first of ${answer.more + 1} puzzles)` : '';
     say(answer.notice ? `${answer.notice}${more}` : `Puzzle loaded${more}.`);
@@ -469,7 +494,7 @@ function readText(text) {
 
 // ---- SVG, print and booklet --------------------------------------------------------
 
-function boardSvg(values, givens, size = 360) {
+function boardSvg(values, givens, size = 360, marks = null) {
     const unit = size / 9;
     let svg = `<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 ${size} ${size}" width="${size}" height="${size}">`;
     svg += `<rect width="${size}" height="${size}" fill="white"/>`;
@@ -479,7 +504,15 @@ function boardSvg(values, givens, size = 360) {
         svg += `<line x1="${k * unit}" y1="0" x2="${k * unit}" y2="${size}" stroke="black" stroke-width="${w}"/>`;
     }
     for (let i = 0; i < 81; ++i) {
-        if (!values[i]) continue;
+        if (!values[i]) {
+            // Pencil marks small, each digit in its place of a 3 by 3 grid.
+            for (const d of digitsOf(marks?.[i] ?? 0)) {
+                const x = (i % 9) * unit + (((d - 1) % 3) + 0.5) * (unit / 3);
+                const y = Math.floor(i / 9) * unit + (Math.floor((d - 1) / 3) + 0.8) * (unit / 3);
+                svg += `<text class="mark" x="${x}" y="${y}" font-family="sans-serif" font-size="${unit * 0.25}" text-anchor="middle" fill="#555">${d}</text>`;
+            }
+            continue;
+        }
         const x = (i % 9) * unit + unit / 2;
         const y = Math.floor(i / 9) * unit + unit * 0.72;
         const colour = givens[i] !== '.' ? 'black' : '#1d5fbf';
@@ -489,7 +522,7 @@ function boardSvg(values, givens, size = 360) {
 }
 
 function saveSvg() {
-    const blob = new Blob([boardSvg(state.values, state.givens)], { type: 'image/svg+xml' });
+    const blob = new Blob([boardSvg(state.values, state.givens, 360, state.marks)], { type: 'image/svg+xml' });
     const link = document.createElement('a');
     link.href = URL.createObjectURL(blob);
     link.download = 'sudoku.svg';
@@ -522,7 +555,12 @@ function layBooklet(puzzles) {
 }
 
 async function makeBooklet() {
-    const n = Math.max(1, Math.min(60, Number($('booklet-count').value) || 1));
+    const countText = $('booklet-count').value.trim();
+    const n = /^\d+$/.test(countText) ? Number(countText) : 0;
+    if (n < 1 || n > 60) {
+        say(`Booklet of '${countText}' puzzles: give a whole number from 1 to 60.`);
+        return;
+    }
     const seedText = $('seed').value.trim() || randomSeed();
     if (!/^\d+$/.test(seedText) || BigInt(seedText) >= 1n << 64n) {
         say(JSON.parse(sudoku.generate('', 'none', seedText, () => {})).error); // the binding's message
@@ -532,7 +570,7 @@ async function makeBooklet() {
     const puzzles = [];
     for (let k = 0; k < n; ++k) {
         const seed = ((base + BigInt(k)) % (1n << 64n)).toString();
-        const answer = await generate($('grade').value, $('symmetry').value, seed, `Puzzle ${k + 1} of ${n}`);
+        const answer = await generate($('grade').value, $('symmetry').value, seed, `Puzzle ${k + 1} of ${n}`, false);
         if (!answer || answer.error) {
             say(answer ? answer.error : 'Booklet cancelled.');
             return;
@@ -540,7 +578,8 @@ async function makeBooklet() {
         puzzles.push(answer);
     }
     layBooklet(puzzles);
-    say(`Booklet of ${n} puzzles: ${Math.ceil(n / 6) + Math.ceil(n / 12)} pages. Print it, or save it as PDF.`);
+    const pageCount = Math.ceil(n / 6) + Math.ceil(n / 12);
+    say(`Booklet of ${n} ${n === 1 ? 'puzzle' : 'puzzles'}: ${pageCount} ${pageCount === 1 ? 'page' : 'pages'}. Print it, or save it as PDF.`);
     window.print();
 }
 
@@ -621,11 +660,21 @@ function wire() {
     window.addEventListener('hashchange', openFromUrl);
 }
 
+// Loads the puzzle of a #p= link, as pasting its text would (its messages too); false
+// when the address has no such link.
 function openFromUrl() {
-    const match = /^#p=(.*)$/.exec(location.hash);
-    if (match && match[1] !== state.givens) {
-        readText(decodeURIComponent(match[1]));
+    const match = /^#p=(.*)$/i.exec(location.hash);
+    if (!match) return false;
+    let text;
+    try {
+        text = decodeURIComponent(match[1]);
+    } catch {
+        say(`The link's puzzle is not readable text: ${match[1]}`);
+        return true;
     }
+    // The page's own link for the puzzle it shows changes nothing.
+    if (!(state.loaded && text === state.givens)) readText(text);
+    return true;
 }
 
 async function main() {
@@ -634,8 +683,7 @@ async function main() {
     sudoku = await createSudoku();
     wire();
     draw();
-    openFromUrl();
-    if (state.givens === '.'.repeat(81)) {
+    if (!openFromUrl()) {
         say('Press n for a new puzzle, or paste one.');
     }
     document.body.dataset.ready = 'true';

@@ -161,6 +161,38 @@ std::optional<logic::Board> positionOf(const Cells& values)
     return logic::Board::fromPuzzle(values);
 }
 
+// A puzzle as loaded: its givens, and for a pencil-mark grid its marks (every cell's
+// candidates, as the reader fills them in), which bind its solutions as they bind
+// sudoku-solve's. `marksText` is "" for a plain puzzle.
+struct Loaded {
+    Cells givens{};
+    std::optional<Marks> marks;
+};
+
+Loaded loadedOf(const std::string& puzzleText, const std::string& marksText)
+{
+    Loaded loaded;
+    loaded.givens = cellsOf(puzzleText);
+    if (!marksText.empty()) {
+        loaded.marks = marksOf(marksText);
+    }
+    return loaded;
+}
+
+sudoku::SolveResult solveLoaded(const Loaded& loaded)
+{
+    return loaded.marks ? sudoku::solveWithMarks(loaded.givens, *loaded.marks) : sudoku::solve(loaded.givens);
+}
+
+// The position logic starts from: the marks of a pencil-mark grid, or the givens' candidates.
+std::optional<logic::Board> boardOf(const Loaded& loaded)
+{
+    return loaded.marks ? logic::Board::fromMarks(loaded.givens, *loaded.marks) : positionOf(loaded.givens);
+}
+
+// The largest count the page reports, as "N+ solutions" beyond it.
+constexpr std::uint64_t solutionLimit = 1000;
+
 // The position as the player marked it: a marked cell keeps its marks that the placed
 // digits allow (placing a digit takes it out of its peers' marks), an unmarked one gets
 // every candidate.
@@ -328,8 +360,8 @@ std::string readPuzzle(const std::string& text)
         }
         json.close(']');
     }
-    const sudoku::CountResult count = record.marked ? sudoku::countSolutionsWithMarks(record.cells, record.marks, 100)
-                                                    : sudoku::countSolutions(record.cells, 100);
+    const sudoku::CountResult count = record.marked ? sudoku::countSolutionsWithMarks(record.cells, record.marks, solutionLimit)
+                                                    : sudoku::countSolutions(record.cells, solutionLimit);
     json.field("solutions", static_cast<long long>(count.count)).field("limitReached", count.limitReached);
     if (count.count == 0) {
         json.field("notice", noSolutionText);
@@ -340,18 +372,22 @@ std::string readPuzzle(const std::string& text)
     return json.take();
 }
 
-// Which cells hold a digit that a peer holds too, and each empty cell's candidates
-// (none while digits clash).
-std::string position(const std::string& valuesText)
+// Which cells clash: a placed digit that a peer holds too, or a pencil mark that a
+// placed peer rules out; the first such clash as the programs tell it; and each empty
+// cell's candidates (none while digits clash).
+std::string position(const std::string& valuesText, const std::string& marksText)
 {
     const Cells values = cellsOf(valuesText);
+    const Marks marks = marksOf(marksText);
     Json json;
     json.open('{').key("clashing").open('[');
     for (int cell = 0; cell < 81; ++cell) {
         const int digit = values[static_cast<std::size_t>(cell)];
+        const unsigned marked = digit == 0 ? marks[static_cast<std::size_t>(cell)] : 0u;
         bool clashes = false;
-        for (int other = 0; other < 81 && digit != 0 && !clashes; ++other) {
-            clashes = peers(cell, other) && values[static_cast<std::size_t>(other)] == digit;
+        for (int other = 0; other < 81 && !clashes; ++other) {
+            const int held = values[static_cast<std::size_t>(other)];
+            clashes = peers(cell, other) && held != 0 && (held == digit || (marked >> (held - 1) & 1u) != 0);
         }
         if (clashes) {
             json.value(static_cast<long long>(cell));
@@ -360,6 +396,8 @@ std::string position(const std::string& valuesText)
     json.close(']');
     if (const auto clash = sudoku::findClash(values)) {
         json.field("clash", sudoku::formatClash(*clash));
+    } else if (const std::string markClash = sudoku::formatMarkClash(values, marks); !markClash.empty()) {
+        json.field("clash", markClash);
     }
     if (const auto board = positionOf(values)) {
         json.key("candidates").open('[');
@@ -372,37 +410,115 @@ std::string position(const std::string& valuesText)
     return json.take();
 }
 
-// Whether the digits on the board agree with a solution of the puzzle, without saying
-// which digits do not.
-std::string check(const std::string& valuesText)
+// The marks once `digit` is placed in `cell`: its peers no longer have it as a mark.
+std::string place(const std::string& marksText, int cell, int digit)
 {
-    const Cells values = cellsOf(valuesText);
-    const sudoku::SolveResult result = sudoku::solve(values);
+    Marks marks = marksOf(marksText);
     Json json;
-    json.open('{').field("status", statusName(result.status));
+    json.open('{').key("marks").open('[');
+    for (int other = 0; other < 81; ++other) {
+        auto& m = marks[static_cast<std::size_t>(other)];
+        if (peers(cell, other) && digit >= 1 && digit <= 9) {
+            m = static_cast<std::uint16_t>(m & ~(1u << (digit - 1)));
+        }
+        json.value(static_cast<long long>(m));
+    }
+    json.close(']').close('}');
+    return json.take();
+}
+
+// Whether the digits on the board agree with a solution of the puzzle as loaded, without
+// saying which digits do not; "noSolution" with its message when the puzzle has none.
+std::string check(const std::string& valuesText, const std::string& puzzleText, const std::string& puzzleMarks)
+{
+    Loaded loaded = loadedOf(puzzleText, puzzleMarks);
+    Json json;
+    json.open('{');
+    if (const sudoku::SolveResult puzzle = solveLoaded(loaded); puzzle.status != Status::solved) {
+        json.field("status", "puzzleNoSolution").field("message", noSolutionText).close('}');
+        return json.take();
+    }
+    loaded.givens = cellsOf(valuesText);
+    const sudoku::SolveResult result = solveLoaded(loaded);
+    json.field("status", statusName(result.status));
     if (result.status == Status::invalid) {
         json.field("message", sudoku::formatClash(result.clash));
     }
     json.field("solutions", result.solutionsUpToTwo);
     bool full = true;
-    for (const std::uint8_t v : values) {
+    for (const std::uint8_t v : loaded.givens) {
         full = full && v != 0;
     }
     json.field("full", full).close('}');
     return json.take();
 }
 
-// The next step from the position as it stands, marks included; or the placed digit or
-// removed mark that contradicts the solution.
-std::string hint(const std::string& valuesText, const std::string& marksText)
+// The first entry (a digit on the board that is not a given), in row-major order, that
+// no solution of the puzzle as loaded has; none when the puzzle has no solution.
+std::optional<logic::Contradiction> wrongEntry(const Cells& values, const Loaded& loaded)
+{
+    const sudoku::SolveResult puzzle = solveLoaded(loaded);
+    if (puzzle.status != Status::solved) {
+        return std::nullopt;
+    }
+    for (int cell = 0; cell < 81; ++cell) {
+        const auto i = static_cast<std::size_t>(cell);
+        if (values[i] == 0 || loaded.givens[i] != 0 || values[i] == puzzle.solution[i]) {
+            continue;
+        }
+        // With several solutions, one of the others may have it.
+        Loaded with = loaded;
+        with.givens[i] = values[i];
+        if (puzzle.solutionsUpToTwo > 1 && solveLoaded(with).status == Status::solved) {
+            continue;
+        }
+        logic::Contradiction wrong;
+        wrong.placed = true;
+        wrong.candidate = {static_cast<std::uint8_t>(cell), values[i]};
+        return wrong;
+    }
+    return std::nullopt;
+}
+
+// A clash on the board, told as the programs tell clashing givens, except that a
+// player's entry is called so: "your entry in r1c4 clashes: 7 appears twice in ...".
+std::string boardClash(const sudoku::Clash& clash, const Cells& givens)
+{
+    std::string text = sudoku::formatClash(clash);
+    const bool firstEntry = givens[static_cast<std::size_t>(clash.first)] == 0;
+    const bool secondEntry = givens[static_cast<std::size_t>(clash.second)] == 0;
+    if (!firstEntry && !secondEntry) {
+        return text;
+    }
+    const auto name = [](int cell) { return "r" + std::to_string(cell / 9 + 1) + "c" + std::to_string(cell % 9 + 1); };
+    const std::string who = firstEntry && secondEntry ? "your entries clash: "
+                                                      : "your entry in " + name(firstEntry ? clash.first : clash.second) +
+                                                            " clashes: ";
+    return who + text.substr(text.find(": ") + 2);
+}
+
+// The next step from the position as it stands, marks included. Before that: an entry
+// that agrees with no solution of the puzzle (`puzzleText` and `puzzleMarks` as loaded),
+// digits or marks that clash; after it, the placed digit or removed mark that
+// contradicts the solution.
+std::string hint(const std::string& valuesText, const std::string& marksText, const std::string& puzzleText,
+                 const std::string& puzzleMarks)
 {
     const Cells values = cellsOf(valuesText);
+    const Marks marks = marksOf(marksText);
     Json json;
     json.open('{');
-    const std::optional<logic::Board> board = markedPosition(values, marksOf(marksText));
-    if (!board) {
+    if (const auto wrong = wrongEntry(values, loadedOf(puzzleText, puzzleMarks))) {
+        json.field("kind", "contradiction").field("text", logic::formatContradiction(*wrong)).field("placed", true);
+        candidateList(json, "candidate", &wrong->candidate, 1);
+        json.close('}');
+        return json.take();
+    }
+    const std::string markClash = sudoku::formatMarkClash(values, marks);
+    const std::optional<logic::Board> board = markedPosition(values, marks);
+    if (!board || !markClash.empty()) {
         const auto clash = sudoku::findClash(values);
-        json.field("kind", "invalid").field("text", clash ? sudoku::formatClash(*clash) : "the marks do not fit");
+        json.field("kind", "invalid").field("text", clash ? boardClash(*clash, cellsOf(puzzleText)) : markClash);
         json.close('}');
         return json.take();
     }
@@ -427,17 +543,36 @@ std::string hint(const std::string& valuesText, const std::string& marksText)
     return json.take();
 }
 
-// The whole logical solution: each step with the position it starts from.
-std::string explain(const std::string& puzzleText)
+// Why logic cannot start on a loaded puzzle: its clash, its marks' clash, or no solution.
+std::string problemOf(const Loaded& loaded)
 {
-    const Cells puzzle = cellsOf(puzzleText);
+    if (const auto clash = sudoku::findClash(loaded.givens)) {
+        return sudoku::formatClash(*clash);
+    }
+    if (loaded.marks) {
+        if (std::string clash = sudoku::formatMarkClash(loaded.givens, *loaded.marks); !clash.empty()) {
+            return clash;
+        }
+    }
+    return noSolutionText;
+}
+
+// The whole logical solution, from the marks of a pencil-mark grid as sudoku-solve
+// starts from them: each step with the position it starts from.
+std::string explain(const std::string& puzzleText, const std::string& marksText)
+{
+    const Loaded loaded = loadedOf(puzzleText, marksText);
+    std::optional<logic::Board> board = boardOf(loaded);
     logic::Explanation explanation;
-    logic::explain(puzzle, explanation);
+    if (loaded.marks && board) {
+        logic::explain(*board, explanation);
+    } else {
+        logic::explain(loaded.givens, explanation);
+    }
     Json json;
     json.open('{').field("status", statusName(explanation.status));
-    if (explanation.status != Status::solved) {
-        const auto clash = sudoku::findClash(puzzle);
-        json.field("message", clash ? sudoku::formatClash(*clash) : noSolutionText).close('}');
+    if (explanation.status != Status::solved || !board) {
+        json.field("message", problemOf(loaded)).close('}');
         return json.take();
     }
     json.field("multipleSolutions", explanation.multipleSolutions).field("finished", explanation.finished);
@@ -447,7 +582,6 @@ std::string explain(const std::string& puzzleText)
                    std::string(explanation.multipleSolutions ? logic::multipleSolutionsLine() : logic::trialLine()));
     }
     json.field("solution", textOf(explanation.solution));
-    std::optional<logic::Board> board = logic::Board::fromPuzzle(puzzle);
     json.key("steps").open('[');
     for (const logic::Step& step : explanation.steps) {
         json.open('{');
@@ -462,15 +596,22 @@ std::string explain(const std::string& puzzleText)
     return json.take();
 }
 
-std::string rate(const std::string& puzzleText)
+std::string rate(const std::string& puzzleText, const std::string& marksText)
 {
-    const Cells puzzle = cellsOf(puzzleText);
-    const logic::Rating rating = logic::rate(puzzle);
+    const Loaded loaded = loadedOf(puzzleText, marksText);
+    const std::optional<logic::Board> board = boardOf(loaded);
+    logic::Rating rating;
+    if (loaded.marks && board) {
+        rating = logic::rate(*board);
+    } else if (!loaded.marks) {
+        rating = logic::rate(loaded.givens);
+    } else {
+        rating.status = Status::invalid;
+    }
     Json json;
     json.open('{').field("status", statusName(rating.status)).field("text", logic::formatRating(rating));
     if (rating.status != Status::solved) {
-        const auto clash = sudoku::findClash(puzzle);
-        json.field("message", clash ? sudoku::formatClash(*clash) : noSolutionText);
+        json.field("message", problemOf(loaded));
     }
     if (rating.status == Status::solved && !rating.multipleSolutions) {
         json.field("score", rating.score).field("grade", std::string(logic::gradeName(rating.grade)));
@@ -480,20 +621,21 @@ std::string rate(const std::string& puzzleText)
     return json.take();
 }
 
-std::string solve(const std::string& puzzleText, double limit)
+// The first solution, and the solutions counted up to the page's limit.
+std::string solve(const std::string& puzzleText, const std::string& marksText)
 {
-    const Cells puzzle = cellsOf(puzzleText);
-    const sudoku::SolveResult result = sudoku::solve(puzzle);
+    const Loaded loaded = loadedOf(puzzleText, marksText);
+    const sudoku::SolveResult result = solveLoaded(loaded);
     Json json;
     json.open('{').field("status", statusName(result.status));
     if (result.status == Status::solved) {
         json.field("solution", textOf(result.solution));
-        const sudoku::CountResult count = sudoku::countSolutions(puzzle, static_cast<std::uint64_t>(limit));
+        const sudoku::CountResult count =
+            loaded.marks ? sudoku::countSolutionsWithMarks(loaded.givens, *loaded.marks, solutionLimit)
+                         : sudoku::countSolutions(loaded.givens, solutionLimit);
         json.field("count", static_cast<long long>(count.count)).field("limitReached", count.limitReached);
-    } else if (result.status == Status::invalid) {
-        json.field("message", sudoku::formatClash(result.clash));
     } else {
-        json.field("message", noSolutionText);
+        json.field("message", problemOf(loaded));
     }
     json.close('}');
     return json.take();
@@ -556,6 +698,7 @@ EMSCRIPTEN_BINDINGS(sudoku)
 {
     emscripten::function("readPuzzle", &readPuzzle);
     emscripten::function("position", &position);
+    emscripten::function("place", &place);
     emscripten::function("check", &check);
     emscripten::function("hint", &hint);
     emscripten::function("explain", &explain);

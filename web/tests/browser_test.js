@@ -74,7 +74,7 @@ async function shownValues(page) {
 async function markGrid(page) {
     const fields = (await labels(page)).map((l) => {
         const placed = /, (\d)( given)?(, clashes)?$/.exec(l);
-        const marks = /candidates ([\d ]+)$/.exec(l);
+        const marks = /candidates ([\d ]+)(, clashes)?$/.exec(l);
         return placed ? placed[1] : marks ? marks[1].replace(/ /g, '') : '.';
     });
     const rows = [];
@@ -112,6 +112,9 @@ tests.playsAPuzzleToTheEndByKeyboard = async () => {
     };
     at = await page.evaluate(() => [...document.querySelectorAll('[role=gridcell]')].findIndex((c) => c.getAttribute('aria-selected') === 'true'));
     await goTo(firstEmpty);
+    // The board names the selected cell as its active one, which screen readers announce.
+    const active = await page.$eval('[role=grid]', (g) => document.getElementById(g.getAttribute('aria-activedescendant')).getAttribute('aria-label'));
+    assert.equal(active, (await labels(page))[firstEmpty]);
     await page.keyboard.press(peerDigit);
     assert.match((await labels(page))[firstEmpty], /clashes$/);
     await page.keyboard.press('u');
@@ -333,52 +336,195 @@ tests.badInputGetsTheCommandLineMessage = async () => {
     assert.equal(await status(page), lines(cli([], wrong))[0].trimEnd());
     const several = '.'.repeat(18) + good.slice(18);
     await load(page, several);
-    const count = lines(cli(['--count', '--limit', '100'], several))[0];
+    const count = lines(cli(['--count', '--limit', '1000'], several))[0];
     assert.equal(await status(page), `${count} solutions`);
+    // Count says the same, with the same limit.
+    await clickAndWait(page, '#count');
+    assert.equal(await page.$eval('#result', (e) => e.textContent), `${count} solutions`);
     assert.match(await page.$eval('#puzzle-info', (e) => e.textContent), /solutions/);
     await load(page, good);
     assert.equal(await status(page), 'Puzzle loaded.');
     await page.close();
 };
 
-tests.aWrongEntryIsPointedOutInsteadOfAHint = async () => {
-    const puzzle = generated(['--seed', '4', '--grade', 'medium'])[0];
+const selectCell = (page, cell) =>
+    page.$$eval('[role=gridcell]', (cells, i) => cells[i].dispatchEvent(new PointerEvent('pointerdown')), cell);
+const result = (page) => page.$eval('#result', (e) => e.textContent);
+const cellName = (cell) => `r${Math.floor(cell / 9) + 1}c${(cell % 9) + 1}`;
+const cellOf = (name) => (Number(name[1]) - 1) * 9 + Number(name[3]) - 1;
+
+// The first wrong entry is named, as the command line names a wrong digit: for a puzzle
+// with several solutions, only an entry that agrees with none of them.
+tests.aWrongEntryIsNamedBeforeAnythingElse = async () => {
+    const puzzle = lines(fs.readFileSync(path.join(__dirname, '../../examples/puzzles.txt'), 'utf8'))[0];
+    const several = '.'.repeat(18) + generated(['--seed', '9', '--grade', 'easy'])[0].slice(18);
+    const counts = (text, cell) =>
+        [...'123456789'].map((d) => Number(cli(['--count'], text.slice(0, cell) + d + text.slice(cell + 1)).trim().replace('+', '')));
+    const inSome = counts(several, 0).findIndex((n) => n > 0) + 1;
+    const page = await open();
+    for (const [text, entries, named] of [
+        [puzzle, [['r1c4', '4']], 'r1c4=4 contradicts the solution'],
+        // two wrong entries, which no single change explains, and one right
+        [puzzle, [['r1c1', lines(cli([], puzzle))[0][0]], ['r1c4', '4'], ['r9c9', '1']], 'r1c4=4 contradicts the solution'],
+        [several, [['r1c1', String(inSome)]], null],
+    ]) {
+        await load(page, text);
+        for (const [name, digit] of entries) {
+            await selectCell(page, cellOf(name));
+            await page.click(`#pad [data-digit="${digit}"]`);
+        }
+        await page.$eval('[role=status]', (e) => (e.textContent = ''));
+        await page.keyboard.press('h');
+        await page.waitForFunction(() => document.querySelector('[role=status]').textContent !== '');
+        if (named) assert.equal(await status(page), named);
+        else assert.doesNotMatch(await status(page), /contradicts|no solution/, text);
+    }
+    // In a puzzle without solution no entry can be named wrong; a clashing one is called an entry.
+    const wrong = [...'123456789'].map((d) => puzzle.replace('0', d)).find((p) => cli([], p).startsWith('no solution'));
+    await load(page, wrong);
+    const cell = wrong.indexOf('0');
+    const given = wrong.slice(Math.floor(cell / 9) * 9, Math.floor(cell / 9) * 9 + 9).replace(/0/g, '')[0];
+    await selectCell(page, cell);
+    await page.click(`#pad [data-digit="${given}"]`);
+    await page.keyboard.press('h');
+    await page.waitForFunction(() => /clash/.test(document.querySelector('[role=status]').textContent));
+    assert.match(await status(page), new RegExp(`^your entry in ${cellName(cell)} clashes: ${given} appears twice in row`));
+    // Loading over entries asks first, as New does.
+    let asked = '';
+    page.once('dialog', (dialog) => (asked = dialog.message()));
+    await load(page, puzzle);
+    await page.waitForFunction(() => document.querySelector('[role=status]').textContent === 'Puzzle loaded.');
+    assert.match(asked, /Discard your entries/);
+    await page.close();
+};
+
+// Placing a digit takes it out of its peers' marks, in one step of undo; a mark put back
+// against a placed digit shows as a clash, and the hint names it as sudoku-solve does.
+// Solve is one step of undo too.
+tests.placingUpdatesMarksAndSolveUndoes = async () => {
+    const puzzle = generated(['--seed', '12', '--grade', 'easy'])[0];
     const solution = lines(cli([], puzzle))[0];
     const page = await open(`#p=${puzzle}`);
-    // Entries that are not the solution's, until one that a single change explains: the
-    // command line reads the same position as a pencil-mark grid (each empty cell '.',
-    // one written out so that the grid reads as marked).
-    let pointed = 0;
-    for (let cell = 0; cell < 81 && pointed < 2; ++cell) {
-        if (puzzle[cell] !== '.') continue;
-        for (const digit of '123456789') {
-            if (digit === solution[cell]) continue;
-            await page.$$eval('[role=gridcell]', (cells, i) => cells[i].dispatchEvent(new PointerEvent('pointerdown')), cell);
-            await page.click(`#pad [data-digit="${digit}"]`);
-            if (/clashes$/.test((await labels(page))[cell])) {
-                await page.keyboard.press('u');
-                continue;
-            }
-            await page.click('#fill');
-            const marked = await labels(page);
-            await page.keyboard.press('u');
-            const shown = await labels(page);
-            const fields = shown.map((l, i) => {
-                const placed = /, (\d)( given)?$/.exec(l);
-                return placed ? placed[1] : '.';
-            });
-            const wide = marked.findIndex((l) => /candidates \d \d/.test(l));
-            fields[wide] = /candidates ([\d ]+)$/.exec(marked[wide])[1].replace(/ /g, '');
-            const grid = [0, 1, 2, 3, 4, 5, 6, 7, 8].map((r) => fields.slice(r * 9, r * 9 + 9).join(' ')).join('\n') + '\n';
-            const expected = lines(cli(['--hint'], grid))[0].trimEnd();
-            await page.keyboard.press('h');
-            await page.waitForFunction((t) => document.querySelector('[role=status]').textContent === t, { timeout: 10000 }, expected);
-            pointed += expected.endsWith('contradicts the solution') ? 1 : 0;
-            await page.keyboard.press('u');
-            if (pointed) break;
-        }
+    await page.click('#fill');
+    const cell = puzzle.indexOf('.');
+    const digit = solution[cell];
+    const isPeer = (a, b) => a !== b && (a % 9 === b % 9 || Math.floor(a / 9) === Math.floor(b / 9) ||
+        (Math.floor(a / 27) === Math.floor(b / 27) && Math.floor((a % 9) / 3) === Math.floor((b % 9) / 3)));
+    const markedPeers = (all) => all.map((l, i) => (isPeer(i, cell) && new RegExp(`candidates [\\d ]*${digit}`).test(l) ? i : -1)).filter((i) => i >= 0);
+    const before = markedPeers(await labels(page));
+    assert.ok(before.length > 0);
+    await selectCell(page, cell);
+    await page.keyboard.press(digit);
+    assert.deepEqual(markedPeers(await labels(page)), []);
+    await page.keyboard.press('u');
+    assert.deepEqual(markedPeers(await labels(page)), before);
+    assert.match((await labels(page))[cell], /candidates/);
+    await page.keyboard.press('r');
+    // The mark back in a peer clashes.
+    await selectCell(page, before[0]);
+    await page.keyboard.press('p');
+    await page.keyboard.press(digit);
+    await page.keyboard.press('p');
+    assert.match((await labels(page))[before[0]], /, clashes$/);
+    await page.keyboard.press('h');
+    const expected = run(solveExe, ['--hint'], await markGrid(page)).err.split('\n')[0].replace(/^sudoku-solve: <stdin>:\d+: /, '');
+    assert.match(expected, /^candidate \d in r\dc\d clashes with/);
+    await page.waitForFunction((t) => document.querySelector('[role=status]').textContent === t, {}, expected);
+    // Solve, undone and redone.
+    const entered = await labels(page);
+    await clickAndWait(page, '#solve');
+    assert.equal(await shownValues(page), solution);
+    await page.keyboard.press('u');
+    assert.deepEqual(await labels(page), entered);
+    await page.keyboard.press('r');
+    assert.equal(await shownValues(page), solution);
+    await page.close();
+};
+
+// A pencil-mark grid is rated, explained, solved and counted from its marks.
+tests.aPencilMarkGridKeepsToItsMarks = async () => {
+    const grid = fs.readFileSync(path.join(__dirname, '../../examples/marks.txt'), 'utf8');
+    // and one whose marks leave fewer solutions than its digits
+    const several = '.'.repeat(9) + generated(['--seed', '9', '--grade', 'easy'])[0].slice(9);
+    const fields = [...several];
+    // r1c1 marked with one of its digits and one without solution
+    const countsAt = [...'123456789'].map((d) => cli(['--count'], d + several.slice(1)));
+    fields[0] = String(countsAt.findIndex((c) => /^[1-9]/.test(c)) + 1) + String(countsAt.indexOf('0\n') + 1);
+    const fewer = [0, 1, 2, 3, 4, 5, 6, 7, 8].map((r) => fields.slice(r * 9, r * 9 + 9).join(' ')).join('\n') + '\n';
+    assert.notEqual(cli(['--count', '--limit', '1000'], fewer), cli(['--count', '--limit', '1000'], several));
+    const page = await open();
+    for (const text of [grid, fewer]) {
+        await load(page, text);
+        await clickAndWait(page, '#rate');
+        assert.equal(await result(page), lines(cli(['--rate'], text))[0]);
+        await clickAndWait(page, '#count');
+        assert.equal((await result(page)).split(' ')[0], lines(cli(['--count', '--limit', '1000'], text))[0]);
+        await clickAndWait(page, '#solve');
+        assert.equal(await result(page), lines(cli([], text))[0]);
     }
-    assert.ok(pointed > 0, 'no wrong entry was pointed out');
+    await load(page, grid);
+    await clickAndWait(page, '#explain');
+    assert.equal(await status(page), lines(cli(['--explain'], grid))[0]);
+    await page.close();
+};
+
+// Work asked for one puzzle and answered after another was loaded changes nothing.
+tests.workForAnEarlierPuzzleIsIgnored = async () => {
+    const [hard, other] = generated(['--seed', '5', '-n', '2', '--grade', 'extreme']);
+    const page = await open(`#p=${hard}`);
+    for (const button of ['#rate', '#explain', '#solve']) {
+        await load(page, hard);
+        // Asked, then another puzzle pasted, before the worker can answer.
+        await page.evaluate((b, text) => {
+            document.querySelector(b).click();
+            document.getElementById('paste').value = text;
+            document.getElementById('load').click();
+        }, button, other);
+        await idle(page);
+        assert.equal(await result(page), '', button);
+        assert.equal(await shownValues(page), other, button);
+        assert.equal(await page.$eval('#step-info', (e) => e.textContent), '', button);
+    }
+    await page.close();
+};
+
+// A #p= link loads as pasting its text does, and tells what is wrong with it as pasting does.
+tests.linksLoadAsPastingDoes = async () => {
+    const good = generated(['--seed', '9', '--grade', 'easy'])[0];
+    const page = await open();
+    const said = new Map(); // what pasting each text said
+    const statusFor = async (act) => {
+        await page.$eval('[role=status]', (e) => (e.textContent = ''));
+        await act();
+        await page.waitForFunction(() => document.querySelector('[role=status]').textContent !== '');
+        return status(page);
+    };
+    for (const text of [good.slice(0, 80), good + '1', 'x' + good.slice(1), good.replace('.', good[0] === '.' ? good.replace(/\./g, '')[0] : good[0]), '.'.repeat(81)]) {
+        const pasted = await statusFor(() => load(page, text));
+        said.set(text, pasted);
+        await load(page, good);
+        assert.equal(await statusFor(() => page.evaluate((t) => (location.hash = `#p=${t}`), text)), pasted, text);
+    }
+    assert.equal(await statusFor(() => page.evaluate((t) => (location.hash = `#P=${t}`), good.replace(/^./, '.'))), 'Puzzle loaded.');
+    assert.match(await statusFor(() => page.evaluate(() => (location.hash = '#p=%E0%A4'))), /not readable/);
+    await page.close();
+    // Opened afresh, a bad link and an empty grid say so too.
+    for (const text of [good.slice(0, 80), '.'.repeat(81)]) {
+        const fresh = await open(`#p=${text}`);
+        assert.equal(await status(fresh), said.get(text));
+        await fresh.close();
+    }
+};
+
+// Check tells a puzzle without solution, and a page without puzzle, from agreement.
+tests.checkSaysWhatItCanCheck = async () => {
+    const page = await open();
+    await page.click('#check');
+    assert.match(await status(page), /^Nothing to check/);
+    const blocks = fs.readFileSync(path.join(__dirname, '../../examples/wrong-marks.txt'), 'utf8').split(/\n\s*\n/);
+    await load(page, blocks[1]);
+    await page.click('#check');
+    assert.match(await status(page), /no solution/);
     await page.close();
 };
 
@@ -431,6 +577,17 @@ tests.savesTheBoardAsSvg = async () => {
     const digits = [...svg.matchAll(/<text[^>]*>(\d)<\/text>/g)].map((m) => m[1]).join('');
     assert.equal(digits, puzzle.replace(/\./g, ''));
     assert.match(svg, /^<svg xmlns="http:\/\/www.w3.org\/2000\/svg"/);
+    // Pencil marks too, one small text each.
+    await page.click('#fill');
+    const marked = await page.evaluate(() => {
+        const original = URL.createObjectURL;
+        let saved = null;
+        URL.createObjectURL = (blob) => ((saved = blob), original(blob));
+        document.getElementById('svg').click();
+        return saved.text();
+    });
+    const marks = (await labels(page)).map((l) => /candidates ([\d ]+)$/.exec(l)?.[1].replace(/ /g, '') ?? '').join('');
+    assert.equal([...marked.matchAll(/<text class="mark"[^>]*>(\d)<\/text>/g)].map((m) => m[1]).join(''), marks);
     await page.close();
 };
 
@@ -450,6 +607,21 @@ tests.printsABookletOf13PuzzlesOnA4AndLetter = async () => {
         const pages = Math.max(...[...pdf.matchAll(/\/Count (\d+)/g)].map((m) => Number(m[1])));
         assert.equal(pages, Math.ceil(13 / 6) + Math.ceil(13 / 12), format);
     }
+    await page.close();
+};
+
+tests.aBookletCountIsAWholeNumberFrom1To60 = async () => {
+    const page = await open();
+    for (const count of ['2.5', '0', '-3', '61', '']) {
+        await page.$eval('#booklet-count', (e, c) => (e.value = c), count);
+        await page.click('#booklet');
+        assert.equal(await status(page), `Booklet of '${count}' puzzles: give a whole number from 1 to 60.`);
+        assert.ok(await page.$eval('#busy', (e) => e.hidden), count);
+    }
+    await page.select('#grade', 'easy');
+    await page.$eval('#booklet-count', (e) => (e.value = '1'));
+    await clickAndWait(page, '#booklet');
+    assert.equal(await status(page), 'Booklet of 1 puzzle: 2 pages. Print it, or save it as PDF.');
     await page.close();
 };
 
