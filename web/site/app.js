@@ -9,6 +9,7 @@ const cellName = (cell) => `r${Math.floor(cell / 9) + 1}c${(cell % 9) + 1}`;
 
 // The board as the player has it.
 const state = {
+    longRun: false, // a run of long calls (a booklet) keeps the busy line up between them
     givens: '.'.repeat(81), // the puzzle
     values: new Array(81).fill(0), // givens and entries
     marks: new Array(81).fill(0), // pencil marks; 0 for an unmarked cell
@@ -102,7 +103,7 @@ async function longWork(label, fn, args, onProgress, ofPuzzle = true) {
     } catch (error) {
         return null;
     } finally {
-        if (pending.size === 0) {
+        if (pending.size === 0 && !state.longRun) {
             setBusy(false);
         }
     }
@@ -568,14 +569,23 @@ async function makeBooklet() {
     }
     const base = BigInt(seedText);
     const puzzles = [];
-    for (let k = 0; k < n; ++k) {
-        const seed = ((base + BigInt(k)) % (1n << 64n)).toString();
-        const answer = await generate($('grade').value, $('symmetry').value, seed, `Puzzle ${k + 1} of ${n}`, false);
-        if (!answer || answer.error) {
-            say(answer ? answer.error : 'Booklet cancelled.');
-            return;
+    // One busy span for the whole booklet: Cancel stays there between its puzzles.
+    state.longRun = true;
+    try {
+        for (let k = 0; k < n; ++k) {
+            const seed = ((base + BigInt(k)) % (1n << 64n)).toString();
+            const answer = await generate($('grade').value, $('symmetry').value, seed, `Puzzle ${k + 1} of ${n}`, false);
+            if (!answer || answer.error) {
+                say(answer ? answer.error : 'Booklet cancelled.');
+                return;
+            }
+            puzzles.push(answer);
         }
-        puzzles.push(answer);
+    } finally {
+        state.longRun = false;
+        if (pending.size === 0) {
+            setBusy(false);
+        }
     }
     layBooklet(puzzles);
     const pageCount = Math.ceil(n / 6) + Math.ceil(n / 12);
