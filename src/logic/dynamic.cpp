@@ -363,6 +363,7 @@ struct Workspace {
     std::array<CellSet, 9> dirty{}; // places lost since the last look for singles
     std::array<CellSet, 9> mine{};  // the places this branch made false, per digit
     std::uint32_t lockedStale = 0;  // digits changed since locked candidates last looked at them
+    std::array<std::uint32_t, 9> housesDone{}; // per digit, the houses where it is placed
     // A static branch takes a single only when exactly one of its premises is its own,
     // so only in a cell with two candidates, or a house with two places of the digit,
     // in the grid it starts from: those, for the last grid a static branch started from.
@@ -485,6 +486,10 @@ struct Workspace {
         }
         limit = most;
         g = grid;
+        for (std::size_t d = 0; d < 9; ++d) {
+            housesDone[d] = 0;
+            grid.placed[d].forEach([&](int c) { housesDone[d] |= houseBits[static_cast<std::size_t>(c)]; });
+        }
         mode = m;
         outer = enclosing;
         if (++gen == 0) {
@@ -511,6 +516,7 @@ struct Workspace {
         const auto d = static_cast<std::size_t>(digit - 1);
         g.empty = g.empty.without(single(cell));
         g.placed[d].add(cell);
+        housesDone[d] |= houseBits[static_cast<std::size_t>(cell)];
         lockedStale |= 1u << d;
         g.cand[d] = g.cand[d].without(single(cell));
         if (mode.digit == 0) {
@@ -566,9 +572,9 @@ struct Workspace {
         }
         for (int digit = 1; digit <= 9; ++digit) {
             const auto d = static_cast<std::size_t>(digit - 1);
-            for (std::uint32_t hs = t.houses[d]; hs != 0; hs &= hs - 1) {
+            for (std::uint32_t hs = t.houses[d] & ~housesDone[d]; hs != 0; hs &= hs - 1) {
                 const int h = std::countr_zero(hs);
-                if ((g.placed[d] & houseSet(h)).empty() && (g.cand[d] & houseSet(h)).empty()) {
+                if ((g.cand[d] & houseSet(h)).empty()) {
                     const std::size_t from = parents.size();
                     for (const std::uint8_t c : cellsOf(h)) {
                         pushParent(factOf(c, digit, false));
@@ -656,11 +662,11 @@ struct Workspace {
         }
         for (int digit = 1; digit <= 9; ++digit) {
             const auto d = static_cast<std::size_t>(digit - 1);
-            const std::uint32_t houses = mode.staticLinks ? t.houses[d] & bilocal[d] : t.houses[d];
+            const std::uint32_t houses = (mode.staticLinks ? t.houses[d] & bilocal[d] : t.houses[d]) & ~housesDone[d];
             for (std::uint32_t hs = houses; hs != 0; hs &= hs - 1) {
                 const int h = std::countr_zero(hs);
                 const CellSet places = g.cand[d] & houseSet(h);
-                if (!one(places) || !(g.placed[d] & houseSet(h)).empty()) {
+                if (!one(places)) {
                     continue;
                 }
                 const int cell = firstCell(places);
