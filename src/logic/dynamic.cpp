@@ -306,8 +306,8 @@ public:
     }
 
 private:
-    static constexpr std::size_t capacity = 1 << 17; // runs kept: about 25 MB
-    static constexpr std::size_t maxGrids = 1 << 13;       // their index: at most 24 MB
+    static constexpr std::size_t capacity = 1 << 17;      // runs kept: about 25 MB
+    static constexpr std::size_t maxGrids = 1 << 13;      // their index: at most 24 MB
     static constexpr std::size_t maxReachWords = 1 << 21; // their static reach: at most 16 MB
     static std::uint64_t hashOf(const Grid& g)
     {
@@ -323,7 +323,7 @@ private:
     std::vector<Grid> grids_;
     std::unordered_multimap<std::uint64_t, std::uint32_t> gridIndex_;
     std::vector<InnerOutcome> outcomes_;
-    std::vector<std::uint32_t> index_; // per grid kept and candidate: its outcome's number + 1, or 0
+    std::vector<std::uint32_t> index_;              // per grid kept and candidate: its outcome's number + 1, or 0
     std::vector<std::vector<std::uint64_t>> reach_; // per grid kept, when known
     std::size_t reachWords_ = 0;
 };
@@ -360,9 +360,9 @@ struct Workspace {
     Pool order;
     std::vector<std::uint16_t> stack;
     std::size_t head = 0;
-    std::array<CellSet, 9> dirty{}; // places lost since the last look for singles
-    std::array<CellSet, 9> mine{};  // the places this branch made false, per digit
-    std::uint32_t lockedStale = 0;  // digits changed since locked candidates last looked at them
+    std::array<CellSet, 9> dirty{};            // places lost since the last look for singles
+    std::array<CellSet, 9> mine{};             // the places this branch made false, per digit
+    std::uint32_t lockedStale = 0;             // digits changed since locked candidates last looked at them
     std::array<std::uint32_t, 9> housesDone{}; // per digit, the houses where it is placed
     // A static branch takes a single only when exactly one of its premises is its own,
     // so only in a cell with two candidates, or a house with two places of the digit,
@@ -374,7 +374,7 @@ struct Workspace {
     // The enclosing branch's memory of its nested runs: what each candidate's run
     // looked at, and where the last pass of this run (gen) began.
     std::array<Looked, 729> memo{};
-    std::array<Offs, 729> memoOffs{}; // and what it made false
+    std::array<Offs, 729> memoOffs{};           // and what it made false
     std::array<std::uint32_t, 729> memoValid{}; // gen while a static run's memo holds
     std::uint32_t memoGen = 0;
     Looked sinceStart; // all changes since the branch began

@@ -83,7 +83,8 @@ void StaticReach::compute(const std::array<CellSet, 9>& cand)
         for (const std::uint8_t h : tables.cellHouses[static_cast<std::size_t>(x / 9)]) {
             houses |= std::uint32_t{1} << h;
         }
-        strong_[static_cast<std::size_t>(k)] = bivalue.has(x / 9) || (bilocal[static_cast<std::size_t>(x % 9)] & houses) != 0;
+        strong_[static_cast<std::size_t>(k)] =
+            bivalue.has(x / 9) || (bilocal[static_cast<std::size_t>(x % 9)] & houses) != 0;
     }
     std::fill_n(direct_.begin(), static_cast<std::size_t>(count_) * words, std::uint64_t{0});
     const auto facts = static_cast<std::size_t>(2 * count_);

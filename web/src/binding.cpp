@@ -360,8 +360,9 @@ std::string readPuzzle(const std::string& text)
         }
         json.close(']');
     }
-    const sudoku::CountResult count = record.marked ? sudoku::countSolutionsWithMarks(record.cells, record.marks, solutionLimit)
-                                                    : sudoku::countSolutions(record.cells, solutionLimit);
+    const sudoku::CountResult count = record.marked
+                                          ? sudoku::countSolutionsWithMarks(record.cells, record.marks, solutionLimit)
+                                          : sudoku::countSolutions(record.cells, solutionLimit);
     json.field("solutions", static_cast<long long>(count.count)).field("limitReached", count.limitReached);
     if (count.count == 0) {
         json.field("notice", noSolutionText);
@@ -491,9 +492,9 @@ std::string boardClash(const sudoku::Clash& clash, const Cells& givens)
         return text;
     }
     const auto name = [](int cell) { return "r" + std::to_string(cell / 9 + 1) + "c" + std::to_string(cell % 9 + 1); };
-    const std::string who = firstEntry && secondEntry ? "your entries clash: "
-                                                      : "your entry in " + name(firstEntry ? clash.first : clash.second) +
-                                                            " clashes: ";
+    const std::string who = firstEntry && secondEntry
+                                ? "your entries clash: "
+                                : "your entry in " + name(firstEntry ? clash.first : clash.second) + " clashes: ";
     return who + text.substr(text.find(": ") + 2);
 }
 
