@@ -70,7 +70,8 @@ function nativeTime(args, puzzles) {
                 const times = [];
                 for (const p of list) {
                     const start = performance.now();
-                    window.bench[name](p, ...more);
+                    // '$puzzle' stands for the puzzle itself (hint takes the board and the puzzle).
+                    window.bench[name](p, ...more.map((m) => (m === '$puzzle' ? p : m)));
                     times.push(performance.now() - start);
                 }
                 return times;
@@ -81,8 +82,8 @@ function nativeTime(args, puzzles) {
     // The page's clock ticks in 0.1 ms steps without cross-origin isolation: the mean
     // says more than the median for calls that fast.
     const mean = (times) => times.reduce((a, b) => a + b, 0) / times.length;
-    const hints = await timeEach('hint', sample, ['']);
-    const explanations = await timeEach('explain', sample);
+    const hints = await timeEach('hint', sample, ['', '$puzzle', '']);
+    const explanations = await timeEach('explain', sample, ['']);
     console.log(`hint on ${sample.length} 17-clue puzzles: median ${ms(median(hints))}, mean ${ms(mean(hints))}, max ${ms(Math.max(...hints))}`);
     console.log(`explanation on ${sample.length} 17-clue puzzles: median ${ms(median(explanations))}, mean ${ms(mean(explanations))}, max ${ms(Math.max(...explanations))}`);
 
@@ -102,7 +103,7 @@ function nativeTime(args, puzzles) {
         const worker = new Worker('worker.js');
         const ask = (p) => new Promise((resolve) => {
             worker.onmessage = (e) => resolve(e.data);
-            worker.postMessage({ id: 1, fn: 'rate', args: [p] });
+            worker.postMessage({ id: 1, fn: 'rate', args: [p, ''] });
         });
         await ask(list[0]); // loads the module
         const times = [];
@@ -120,9 +121,9 @@ function nativeTime(args, puzzles) {
 
     // Throughput on the same puzzles: solve (with a count up to 2) and rate.
     const total = (times) => times.reduce((a, b) => a + b, 0);
-    const wasmSolve = total(await timeEach('solve', seventeen, [2]));
+    const wasmSolve = total(await timeEach('solve', seventeen, ['']));
     const nativeSolve = nativeTime([], seventeen) + nativeTime(['--count'], seventeen);
-    const wasmRate = total(await timeEach('rate', seventeen));
+    const wasmRate = total(await timeEach('rate', seventeen, ['']));
     const nativeRate = nativeTime(['--rate'], seventeen);
     console.log(`${seventeen.length} 17-clue puzzles, solve+count: wasm ${ms(wasmSolve)}, native ${ms(nativeSolve)}, ` +
         `ratio ${(wasmSolve / nativeSolve).toFixed(2)}`);
