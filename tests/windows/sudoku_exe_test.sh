@@ -11,11 +11,20 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono/Gecko install dialogs
 
 if [ "$mode" = init ]; then
-    rm -rf "$WINEPREFIX"
-    mkdir -p "$WINEPREFIX"
-    wineboot --init >/dev/null 2>&1
-    wineserver --wait
-    exit 0
+    # A fresh prefix. Wine has refused a first boot at once, once, and booted on the
+    # next try: try three times, and show what it said when it never boots.
+    for attempt in 1 2 3; do
+        rm -rf "$WINEPREFIX"
+        mkdir -p "$WINEPREFIX"
+        if wineboot --init >"$WINEPREFIX.log" 2>&1 && wineserver --wait; then
+            exit 0
+        fi
+        wineserver -k >/dev/null 2>&1 || true
+        sleep 2
+    done
+    echo "wineboot failed three times; its output:" >&2
+    cat "$WINEPREFIX.log" >&2
+    exit 1
 fi
 
 exe=$3
