@@ -445,37 +445,11 @@ struct Workspace {
         clashCount = static_cast<std::uint16_t>(facts.size());
     }
 
-    static CellSet withoutLowest(CellSet s)
-    {
-        if (s.lo != 0) {
-            s.lo &= s.lo - 1;
-        } else {
-            s.hi &= s.hi - 1;
-        }
-        return s;
-    }
-
     void findStrong(const Grid& grid)
     {
-        CellSet ones;
-        CellSet twos;
-        CellSet threes;
-        for (const CellSet& c : grid.cand) {
-            threes = threes | (twos & c);
-            twos = twos | (ones & c);
-            ones = ones | c;
-        }
-        bivalue = twos.without(threes);
-        for (std::size_t d = 0; d < 9; ++d) {
-            bilocal[d] = 0;
-            for (int h = 0; h < 27; ++h) {
-                const CellSet places = grid.cand[d] & houseSet(h);
-                const CellSet rest = withoutLowest(places);
-                if (!rest.empty() && withoutLowest(rest).empty()) {
-                    bilocal[d] |= std::uint32_t{1} << h;
-                }
-            }
-        }
+        const StrongLinks links = strongLinksOf(grid.cand);
+        bivalue = links.bivalue;
+        bilocal = links.bilocal;
         strongGrid = grid;
     }
 
@@ -1288,7 +1262,7 @@ bool Workspace::findNested()
             for (const bool known : {true, false}) {
                 for (int k = 0; k < n; ++k) {
                     const auto x = static_cast<std::size_t>(xs[static_cast<std::size_t>(k)]);
-                    if ((memoValid[x] == gen || thisPass.has(x)) != known) {
+                    if ((memoValid[x] == gen) != known) { // a run this pass is remembered too
                         continue;
                     }
                     const Offs offs = exactOffs(x);

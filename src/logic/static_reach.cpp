@@ -24,6 +24,28 @@ bool exactlyTwo(const CellSet& s)
 
 } // namespace
 
+StrongLinks strongLinksOf(const std::array<CellSet, 9>& cand)
+{
+    CellSet ones;
+    CellSet twos;
+    CellSet threes;
+    for (const CellSet& c : cand) {
+        threes = threes | (twos & c);
+        twos = twos | (ones & c);
+        ones = ones | c;
+    }
+    StrongLinks links;
+    links.bivalue = twos.without(threes);
+    for (std::size_t d = 0; d < 9; ++d) {
+        for (int h = 0; h < 27; ++h) {
+            if (exactlyTwo(cand[d] & tables.houseSet[static_cast<std::size_t>(h)])) {
+                links.bilocal[d] |= std::uint32_t{1} << h;
+            }
+        }
+    }
+    return links;
+}
+
 void StaticReach::number(const std::array<CellSet, 9>& cand)
 {
     count_ = 0;
@@ -56,23 +78,7 @@ void StaticReach::compute(const std::array<CellSet, 9>& cand)
     number(cand);
     const auto numberOf = [&](int cell, int d) { return number_[static_cast<std::size_t>(cell * 9 + d)]; };
 
-    CellSet ones;
-    CellSet twos;
-    CellSet threes;
-    for (const CellSet& c : cand) {
-        threes = threes | (twos & c);
-        twos = twos | (ones & c);
-        ones = ones | c;
-    }
-    const CellSet bivalue = twos.without(threes);
-    std::array<std::uint32_t, 9> bilocal{};
-    for (std::size_t d = 0; d < 9; ++d) {
-        for (int h = 0; h < 27; ++h) {
-            if (exactlyTwo(cand[d] & tables.houseSet[static_cast<std::size_t>(h)])) {
-                bilocal[d] |= std::uint32_t{1} << h;
-            }
-        }
-    }
+    const auto [bivalue, bilocal] = strongLinksOf(cand);
 
     // A fact false with no strong link leads nowhere: the facts true that make it false
     // note it directly in their own set instead of linking to it.

@@ -20,6 +20,14 @@
 
 namespace sudoku::logic::detail {
 
+// The strong links of a position whose places per digit are `cand`: the cells with
+// two candidates, and per digit (index digit - 1) the houses (bit h) with two places.
+struct StrongLinks {
+    CellSet bivalue;
+    std::array<std::uint32_t, 9> bilocal{};
+};
+StrongLinks strongLinksOf(const std::array<CellSet, 9>& cand);
+
 class StaticReach {
 public:
     // The graph of the position whose places per digit (index digit - 1) are `cand`,
