@@ -360,10 +360,11 @@ struct Workspace {
     Pool order;
     std::vector<std::uint16_t> stack;
     std::size_t head = 0;
-    std::array<CellSet, 9> dirty{};            // places lost since the last look for singles
-    std::array<CellSet, 9> mine{};             // the places this branch made false, per digit
-    std::uint32_t lockedStale = 0;             // digits changed since locked candidates last looked at them
-    std::array<std::uint32_t, 9> housesDone{}; // per digit, the houses where it is placed
+    std::array<CellSet, 9> dirty{};             // places lost since the last look for singles
+    std::array<std::uint32_t, 9> dirtyHouses{}; // and their houses, per digit
+    std::array<CellSet, 9> mine{};              // the places this branch made false, per digit
+    std::uint32_t lockedStale = 0;              // digits changed since locked candidates last looked at them
+    std::array<std::uint32_t, 9> housesDone{};  // per digit, the houses where it is placed
     // A static branch takes a single only when exactly one of its premises is its own,
     // so only in a cell with two candidates, or a house with two places of the digit,
     // in the grid it starts from: those, for the last grid a static branch started from.
@@ -427,6 +428,7 @@ struct Workspace {
             lockedStale |= 1u << d;
             g.cand[d] = g.cand[d].without(single(cellOfFact(f)));
             dirty[d].add(cellOfFact(f));
+            dirtyHouses[d] |= houseBits[static_cast<std::size_t>(cellOfFact(f))];
             mine[d].add(cellOfFact(f));
         }
         if (derived(f ^ 1) && !contradiction) {
@@ -475,6 +477,7 @@ struct Workspace {
         proofs.clear();
         head = 0;
         dirty = {};
+        dirtyHouses = {};
         mine = {};
         looked = {};
         lockedStale = 0x1FF;
@@ -511,19 +514,16 @@ struct Workspace {
         });
     }
 
-    // A cell without candidate or a house without place for a digit.
     // The houses where each digit lost a place since the last look, and the cells
     // that lost a candidate: only there can a new single or clash be.
-
     Touched takeTouched()
     {
         Touched t;
         for (std::size_t d = 0; d < 9; ++d) {
             t.cells = t.cells | dirty[d];
-            std::uint32_t houses = 0;
-            dirty[d].forEach([&](int cell) { houses |= houseBits[static_cast<std::size_t>(cell)]; });
-            t.houses[d] |= houses;
+            t.houses[d] = dirtyHouses[d];
             dirty[d] = {};
+            dirtyHouses[d] = 0;
         }
         return t;
     }
@@ -835,17 +835,27 @@ bool probeSingles(const Grid& grid, const std::array<std::uint32_t, 9>& housesPl
         for (std::uint32_t ds = placingDigits; ds != 0; ds &= ds - 1) {
             const auto d = static_cast<std::size_t>(std::countr_zero(ds));
             const CellSet p = placing[d];
-            CellSet seen;
-            bool clash = false;
-            p.forEach([&](int c) {
-                clash = clash || !(peersOf(c) & p).empty();
-                seen = seen | peersOf(c);
-            });
-            if (clash) {
+            // Plain loops over the words keep `seen` in registers.
+            std::uint64_t seenLo = 0;
+            std::uint64_t seenHi = 0;
+            std::uint64_t clashing = 0;
+            std::uint32_t houses = 0;
+            for (int w = 0; w < 2; ++w) {
+                for (std::uint64_t bits = w == 0 ? p.lo : p.hi; bits != 0; bits &= bits - 1) {
+                    const auto c = static_cast<std::size_t>(64 * w + std::countr_zero(bits));
+                    const CellSet& peers = tables.peers[c];
+                    clashing |= (peers.lo & p.lo) | (peers.hi & p.hi);
+                    seenLo |= peers.lo;
+                    seenHi |= peers.hi;
+                    houses |= houseBits[c];
+                }
+            }
+            if (clashing != 0) {
                 return true; // the digit placed twice in a house
             }
+            const CellSet seen{seenLo, seenHi};
             g.placed[d] = g.placed[d] | p;
-            p.forEach([&](int c) { done[d] |= houseBits[static_cast<std::size_t>(c)]; });
+            done[d] |= houses;
             lost[d] = g.cand[d] & seen;
             g.cand[d] = g.cand[d].without(seen);
             placed = placed | p;

@@ -82,15 +82,22 @@ void StaticReach::compute(const std::array<CellSet, 9>& cand)
 
     // A fact false with no strong link leads nowhere: the facts true that make it false
     // note it directly in their own set instead of linking to it.
+    // Per digit, the places whose false has a strong link; per cell, those digits.
     const auto words = static_cast<std::size_t>(words_);
-    for (int k = 0; k < count_; ++k) {
-        const int x = candidate_[static_cast<std::size_t>(k)];
-        std::uint32_t houses = 0;
-        for (const std::uint8_t h : tables.cellHouses[static_cast<std::size_t>(x / 9)]) {
-            houses |= std::uint32_t{1} << h;
+    std::array<CellSet, 9> strong;
+    std::array<std::uint16_t, 81> strongDigits{};
+    for (std::size_t d = 0; d < 9; ++d) {
+        CellSet s = cand[d] & bivalue;
+        for (std::uint32_t hs = bilocal[d]; hs != 0; hs &= hs - 1) {
+            s = s | (cand[d] & tables.houseSet[static_cast<std::size_t>(std::countr_zero(hs))]);
         }
-        strong_[static_cast<std::size_t>(k)] =
-            bivalue.has(x / 9) || (bilocal[static_cast<std::size_t>(x % 9)] & houses) != 0;
+        strong[d] = s;
+        s.forEach([&](int cell) {
+            strongDigits[static_cast<std::size_t>(cell)] |= static_cast<std::uint16_t>(1u << d);
+            strong_[static_cast<std::size_t>(numberOf(cell, static_cast<int>(d)))] = true;
+        });
+        cand[d].without(s).forEach(
+            [&](int cell) { strong_[static_cast<std::size_t>(numberOf(cell, static_cast<int>(d)))] = false; });
     }
     std::fill_n(direct_.begin(), static_cast<std::size_t>(count_) * words, std::uint64_t{0});
     const auto facts = static_cast<std::size_t>(2 * count_);
@@ -119,17 +126,20 @@ void StaticReach::compute(const std::array<CellSet, 9>& cand)
         // True: the cell's other candidates and the digit's places among its peers false.
         first_[static_cast<std::size_t>(2 * k + 1)] = static_cast<std::uint32_t>(edges);
         std::uint64_t* const direct = &direct_[static_cast<std::size_t>(k) * words];
-        const auto weak = [&](int y) {
-            if (strong_[static_cast<std::size_t>(y)]) {
-                link(2 * y);
-            } else {
-                direct[y / 64] |= std::uint64_t{1} << (y % 64);
-            }
-        };
-        for (unsigned m = others; m != 0; m &= m - 1) {
-            weak(numberOf(cell, std::countr_zero(m)));
+        // Split by kind up front: a test per link would be a branch the processor
+        // cannot predict.
+        const auto note = [&](int y) { direct[y / 64] |= std::uint64_t{1} << (y % 64); };
+        const unsigned strongOthers = others & strongDigits[static_cast<std::size_t>(cell)];
+        for (unsigned m = strongOthers; m != 0; m &= m - 1) {
+            link(2 * numberOf(cell, std::countr_zero(m)));
         }
-        (cand[static_cast<std::size_t>(d)] & peersOf(cell)).forEach([&](int p) { weak(numberOf(p, d)); });
+        for (unsigned m = others & ~strongOthers; m != 0; m &= m - 1) {
+            note(numberOf(cell, std::countr_zero(m)));
+        }
+        const CellSet peers = cand[static_cast<std::size_t>(d)] & peersOf(cell);
+        const CellSet strongPeers = peers & strong[static_cast<std::size_t>(d)];
+        strongPeers.forEach([&](int p) { link(2 * numberOf(p, d)); });
+        peers.without(strongPeers).forEach([&](int p) { note(numberOf(p, d)); });
     }
     first_[facts] = static_cast<std::uint32_t>(edges);
 
@@ -227,32 +237,6 @@ void StaticReach::search(std::size_t facts)
             stacked = top;
         }
     }
-}
-
-const std::uint64_t* StaticReach::reachOf(int x) const
-{
-    const int k = number_[static_cast<std::size_t>(x)];
-    return &rows_[static_cast<std::size_t>(k * words_)];
-}
-
-bool StaticReach::mayClash(int x) const
-{
-    const int k = number_[static_cast<std::size_t>(x)];
-    return (reachOf(x)[k / 64] >> (k % 64) & 1) != 0;
-}
-
-bool StaticReach::mayShareOff(const int* xs, int n) const
-{
-    for (int i = 0; i < words_; ++i) {
-        std::uint64_t common = ~std::uint64_t{0};
-        for (int j = 0; j < n; ++j) {
-            common &= reachOf(xs[j])[i];
-        }
-        if (common != 0) {
-            return true;
-        }
-    }
-    return false;
 }
 
 } // namespace sudoku::logic::detail

@@ -79,4 +79,31 @@ private:
     std::array<std::uint64_t, 729 * 12> direct_{};
 };
 
+// Asked for every candidate of every pass of the nested search: inline.
+inline const std::uint64_t* StaticReach::reachOf(int x) const
+{
+    const int k = number_[static_cast<std::size_t>(x)];
+    return &rows_[static_cast<std::size_t>(k * words_)];
+}
+
+inline bool StaticReach::mayClash(int x) const
+{
+    const int k = number_[static_cast<std::size_t>(x)];
+    return (reachOf(x)[k / 64] >> (k % 64) & 1) != 0;
+}
+
+inline bool StaticReach::mayShareOff(const int* xs, int n) const
+{
+    for (int i = 0; i < words_; ++i) {
+        std::uint64_t common = ~std::uint64_t{0};
+        for (int j = 0; j < n; ++j) {
+            common &= reachOf(xs[j])[i];
+        }
+        if (common != 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace sudoku::logic::detail
