@@ -73,6 +73,19 @@ constexpr std::array<std::uint32_t, 81> houseBits = [] {
     return bits;
 }();
 
+// The lines through each box: its three rows, then its three columns.
+constexpr std::array<std::array<std::uint8_t, 6>, 9> linesOfBox = [] {
+    std::array<std::array<std::uint8_t, 6>, 9> lines{};
+    for (std::size_t b = 0; b < 9; ++b) {
+        const int c0 = tables.houseCells[18 + b][0];
+        for (std::size_t i = 0; i < 3; ++i) {
+            lines[b][i] = static_cast<std::uint8_t>(rowOf(c0) + static_cast<int>(i));
+            lines[b][3 + i] = static_cast<std::uint8_t>(9 + colOf(c0) + static_cast<int>(i));
+        }
+    }
+    return lines;
+}();
+
 // A position as bitboards: cheap to copy and to compare.
 struct Grid {
     std::array<CellSet, 9> cand{};   // the places of each digit (index digit - 1)
@@ -497,12 +510,17 @@ struct Workspace {
         lockedStale |= 1u << d;
         g.cand[d] = g.cand[d].without(single(cell));
         if (mode.digit == 0) {
-            for (int e = 1; e <= 9 && !contradiction; ++e) {
-                if (g.cand[static_cast<std::size_t>(e - 1)].has(cell)) {
-                    const std::size_t from = parents.size();
-                    parents.push_back(static_cast<std::uint16_t>(f));
-                    add(factOf(cell, e, false), Rule::placement, from);
-                }
+            // The cell's other candidates, read at once: removing one leaves the others.
+            const bool low = cell < 64;
+            const int at = cell & 63;
+            unsigned others = 0;
+            for (std::size_t e = 0; e < 9; ++e) {
+                others |= static_cast<unsigned>(((low ? g.cand[e].lo : g.cand[e].hi) >> at) & 1) << e;
+            }
+            for (unsigned m = others; m != 0 && !contradiction; m &= m - 1) {
+                const std::size_t from = parents.size();
+                parents.push_back(static_cast<std::uint16_t>(f));
+                add(factOf(cell, std::countr_zero(m) + 1, false), Rule::placement, from);
             }
         }
         (g.cand[d] & peersOf(cell)).forEach([&](int peer) {
@@ -674,6 +692,13 @@ struct Workspace {
     bool findLocked()
     {
         bool any = false;
+        const auto eliminate = [&](int digit, const CellSet& targets, const CellSet& premises) {
+            targets.forEach([&](int cell) {
+                const std::size_t start = parents.size();
+                premises.forEach([&](int c) { pushParent(factOf(c, digit, false)); });
+                any = add(factOf(cell, digit, false), Rule::lockedCandidates, start) || any;
+            });
+        };
         for (int digit = 1; digit <= 9 && !contradiction; ++digit) {
             const auto d = static_cast<std::size_t>(digit - 1);
             if ((lockedStale >> d & 1) == 0) {
@@ -681,27 +706,28 @@ struct Workspace {
             }
             lockedStale &= ~(1u << d);
             for (int box = 18; box < 27; ++box) {
-                if (!(g.placed[d] & houseSet(box)).empty()) {
-                    continue;
+                const CellSet& boxSet = houseSet(box);
+                if (!(g.placed[d] & boxSet).empty() || (g.cand[d] & boxSet).empty()) {
+                    continue; // no place to point from, none to claim
                 }
-                const int c0 = cellsOf(box)[0];
-                for (const int line :
-                     {rowOf(c0), rowOf(c0) + 1, rowOf(c0) + 2, 9 + colOf(c0), 10 + colOf(c0), 11 + colOf(c0)}) {
-                    const CellSet cross = houseSet(box) & houseSet(line);
-                    for (const bool pointing : {true, false}) {
-                        const int from = pointing ? box : line;
-                        const int to = pointing ? line : box;
-                        const CellSet places = g.cand[d] & houseSet(from);
-                        const CellSet targets = (g.cand[d] & houseSet(to)).without(cross);
-                        if (places.empty() || !within(places, cross) || targets.empty() ||
-                            !(g.placed[d] & houseSet(from)).empty()) {
-                            continue;
+                // Its rows, then its columns; for each, pointing then claiming. The places
+                // are read again after each elimination.
+                for (const std::uint8_t line : linesOfBox[static_cast<std::size_t>(box - 18)]) {
+                    const CellSet& lineSet = houseSet(line);
+                    const CellSet cross = boxSet & lineSet;
+                    const CellSet inBox = g.cand[d] & boxSet;
+                    if (!inBox.empty() && within(inBox, cross)) {
+                        const CellSet targets = (g.cand[d] & lineSet).without(cross);
+                        if (!targets.empty()) {
+                            eliminate(digit, targets, boxSet.without(cross));
                         }
-                        targets.forEach([&](int cell) {
-                            const std::size_t start = parents.size();
-                            houseSet(from).without(cross).forEach([&](int c) { pushParent(factOf(c, digit, false)); });
-                            any = add(factOf(cell, digit, false), Rule::lockedCandidates, start) || any;
-                        });
+                    }
+                    const CellSet inLine = g.cand[d] & lineSet;
+                    if (!inLine.empty() && within(inLine, cross) && (g.placed[d] & lineSet).empty()) {
+                        const CellSet targets = (g.cand[d] & boxSet).without(cross);
+                        if (!targets.empty()) {
+                            eliminate(digit, targets, lineSet.without(cross));
+                        }
                     }
                 }
             }

@@ -94,12 +94,17 @@ inline bool StaticReach::mayClash(int x) const
 
 inline bool StaticReach::mayShareOff(const int* xs, int n) const
 {
-    for (int i = 0; i < words_; ++i) {
-        std::uint64_t common = ~std::uint64_t{0};
+    // Four words at a time, one pass over the candidates for each four.
+    for (int i = 0; i < words_; i += 4) {
+        std::array<std::uint64_t, 4> common;
+        common.fill(~std::uint64_t{0});
         for (int j = 0; j < n; ++j) {
-            common &= reachOf(xs[j])[i];
+            const std::uint64_t* const row = reachOf(xs[j]) + i;
+            for (std::size_t k = 0; k < 4; ++k) {
+                common[k] &= row[k];
+            }
         }
-        if (common != 0) {
+        if ((common[0] | common[1] | common[2] | common[3]) != 0) {
             return true;
         }
     }
