@@ -378,6 +378,9 @@ struct Workspace {
     std::array<CellSet, 9> mine{};              // the places this branch made false, per digit
     std::uint32_t lockedStale = 0;              // digits changed since locked candidates last looked at them
     std::array<std::uint32_t, 9> housesDone{};  // per digit, the houses where it is placed
+    // Those of the last grid a branch started from: the inner runs start from the same.
+    std::optional<Grid> doneGrid;
+    std::array<std::uint32_t, 9> doneInGrid{};
     // A static branch takes a single only when exactly one of its premises is its own,
     // so only in a cell with two candidates, or a house with two places of the digit,
     // in the grid it starts from: those, for the last grid a static branch started from.
@@ -475,10 +478,14 @@ struct Workspace {
         }
         limit = most;
         g = grid;
-        for (std::size_t d = 0; d < 9; ++d) {
-            housesDone[d] = 0;
-            grid.placed[d].forEach([&](int c) { housesDone[d] |= houseBits[static_cast<std::size_t>(c)]; });
+        if (!(doneGrid && same(*doneGrid, grid))) {
+            for (std::size_t d = 0; d < 9; ++d) {
+                doneInGrid[d] = 0;
+                grid.placed[d].forEach([&](int c) { doneInGrid[d] |= houseBits[static_cast<std::size_t>(c)]; });
+            }
+            doneGrid = grid;
         }
+        housesDone = doneInGrid;
         mode = m;
         outer = enclosing;
         if (++gen == 0) {
