@@ -1118,6 +1118,9 @@ StaticReach& staticReach()
 // place of a digit in a house, rules out.
 bool Workspace::findNested()
 {
+    if (longestNested(limit) < 2) {
+        return false; // a nested fact rests on its assumption and one more at least
+    }
     Workspace& in = workspace(depth + 1);
     const Mode inner = innerMode(mode);
     struct Hit {
@@ -1291,7 +1294,8 @@ bool Workspace::findNested()
             now.cand[static_cast<std::size_t>(d)].forEach([&](int cell) { open.add(cell * 9 + d); });
         }
         const auto group = [&](const std::array<int, 9>& xs, int n, auto&& premises) {
-            if (!reach->mayShareOff(xs.data(), n)) {
+            // Each member's run counts its assumption and the fact at least.
+            if (2 * n > longestNested(limit) || !reach->mayShareOff(xs.data(), n)) {
                 return;
             }
             for (int k = 0; k < n; ++k) {
