@@ -944,6 +944,21 @@ CountResult countSolutionsWithMarks(const Cells& puzzle, const Marks* marks, std
     result.status = loaded.status;
     result.clash = loaded.clash;
     result.badCell = loaded.badCell;
+    // A count to 1 or 2 of a sparse puzzle tries the row-major search first, as solve()
+    // does: it needs no branch scores, and most such puzzles have their first solutions
+    // near its left edge. Its count is exact when it meets the limit or goes through the
+    // whole tree; when it runs out of budget, the counting search starts afresh.
+    if (loaded.ready && !solved(loaded.start) && limit <= 2 && givenCount(puzzle) < fewestGivensOfAUniquePuzzle) {
+        OrderedSearch ordered{limit == 0 ? 1 : static_cast<int>(limit), sparseSearchBudget};
+        State work = loaded.start;
+        const bool stopped = searchInOrder(work, ordered);
+        if (ordered.found == ordered.wanted || !stopped) {
+            result.status = ordered.found > 0 ? Status::solved : Status::noSolution;
+            result.count = static_cast<std::uint64_t>(ordered.found);
+            result.limitReached = ordered.found == ordered.wanted;
+            return result;
+        }
+    }
     if (loaded.ready) {
         const Counter counter = countBelow(loaded.start, limit, false);
         result.status = counter.count > 0 ? Status::solved : Status::noSolution;
