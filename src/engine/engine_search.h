@@ -681,13 +681,39 @@ void countFrom(State& s, Counter& counter)
 
 // A search in row-major order: it branches on the first open cell, digits ascending,
 // so solutions arrive in row-major order and the first one is the smallest. It stops
-// once it has found `wanted` solutions or has used up its budget of guesses.
+// once it has found `wanted` solutions or has used up its budget of guesses. For a
+// count it may branch on cells with two candidates first (pairsFirst).
 struct OrderedSearch {
     int wanted;
     int budget; // alternatives it may still try after the first at a branch
     int found = 0;
     Cells smallest{};
+    // Branch on the first cell with two candidates, where there is one: a count needs
+    // no order, and such a branch decides more. Solutions then come in no set order.
+    bool pairsFirst = false;
 };
+
+// The first open cell in row-major order with two candidates, else the first open
+// cell, of a state that is not solved.
+int firstPairCell(const State& s)
+{
+    for (int band = 0; band < 3; ++band) {
+        std::uint32_t one = 0;
+        std::uint32_t two = 0;
+        std::uint32_t three = 0;
+        for (int digit = 0; digit < 9; ++digit) {
+            const std::uint32_t x = s.candidates[slot(digit, band)];
+            three |= two & x;
+            two |= one & x;
+            one |= x;
+        }
+        const std::uint32_t p = s.unsolved[band] & two & ~three;
+        if (p != 0) {
+            return 27 * band + std::countr_zero(p);
+        }
+    }
+    return firstOpenCell(s);
+}
 
 // Runs `search` below a propagated state, which it uses up. True when the search
 // stopped early, on reaching `wanted` or its budget; false when it went through the
@@ -700,7 +726,7 @@ bool searchInOrder(State& s, OrderedSearch& search)
         }
         return ++search.found >= search.wanted;
     }
-    const int cell = firstOpenCell(s);
+    const int cell = search.pairsFirst ? firstPairCell(s) : firstOpenCell(s);
     std::uint32_t digits = digitsOfCell(s, cell / 27, cell % 27);
     for (;;) {
         const int digit = std::countr_zero(digits);
@@ -944,12 +970,14 @@ CountResult countSolutionsWithMarks(const Cells& puzzle, const Marks* marks, std
     result.status = loaded.status;
     result.clash = loaded.clash;
     result.badCell = loaded.badCell;
-    // A count to 1 or 2 of a sparse puzzle tries the row-major search first, as solve()
-    // does: it needs no branch scores, and most such puzzles have their first solutions
-    // near its left edge. Its count is exact when it meets the limit or goes through the
-    // whole tree; when it runs out of budget, the counting search starts afresh.
+    // A count to 1 or 2 of a sparse puzzle tries the quick search first, as solve()
+    // does, two-candidate cells first: it needs no branch scores, and most such puzzles
+    // have solutions near its left edge. Its count is exact when it meets the limit or
+    // goes through the whole tree; when it runs out of budget, the counting search
+    // starts afresh.
     if (loaded.ready && !solved(loaded.start) && limit <= 2 && givenCount(puzzle) < fewestGivensOfAUniquePuzzle) {
         OrderedSearch ordered{limit == 0 ? 1 : static_cast<int>(limit), sparseSearchBudget};
+        ordered.pairsFirst = true;
         State work = loaded.start;
         const bool stopped = searchInOrder(work, ordered);
         if (ordered.found == ordered.wanted || !stopped) {
