@@ -91,6 +91,16 @@ void expectSameAsReference(const Cells& puzzle)
         EXPECT_EQ(textOf(got.solution), expected.grid);
         EXPECT_EQ(static_cast<std::uint64_t>(got.solutionsUpToTwo), sudoku::countSolutions(puzzle, 2).count);
     }
+    // Counts to 1 and 2 of each copy agree with solve(), whichever search they finish in.
+    for (const auto countWith : {sudoku::countSolutions, sudoku::portable::countSolutions}) {
+        for (const std::uint64_t limit : {1u, 2u}) {
+            const sudoku::CountResult counted = countWith(puzzle, limit);
+            const auto wanted = std::min<std::uint64_t>(limit, static_cast<std::uint64_t>(public_.solutionsUpToTwo));
+            EXPECT_EQ(counted.count, wanted) << "limit " << limit;
+            EXPECT_EQ(counted.limitReached, wanted == limit) << "limit " << limit;
+            EXPECT_EQ(counted.status, wanted > 0 ? Status::solved : Status::noSolution) << "limit " << limit;
+        }
+    }
 }
 
 // Dense puzzles are mostly unique, sparse ones have many solutions. The densities are

@@ -586,10 +586,66 @@ Branch fewestAlternatives(const State& s)
     return branch;
 }
 
+// Where no cell has two candidates, a digit with two places left in a row, column or
+// box is a branch of two alternatives too: the first such digit, in its first row,
+// box or column. Scoring them all, as the cells are, costs more than it saves. False
+// when there is none.
+bool linkBranch(const State& s, Branch& branch)
+{
+    constexpr std::uint32_t firstBox = 7u * columnInBand;
+    for (int digit = 0; digit < 9; ++digit) {
+        const std::uint32_t* m = &s.candidates[slot(digit, 0)];
+        const std::uint32_t open[3] = {m[0] & s.unsolved[0], m[1] & s.unsolved[1], m[2] & s.unsolved[2]};
+        // Bit 3 * band + k: row k of the band holds two places; bit 9 + 3 * band + k the
+        // same for box k; bit 18 + c for column c.
+        std::uint32_t twice = 0;
+        for (int band = 0; band < 3; ++band) {
+            for (int k = 0; k < 3; ++k) {
+                twice |= static_cast<std::uint32_t>(bitCount(open[band] & rowOfNine << 9 * k) == 2) << (3 * band + k);
+                twice |= static_cast<std::uint32_t>(bitCount(open[band] & firstBox << 3 * k) == 2)
+                         << (9 + 3 * band + k);
+            }
+        }
+        // The columns, by adding up their nine rows' bits at once, up to three.
+        std::uint32_t one = 0;
+        std::uint32_t two = 0;
+        std::uint32_t three = 0;
+        for (int row = 0; row < 9; ++row) {
+            const std::uint32_t x = open[row / 3] >> 9 * (row % 3) & rowOfNine;
+            three |= two & x;
+            two |= one & x;
+            one |= x;
+        }
+        twice |= (two & ~three) << 18;
+        if (twice == 0) {
+            continue;
+        }
+        const int house = std::countr_zero(twice);
+        std::uint32_t places[3] = {0, 0, 0};
+        if (house < 9) {
+            places[house / 3] = open[house / 3] & rowOfNine << 9 * (house % 3);
+        } else if (house < 18) {
+            places[(house - 9) / 3] = open[(house - 9) / 3] & firstBox << 3 * (house % 3);
+        } else {
+            const std::uint32_t column = columnInBand << (house - 18);
+            places[0] = open[0] & column;
+            places[1] = open[1] & column;
+            places[2] = open[2] & column;
+        }
+        for (int band = 0; band < 3; ++band) {
+            for (std::uint32_t left = places[band]; left != 0; left &= left - 1) {
+                branch.add(digit, 27 * band + std::countr_zero(left));
+            }
+        }
+        return true;
+    }
+    return false;
+}
+
 // What to branch on. Among the cells with two candidates it takes the one whose two
 // alternatives decide most, by the product of their scores, so both branches decide
-// much. With none, the first open cell, or once `fewest` is set, the fewest
-// alternatives anywhere.
+// much. With none, a digit's two places in a house; with none either, the first open
+// cell, or once `fewest` is set, the fewest alternatives anywhere.
 Branch chooseBranch(const State& s, bool fewest)
 {
     std::uint32_t pairs[3];
@@ -622,6 +678,9 @@ Branch chooseBranch(const State& s, bool fewest)
     }
     if (best >= 0) {
         return cellBranch(s, best);
+    }
+    if (Branch link; linkBranch(s, link)) {
+        return link;
     }
     return fewest ? fewestAlternatives(s) : cellBranch(s, firstOpenCell(s));
 }
@@ -681,13 +740,39 @@ void countFrom(State& s, Counter& counter)
 
 // A search in row-major order: it branches on the first open cell, digits ascending,
 // so solutions arrive in row-major order and the first one is the smallest. It stops
-// once it has found `wanted` solutions or has used up its budget of guesses.
+// once it has found `wanted` solutions or has used up its budget of guesses. For a
+// count it may branch on cells with two candidates first (pairsFirst).
 struct OrderedSearch {
     int wanted;
     int budget; // alternatives it may still try after the first at a branch
     int found = 0;
     Cells smallest{};
+    // Branch on the first cell with two candidates, where there is one: a count needs
+    // no order, and such a branch decides more. Solutions then come in no set order.
+    bool pairsFirst = false;
 };
+
+// The first open cell in row-major order with two candidates, else the first open
+// cell, of a state that is not solved.
+int firstPairCell(const State& s)
+{
+    for (int band = 0; band < 3; ++band) {
+        std::uint32_t one = 0;
+        std::uint32_t two = 0;
+        std::uint32_t three = 0;
+        for (int digit = 0; digit < 9; ++digit) {
+            const std::uint32_t x = s.candidates[slot(digit, band)];
+            three |= two & x;
+            two |= one & x;
+            one |= x;
+        }
+        const std::uint32_t p = s.unsolved[band] & two & ~three;
+        if (p != 0) {
+            return 27 * band + std::countr_zero(p);
+        }
+    }
+    return firstOpenCell(s);
+}
 
 // Runs `search` below a propagated state, which it uses up. True when the search
 // stopped early, on reaching `wanted` or its budget; false when it went through the
@@ -700,7 +785,7 @@ bool searchInOrder(State& s, OrderedSearch& search)
         }
         return ++search.found >= search.wanted;
     }
-    const int cell = firstOpenCell(s);
+    const int cell = search.pairsFirst ? firstPairCell(s) : firstOpenCell(s);
     std::uint32_t digits = digitsOfCell(s, cell / 27, cell % 27);
     for (;;) {
         const int digit = std::countr_zero(digits);
@@ -944,6 +1029,23 @@ CountResult countSolutionsWithMarks(const Cells& puzzle, const Marks* marks, std
     result.status = loaded.status;
     result.clash = loaded.clash;
     result.badCell = loaded.badCell;
+    // A count to 1 or 2 of a sparse puzzle tries the quick search first, as solve()
+    // does, two-candidate cells first: it needs no branch scores, and most such puzzles
+    // have solutions near its left edge. Its count is exact when it meets the limit or
+    // goes through the whole tree; when it runs out of budget, the counting search
+    // starts afresh.
+    if (loaded.ready && !solved(loaded.start) && limit <= 2 && givenCount(puzzle) < fewestGivensOfAUniquePuzzle) {
+        OrderedSearch ordered{limit == 0 ? 1 : static_cast<int>(limit), sparseSearchBudget};
+        ordered.pairsFirst = true;
+        State work = loaded.start;
+        const bool stopped = searchInOrder(work, ordered);
+        if (ordered.found == ordered.wanted || !stopped) {
+            result.status = ordered.found > 0 ? Status::solved : Status::noSolution;
+            result.count = static_cast<std::uint64_t>(ordered.found);
+            result.limitReached = ordered.found == ordered.wanted;
+            return result;
+        }
+    }
     if (loaded.ready) {
         const Counter counter = countBelow(loaded.start, limit, false);
         result.status = counter.count > 0 ? Status::solved : Status::noSolution;
