@@ -642,6 +642,22 @@ bool linkBranch(const State& s, Branch& branch)
     return false;
 }
 
+// The open cells of a band with exactly two candidates, as band bits: counts each
+// cell's candidates to "at least one, two, three" across the nine digits at once.
+std::uint32_t pairCells(const State& s, int band)
+{
+    std::uint32_t one = 0;
+    std::uint32_t two = 0;
+    std::uint32_t three = 0;
+    for (int digit = 0; digit < 9; ++digit) {
+        const std::uint32_t x = s.candidates[slot(digit, band)];
+        three |= two & x;
+        two |= one & x;
+        one |= x;
+    }
+    return s.unsolved[band] & two & ~three;
+}
+
 // What to branch on. Among the cells with two candidates it takes the one whose two
 // alternatives decide most, by the product of their scores, so both branches decide
 // much. With none, a digit's two places in a house; with none either, the first open
@@ -650,16 +666,7 @@ Branch chooseBranch(const State& s, bool fewest)
 {
     std::uint32_t pairs[3];
     for (int band = 0; band < 3; ++band) {
-        std::uint32_t one = 0;
-        std::uint32_t two = 0;
-        std::uint32_t three = 0;
-        for (int digit = 0; digit < 9; ++digit) {
-            const std::uint32_t x = s.candidates[slot(digit, band)];
-            three |= two & x;
-            two |= one & x;
-            one |= x;
-        }
-        pairs[band] = s.unsolved[band] & two & ~three;
+        pairs[band] = pairCells(s, band);
     }
     int best = -1;
     int bestScore = -1;
@@ -757,16 +764,7 @@ struct OrderedSearch {
 int firstPairCell(const State& s)
 {
     for (int band = 0; band < 3; ++band) {
-        std::uint32_t one = 0;
-        std::uint32_t two = 0;
-        std::uint32_t three = 0;
-        for (int digit = 0; digit < 9; ++digit) {
-            const std::uint32_t x = s.candidates[slot(digit, band)];
-            three |= two & x;
-            two |= one & x;
-            one |= x;
-        }
-        const std::uint32_t p = s.unsolved[band] & two & ~three;
+        const std::uint32_t p = pairCells(s, band);
         if (p != 0) {
             return 27 * band + std::countr_zero(p);
         }
