@@ -187,6 +187,12 @@ const TechniqueCase techniqueCases[] = {
      "aligned-triple-exclusion: r7c1 {26}, r8c1 {127} and r9c1 {247}: every combination with a removed candidate "
      "puts a digit twice in a house or empties r2c1 {12} or r9c3 {24}: r7c1<>2",
      "r9c3=245"},
+    // Two base cells with only two digits no target holds: their combinations can still
+    // clash, so the base cells are tried.
+    {Technique::alignedTripleExclusion, {"r1c1=1578", "r1c2=56", "r1c3=56", "r1c4=12"},
+     "aligned-triple-exclusion: r1c1 {1578}, r1c2 {56} and r1c3 {56}: every combination with a removed candidate "
+     "puts a digit twice in a house: r1c1<>5",
+     "r1c2=569"},
     {Technique::turbotFish, {"-5 r1 r7", "+5 r1c3 r1c5 r7c3 r7c6"},
      "turbot-fish: 5r1c5=5r1c3-5r7c3=5r7c6: r2c6<>5 r3c6<>5 r8c5<>5 r9c5<>5", "+5 r1c8", 66},
     {Technique::turbotFish, {"-5 r1 c3", "+5 r1c2 r1c7 r2c3 r8c3"},

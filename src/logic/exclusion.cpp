@@ -9,93 +9,108 @@ namespace sudoku::logic::detail {
 
 namespace {
 
-// A cell that the base cells can empty: one that all of them see, with no more
-// candidates than there are base cells.
-struct Target {
-    int cell = 0;
-    Digits marks = 0;
-};
-
-// Tries the base cells, whose targets are `targets`: fills `step` and returns true when
-// some candidate of theirs is in no combination that survives.
-bool excludeFrom(const Board& board, const std::array<int, 3>& base, int size, const CellSet& targetCells,
-                 Technique technique, Step& step)
-{
-    Digits inTargets = 0;
-    targetCells.forEach([&](int cell) { inTargets |= board.candidates(cell); });
-    // A combination of digits that no target holds empties none. When every base cell
-    // has such digits to spare (size of them: one may clash with the digit tried, and
-    // one more with the third cell's), each candidate keeps a combination: skip.
-    bool spare = true;
-    for (int i = 0; i < size; ++i) {
-        spare = spare && countOf(board.candidates(base[static_cast<std::size_t>(i)]) & ~inTargets) >= size;
-    }
-    if (spare) {
-        return false;
-    }
-    std::array<Target, 20> targets{};
+// The base cells and their targets, the cells that all of them see with no more
+// candidates than there are base cells: a combination of digits for the base cells is
+// possible unless two cells that see each other take the same digit, or it takes all
+// the candidates of a target.
+struct Exclusion {
+    int size = 0;
+    std::array<Digits, 3> all{};        // each base cell's candidates
+    std::array<bool, 3> sees01_02_12{}; // base cells 0 and 1, 0 and 2, 1 and 2 see each other
+    std::array<int, 20> cells{};
+    std::array<Digits, 20> marks{};
     int count = 0;
-    targetCells.forEach([&](int cell) { targets[static_cast<std::size_t>(count++)] = {cell, board.candidates(cell)}; });
-    std::array<Digits, 3> kept{};
-    std::array<int, 3> digit{};
-    std::array<bool, 20> used{}; // the targets that empty some combination
-    // The first target a combination empties, -1 for none, -2 for a digit twice in a
-    // house.
-    const auto excluded = [&]() {
-        for (int i = 0; i < size; ++i) {
-            for (int j = i + 1; j < size; ++j) {
-                if (digit[static_cast<std::size_t>(i)] == digit[static_cast<std::size_t>(j)] &&
-                    sees(base[static_cast<std::size_t>(i)], base[static_cast<std::size_t>(j)])) {
-                    return -2;
-                }
-            }
-        }
-        Digits placed = 0;
-        for (int i = 0; i < size; ++i) {
-            placed |= bit(digit[static_cast<std::size_t>(i)]);
-        }
+
+    // The first target that digits `placed` (one per base cell) empty; -1 for none.
+    int emptied(Digits placed) const
+    {
         for (int t = 0; t < count; ++t) {
-            if ((targets[static_cast<std::size_t>(t)].marks & ~placed) == 0) {
+            if ((marks[static_cast<std::size_t>(t)] & ~placed) == 0) {
                 return t;
             }
         }
         return -1;
-    };
-    // Calls f() on each combination whose digits lie in `digits`, until it returns true.
-    const auto each = [&](const std::array<Digits, 3>& digits, auto&& f) {
+    }
+
+    // Calls f(digits, placed) on each combination within `digits` that places no digit
+    // twice where two base cells see each other, in order of the first cell's digit,
+    // then the second's, then the third's, until f returns true.
+    template <class F>
+    void each(const std::array<Digits, 3>& digits, F&& f) const
+    {
         for (unsigned a = digits[0]; a != 0; a &= a - 1) {
-            digit[0] = lowestDigit(a);
-            for (unsigned b = digits[1]; b != 0; b &= b - 1) {
-                digit[1] = lowestDigit(b);
-                for (unsigned c = size == 3 ? digits[2] : 1u; c != 0; c &= c - 1) {
-                    digit[2] = size == 3 ? lowestDigit(c) : 0;
-                    if (f()) {
+            const Digits da = static_cast<Digits>(a & -a);
+            const unsigned bs = digits[1] & ~(sees01_02_12[0] ? da : 0u);
+            for (unsigned b = bs; b != 0; b &= b - 1) {
+                const Digits db = static_cast<Digits>(b & -b);
+                if (size == 2) {
+                    if (f(std::array<Digits, 3>{da, db, 0}, static_cast<Digits>(da | db))) {
+                        return;
+                    }
+                    continue;
+                }
+                const unsigned cs = digits[2] & ~(sees01_02_12[1] ? da : 0u) & ~(sees01_02_12[2] ? db : 0u);
+                for (unsigned c = cs; c != 0; c &= c - 1) {
+                    const Digits dc = static_cast<Digits>(c & -c);
+                    if (f(std::array<Digits, 3>{da, db, dc}, static_cast<Digits>(da | db | dc))) {
                         return;
                     }
                 }
             }
         }
-    };
-    std::array<Digits, 3> all{};
-    for (int i = 0; i < size; ++i) {
-        all[static_cast<std::size_t>(i)] = board.candidates(base[static_cast<std::size_t>(i)]);
     }
+};
+
+// Tries the base cells, whose targets are `targetCells`: fills `step` and returns true
+// when some candidate of theirs is in no combination that survives.
+bool excludeFrom(const Board& board, const std::array<int, 3>& base, int size, const CellSet& targetCells,
+                 Technique technique, Step& step)
+{
+    Digits inTargets = 0;
+    targetCells.forEach([&](int cell) { inTargets |= board.candidates(cell); });
+    // A combination of digits that no target holds empties none, so a candidate of one
+    // base cell keeps a combination when the others have such digits to spare: one
+    // beside it (which may clash with it), and one with three (which may clash with it
+    // and the other's). With pairs, each needs two; with triples, all need two and at
+    // most one may have fewer than three. Then nothing is eliminated: skip.
+    int short2 = 0;
+    int short3 = 0;
+    for (int i = 0; i < size; ++i) {
+        const int spare = countOf(board.candidates(base[static_cast<std::size_t>(i)]) & ~inTargets);
+        short2 += spare < 2 ? 1 : 0;
+        short3 += spare < 3 ? 1 : 0;
+    }
+    if (short2 == 0 && (size == 2 || short3 <= 1)) {
+        return false;
+    }
+    Exclusion x;
+    x.size = size;
+    for (int i = 0; i < size; ++i) {
+        x.all[static_cast<std::size_t>(i)] = board.candidates(base[static_cast<std::size_t>(i)]);
+    }
+    targetCells.forEach([&](int cell) {
+        x.cells[static_cast<std::size_t>(x.count)] = cell;
+        x.marks[static_cast<std::size_t>(x.count++)] = board.candidates(cell);
+    });
+    x.sees01_02_12 = {sees(base[0], base[1]), size == 3 && sees(base[0], base[2]), size == 3 && sees(base[1], base[2])};
     // Each candidate not yet in a surviving combination: look for one with it, which
     // is usually among the first tried.
+    std::array<Digits, 3> kept{};
     for (int i = 0; i < size; ++i) {
-        for (unsigned rest = all[static_cast<std::size_t>(i)]; rest != 0; rest &= rest - 1) {
-            const Digits d = bit(lowestDigit(rest));
-            if ((kept[static_cast<std::size_t>(i)] & d) != 0) {
+        const auto u = static_cast<std::size_t>(i);
+        for (unsigned rest = x.all[u] & ~kept[u]; rest != 0; rest &= rest - 1) {
+            const auto d = static_cast<Digits>(rest & -rest);
+            if ((kept[u] & d) != 0) {
                 continue;
             }
-            std::array<Digits, 3> with = all;
-            with[static_cast<std::size_t>(i)] = d;
-            each(with, [&] {
-                if (excluded() != -1) {
+            std::array<Digits, 3> with = x.all;
+            with[u] = d;
+            x.each(with, [&](const std::array<Digits, 3>& digits, Digits placed) {
+                if (x.emptied(placed) >= 0) {
                     return false;
                 }
-                for (int k = 0; k < size; ++k) {
-                    kept[static_cast<std::size_t>(k)] |= bit(digit[static_cast<std::size_t>(k)]);
+                for (std::size_t k = 0; k < 3; ++k) {
+                    kept[k] |= digits[k];
                 }
                 return true;
             });
@@ -103,21 +118,22 @@ bool excludeFrom(const Board& board, const std::array<int, 3>& base, int size, c
     }
     begin(step, technique);
     for (int i = 0; i < size; ++i) {
-        const int cell = base[static_cast<std::size_t>(i)];
-        for (unsigned rest = board.candidates(cell) & ~kept[static_cast<std::size_t>(i)]; rest != 0; rest &= rest - 1) {
-            addElimination(step, cell, lowestDigit(rest));
+        const auto u = static_cast<std::size_t>(i);
+        for (unsigned rest = x.all[u] & ~kept[u]; rest != 0; rest &= rest - 1) {
+            addElimination(step, base[u], lowestDigit(rest));
         }
     }
     if (!finish(step)) {
         return false;
     }
     // The targets that rule out the combinations of the eliminated candidates.
-    each(all, [&] {
+    std::array<bool, 20> used{};
+    x.each(x.all, [&](const std::array<Digits, 3>& digits, Digits placed) {
         bool removed = false;
-        for (int i = 0; i < size; ++i) {
-            removed = removed || (kept[static_cast<std::size_t>(i)] & bit(digit[static_cast<std::size_t>(i)])) == 0;
+        for (std::size_t k = 0; k < 3; ++k) {
+            removed = removed || (digits[k] & ~kept[k]) != 0;
         }
-        const int t = removed ? excluded() : -1;
+        const int t = removed ? x.emptied(placed) : -1;
         if (t >= 0) {
             used[static_cast<std::size_t>(t)] = true;
         }
@@ -126,9 +142,9 @@ bool excludeFrom(const Board& board, const std::array<int, 3>& base, int size, c
     for (int i = 0; i < size; ++i) {
         addCell(step, board, base[static_cast<std::size_t>(i)]);
     }
-    for (int t = 0; t < count; ++t) {
+    for (int t = 0; t < x.count; ++t) {
         if (used[static_cast<std::size_t>(t)]) {
-            addCell(step, board, targets[static_cast<std::size_t>(t)].cell);
+            addCell(step, board, x.cells[static_cast<std::size_t>(t)]);
         }
     }
     return true;
