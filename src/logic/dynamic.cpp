@@ -1343,6 +1343,9 @@ bool Workspace::findNested()
                     if (!thisPass.measure(x, hit.fact, hit.length, hit.outside)) {
                         return; // not as before: leave it
                     }
+                    if (hit.length > longestNested(limit)) {
+                        return; // already longer than the branch wants
+                    }
                 }
                 hits.push_back(std::move(hit));
                 return;
