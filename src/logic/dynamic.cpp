@@ -463,9 +463,9 @@ struct Workspace {
         clashCount = static_cast<std::uint16_t>(facts.size());
     }
 
-    void findStrong(const Grid& grid)
+    // The strong links of `grid`, for the static branches that start from it.
+    void useStrong(const Grid& grid, const StrongLinks& links)
     {
-        const StrongLinks links = strongLinksOf(grid.cand);
         bivalue = links.bivalue;
         bilocal = links.bilocal;
         strongGrid = grid;
@@ -474,7 +474,7 @@ struct Workspace {
     void start(const Grid& grid, int assumption, const Mode& m, const Workspace* enclosing, int most)
     {
         if (m.staticLinks && !(strongGrid && same(*strongGrid, grid))) {
-            findStrong(grid);
+            useStrong(grid, strongLinksOf(grid.cand));
         }
         limit = most;
         g = grid;
@@ -1161,7 +1161,9 @@ bool Workspace::findNested()
         if (known != nullptr) {
             reach->restore(now.cand, *known);
         } else {
-            reach->compute(now.cand);
+            const StrongLinks links = strongLinksOf(now.cand);
+            reach->compute(now.cand, links);
+            in.useStrong(now, links); // the inner runs start from here
             if (kept >= 0) {
                 innerRuns().keepReach(kept, reach->rows());
             }

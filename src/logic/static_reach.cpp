@@ -51,6 +51,7 @@ void StaticReach::number(const std::array<CellSet, 9>& cand)
     count_ = 0;
     digits_.fill(0);
     for (int d = 0; d < 9; ++d) {
+        firstNumber_[static_cast<std::size_t>(d)] = static_cast<std::int16_t>(count_);
         cand[static_cast<std::size_t>(d)].forEach([&](int cell) {
             digits_[static_cast<std::size_t>(cell)] |= static_cast<std::uint16_t>(1u << d);
             number_[static_cast<std::size_t>(cell * 9 + d)] = static_cast<std::int16_t>(count_);
@@ -73,12 +74,12 @@ void StaticReach::restore(const std::array<CellSet, 9>& cand, std::span<const st
     std::copy(rows.begin(), rows.end(), rows_.begin());
 }
 
-void StaticReach::compute(const std::array<CellSet, 9>& cand)
+void StaticReach::compute(const std::array<CellSet, 9>& cand, const StrongLinks& links)
 {
     number(cand);
     const auto numberOf = [&](int cell, int d) { return number_[static_cast<std::size_t>(cell * 9 + d)]; };
 
-    const auto [bivalue, bilocal] = strongLinksOf(cand);
+    const auto& [bivalue, bilocal] = links;
 
     // A fact false with no strong link leads nowhere: the facts true that make it false
     // note it directly in their own set instead of linking to it.
@@ -100,6 +101,27 @@ void StaticReach::compute(const std::array<CellSet, 9>& cand)
             [&](int cell) { strong_[static_cast<std::size_t>(numberOf(cell, static_cast<int>(d)))] = false; });
     }
     std::fill_n(direct_.begin(), static_cast<std::size_t>(count_) * words, std::uint64_t{0});
+    // Per digit and house, its places there whose false has no strong link, as bits of
+    // the digit's candidate numbers (consecutive, so within three words from the
+    // digit's first): a candidate true notes those of its houses at once.
+    std::array<std::size_t, 9> firstWord{};
+    for (std::size_t d = 0; d < 9; ++d) {
+        firstWord[d] = static_cast<std::size_t>(firstNumber_[d]) / 64;
+    }
+    for (auto& houses : weak_) {
+        for (auto& bits : houses) {
+            bits.fill(0);
+        }
+    }
+    for (int k = 0; k < count_; ++k) {
+        const int x = candidate_[static_cast<std::size_t>(k)];
+        const auto d = static_cast<std::size_t>(x % 9);
+        if (!strong_[static_cast<std::size_t>(k)]) {
+            for (const std::uint8_t h : tables.cellHouses[static_cast<std::size_t>(x / 9)]) {
+                weak_[d][h][static_cast<std::size_t>(k) / 64 - firstWord[d]] |= std::uint64_t{1} << (k % 64);
+            }
+        }
+    }
     const auto facts = static_cast<std::size_t>(2 * count_);
     std::size_t edges = 0;
     const auto link = [&](int to) { edges_[edges++] = static_cast<std::uint16_t>(to); };
@@ -136,10 +158,13 @@ void StaticReach::compute(const std::array<CellSet, 9>& cand)
         for (unsigned m = others & ~strongOthers; m != 0; m &= m - 1) {
             note(numberOf(cell, std::countr_zero(m)));
         }
-        const CellSet peers = cand[static_cast<std::size_t>(d)] & peersOf(cell);
-        const CellSet strongPeers = peers & strong[static_cast<std::size_t>(d)];
-        strongPeers.forEach([&](int p) { link(2 * numberOf(p, d)); });
-        peers.without(strongPeers).forEach([&](int p) { note(numberOf(p, d)); });
+        const auto ud = static_cast<std::size_t>(d);
+        (cand[ud] & peersOf(cell) & strong[ud]).forEach([&](int p) { link(2 * numberOf(p, d)); });
+        const auto& houses = tables.cellHouses[static_cast<std::size_t>(cell)];
+        for (std::size_t i = 0; i < 3 && firstWord[ud] + i < words; ++i) {
+            direct[firstWord[ud] + i] |= weak_[ud][houses[0]][i] | weak_[ud][houses[1]][i] | weak_[ud][houses[2]][i];
+        }
+        direct[k / 64] &= ~(std::uint64_t{1} << (k % 64)); // its houses hold it too
     }
     first_[facts] = static_cast<std::uint32_t>(edges);
 

@@ -31,8 +31,10 @@ StrongLinks strongLinksOf(const std::array<CellSet, 9>& cand);
 class StaticReach {
 public:
     // The graph of the position whose places per digit (index digit - 1) are `cand`,
-    // and what each of its facts reaches.
-    void compute(const std::array<CellSet, 9>& cand);
+    // and what each of its facts reaches. `links` must be strongLinksOf(cand): callers
+    // that need them too find them once.
+    void compute(const std::array<CellSet, 9>& cand, const StrongLinks& links);
+    void compute(const std::array<CellSet, 9>& cand) { compute(cand, strongLinksOf(cand)); }
 
     // Whether assuming candidate `x` (cell * 9 + digit - 1, a candidate of the position)
     // true can reach it false: when not, no static chain from it is a contradiction.
@@ -60,7 +62,8 @@ private:
     int words_ = 0; // per set of candidates
     std::array<std::int16_t, 729> number_{};
     std::array<std::uint16_t, 729> candidate_{};
-    std::array<std::uint16_t, 81> digits_{}; // per cell, its candidates (bit digit - 1)
+    std::array<std::uint16_t, 81> digits_{};    // per cell, its candidates (bit digit - 1)
+    std::array<std::int16_t, 9> firstNumber_{}; // per digit, its first candidate's number
     // Facts: 2k for candidate k false, 2k + 1 for it true; edges in one array.
     std::array<std::uint32_t, maxFacts + 1> first_{};
     std::array<std::uint16_t, maxEdges> edges_{};
@@ -77,6 +80,7 @@ private:
     // among those that have none.
     std::array<bool, 729> strong_{};
     std::array<std::uint64_t, 729 * 12> direct_{};
+    std::array<std::array<std::array<std::uint64_t, 3>, 27>, 9> weak_{};
 };
 
 // Asked for every candidate of every pass of the nested search: inline.
