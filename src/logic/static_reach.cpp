@@ -100,10 +100,10 @@ void StaticReach::compute(const std::array<CellSet, 9>& cand, const StrongLinks&
         cand[d].without(s).forEach(
             [&](int cell) { strong_[static_cast<std::size_t>(numberOf(cell, static_cast<int>(d)))] = false; });
     }
-    std::fill_n(direct_.begin(), static_cast<std::size_t>(count_) * words, std::uint64_t{0});
     // Per digit and house, its places there whose false has no strong link, as bits of
     // the digit's candidate numbers (consecutive, so within three words from the
-    // digit's first): a candidate true notes those of its houses at once.
+    // digit's first), and per cell such candidates: a candidate true notes those of
+    // its houses and its cell at once.
     std::array<std::size_t, 9> firstWord{};
     for (std::size_t d = 0; d < 9; ++d) {
         firstWord[d] = static_cast<std::size_t>(firstNumber_[d]) / 64;
@@ -113,13 +113,16 @@ void StaticReach::compute(const std::array<CellSet, 9>& cand, const StrongLinks&
             bits.fill(0);
         }
     }
+    std::fill_n(cellWeak_.begin(), 81 * words, std::uint64_t{0});
     for (int k = 0; k < count_; ++k) {
         const int x = candidate_[static_cast<std::size_t>(k)];
         const auto d = static_cast<std::size_t>(x % 9);
         if (!strong_[static_cast<std::size_t>(k)]) {
+            const std::uint64_t bit = std::uint64_t{1} << (k % 64);
             for (const std::uint8_t h : tables.cellHouses[static_cast<std::size_t>(x / 9)]) {
-                weak_[d][h][static_cast<std::size_t>(k) / 64 - firstWord[d]] |= std::uint64_t{1} << (k % 64);
+                weak_[d][h][static_cast<std::size_t>(k) / 64 - firstWord[d]] |= bit;
             }
+            cellWeak_[static_cast<std::size_t>(x / 9) * words + static_cast<std::size_t>(k) / 64] |= bit;
         }
     }
     const auto facts = static_cast<std::size_t>(2 * count_);
@@ -133,38 +136,37 @@ void StaticReach::compute(const std::array<CellSet, 9>& cand, const StrongLinks&
         // two-place house, true.
         const unsigned others = digits_[static_cast<std::size_t>(cell)] & ~(1u << d);
         first_[static_cast<std::size_t>(2 * k)] = static_cast<std::uint32_t>(edges);
-        if (bivalue.has(cell)) {
-            link(2 * numberOf(cell, std::countr_zero(others)) + 1);
-        }
-        for (const std::uint8_t h : tables.cellHouses[static_cast<std::size_t>(cell)]) {
-            if ((bilocal[static_cast<std::size_t>(d)] >> h & 1) != 0) {
-                (cand[static_cast<std::size_t>(d)] & tables.houseSet[h]).forEach([&](int p) {
-                    if (p != cell) {
-                        link(2 * numberOf(p, d) + 1);
-                    }
-                });
+        if (strong_[static_cast<std::size_t>(k)]) {
+            if (bivalue.has(cell)) {
+                link(2 * numberOf(cell, std::countr_zero(others)) + 1);
+            }
+            for (const std::uint8_t h : tables.cellHouses[static_cast<std::size_t>(cell)]) {
+                if ((bilocal[static_cast<std::size_t>(d)] >> h & 1) != 0) {
+                    (cand[static_cast<std::size_t>(d)] & tables.houseSet[h]).forEach([&](int p) {
+                        if (p != cell) {
+                            link(2 * numberOf(p, d) + 1);
+                        }
+                    });
+                }
             }
         }
         // True: the cell's other candidates and the digit's places among its peers false.
         first_[static_cast<std::size_t>(2 * k + 1)] = static_cast<std::uint32_t>(edges);
         std::uint64_t* const direct = &direct_[static_cast<std::size_t>(k) * words];
-        // Split by kind up front: a test per link would be a branch the processor
-        // cannot predict.
-        const auto note = [&](int y) { direct[y / 64] |= std::uint64_t{1} << (y % 64); };
-        const unsigned strongOthers = others & strongDigits[static_cast<std::size_t>(cell)];
-        for (unsigned m = strongOthers; m != 0; m &= m - 1) {
+        for (unsigned m = others & strongDigits[static_cast<std::size_t>(cell)]; m != 0; m &= m - 1) {
             link(2 * numberOf(cell, std::countr_zero(m)));
-        }
-        for (unsigned m = others & ~strongOthers; m != 0; m &= m - 1) {
-            note(numberOf(cell, std::countr_zero(m)));
         }
         const auto ud = static_cast<std::size_t>(d);
         (cand[ud] & peersOf(cell) & strong[ud]).forEach([&](int p) { link(2 * numberOf(p, d)); });
+        const std::uint64_t* const inCell = &cellWeak_[static_cast<std::size_t>(cell) * words];
+        for (std::size_t i = 0; i < words; ++i) {
+            direct[i] = inCell[i];
+        }
         const auto& houses = tables.cellHouses[static_cast<std::size_t>(cell)];
         for (std::size_t i = 0; i < 3 && firstWord[ud] + i < words; ++i) {
             direct[firstWord[ud] + i] |= weak_[ud][houses[0]][i] | weak_[ud][houses[1]][i] | weak_[ud][houses[2]][i];
         }
-        direct[k / 64] &= ~(std::uint64_t{1} << (k % 64)); // its houses hold it too
+        direct[k / 64] &= ~(std::uint64_t{1} << (k % 64)); // its cell and houses hold it too
     }
     first_[facts] = static_cast<std::uint32_t>(edges);
 

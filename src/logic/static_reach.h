@@ -81,6 +81,7 @@ private:
     std::array<bool, 729> strong_{};
     std::array<std::uint64_t, 729 * 12> direct_{};
     std::array<std::array<std::array<std::uint64_t, 3>, 27>, 9> weak_{};
+    std::array<std::uint64_t, 81 * 12> cellWeak_{};
 };
 
 // Asked for every candidate of every pass of the nested search: inline.
