@@ -11,6 +11,7 @@
 
 #include "dynamic.h"
 #include "chain_length.h"
+#include "locked.h"
 #include "static_reach.h"
 #include "techniques.h"
 #include "thread_scratch.h"
@@ -712,6 +713,9 @@ struct Workspace {
                 continue; // as when last looked at, when all it showed was taken
             }
             lockedStale &= ~(1u << d);
+            if (!pointsOrClaims(g.cand[d])) {
+                continue;
+            }
             for (int box = 18; box < 27; ++box) {
                 const CellSet& boxSet = houseSet(box);
                 if (!(g.placed[d] & boxSet).empty() || (g.cand[d] & boxSet).empty()) {
