@@ -123,16 +123,50 @@ bool solved(const State& s)
     return (s.unsolved[0] | s.unsolved[1] | s.unsolved[2]) == 0;
 }
 
-// Leaves `cell` as the only place for `digit` in its row; the digit's update then
-// places it. If the digit could no longer stand there, the row empties and the update
-// fails.
+// For each cell of a band (bit 0 to 26): the other cells of its row and box in the
+// band, and its column.
+struct CellPeers {
+    std::uint32_t peers[27];
+    std::uint8_t column[27];
+};
+
+constexpr CellPeers makeCellPeers()
+{
+    CellPeers t{};
+    for (unsigned bit = 0; bit < 27; ++bit) {
+        const unsigned col = bit % 9;
+        t.peers[bit] = ((rowOfNine << (bit - col)) | ((7u * columnInBand) << (col / 3 * 3))) & ~(1u << bit);
+        t.column[bit] = static_cast<std::uint8_t>(col);
+    }
+    return t;
+}
+
+constexpr CellPeers cellPeers = makeCellPeers();
+constexpr int nextBand[3] = {1, 2, 0};
+constexpr int previousBand[3] = {2, 0, 1};
+
+// Places `digit` at `cell` for the digit's own masks; the digit's update then places
+// it. If the digit could no longer stand there, the row empties and the update fails.
+// With the bit instructions its other cells in the row, box and column leave at once,
+// which the update would find by its rules only in further rounds (a tenth faster on
+// the hardest puzzles); the plain copy measured slower that way, so it only leaves the
+// cell alone in its row.
 void restrictToCell(State& s, int digit, int cell)
 {
     const int band = cell / 27;
     const int bit = cell % 27;
+#ifdef __BMI2__
+    const std::uint32_t column = columnInBand << (bit % 9);
+    std::uint32_t* const m = &s.candidates[slot(digit, 0)];
+    m[band] &= ~cellPeers.peers[bit];
+    m[nextBand[band]] &= ~column;
+    m[previousBand[band]] &= ~column;
+    s.dirty |= 7u << slot(digit, 0);
+#else
     const std::uint32_t others = (rowOfNine << (9 * (bit / 9))) & ~(1u << bit);
     s.candidates[slot(digit, band)] &= ~others;
     s.dirty |= 1u << slot(digit, band);
+#endif
 }
 
 // The row and box rule on one band of one digit: the cells of the (row, box) pairs
@@ -426,28 +460,6 @@ int bitCount(std::uint64_t x)
     return static_cast<int>((x * 0x0101010101010101u) >> 56);
 #endif
 }
-
-// For each cell of a band (bit 0 to 26): the other cells of its row and box in the
-// band, and its column.
-struct CellPeers {
-    std::uint32_t peers[27];
-    std::uint8_t column[27];
-};
-
-constexpr CellPeers makeCellPeers()
-{
-    CellPeers t{};
-    for (unsigned bit = 0; bit < 27; ++bit) {
-        const unsigned col = bit % 9;
-        t.peers[bit] = ((rowOfNine << (bit - col)) | ((7u * columnInBand) << (col / 3 * 3))) & ~(1u << bit);
-        t.column[bit] = static_cast<std::uint8_t>(col);
-    }
-    return t;
-}
-
-constexpr CellPeers cellPeers = makeCellPeers();
-constexpr int nextBand[3] = {1, 2, 0};
-constexpr int previousBand[3] = {2, 0, 1};
 
 // How much placing `digit` at the cell (band, bit) decides: the candidates it removes
 // from the cell's peers (the other cells of its row and box in its band, of its column
