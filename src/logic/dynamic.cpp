@@ -422,6 +422,44 @@ struct Workspace {
         return 0;
     }
 
+    // As pushParent for each false fact (c, digit), c in `cells`, in cell order: only the
+    // places this branch or the enclosing one removed are read, so the cells that had
+    // lost the digit before the search began cost nothing. Returns this branch's count.
+    int pushRemoved(const CellSet& cells, int digit)
+    {
+        const auto d = static_cast<std::size_t>(digit - 1);
+        const CellSet here = cells & mine[d];
+        const CellSet removed = outer != nullptr ? here | (cells & outer->mine[d]) : here;
+        int ours = 0; // counted here: without a popcount instruction, count() is a call
+        removed.forEach([&](int c) {
+            const int f = factOf(c, digit, false);
+            const bool own = here.has(c);
+            ours += own ? 1 : 0;
+            parents.push_back(static_cast<std::uint16_t>(own ? f : f | outerBit));
+        });
+        return ours;
+    }
+
+    // As pushParent for each false fact (cell, e), e among `digits` (bit e - 1), in digit order.
+    int pushRemovedDigits(int cell, unsigned digits)
+    {
+        unsigned here = 0;
+        unsigned removed = 0;
+        for (std::size_t d = 0; d < 9; ++d) {
+            here |= static_cast<unsigned>(mine[d].has(cell)) << d;
+            removed |= static_cast<unsigned>(outer != nullptr && outer->mine[d].has(cell)) << d;
+        }
+        int ours = 0;
+        for (unsigned m = (here | removed) & digits; m != 0; m &= m - 1) {
+            const int d = std::countr_zero(m);
+            const int f = factOf(cell, d + 1, false);
+            const bool own = (here >> d & 1) != 0;
+            ours += own ? 1 : 0;
+            parents.push_back(static_cast<std::uint16_t>(own ? f : f | outerBit));
+        }
+        return ours;
+    }
+
     // Adds `f` with the parents pushed since `from`; false when it was known.
     // With `n`, the parents are the n from `from` on, and stay in the pool.
     [[gnu::always_inline]] bool add(int f, Rule r, std::size_t from, int cost = 0, int n = -1)
@@ -649,10 +687,7 @@ struct Workspace {
                     return; // a static branch would not see it: skip before pushing its premises
                 }
                 const std::size_t from = parents.size();
-                int here = 0;
-                for (int e = 1; e <= 9; ++e) {
-                    here += e != digit ? pushParent(factOf(cell, e, false)) : 0;
-                }
+                const int here = pushRemovedDigits(cell, 0x1FFu & ~(1u << (digit - 1)));
                 if (singleParents(from, here)) {
                     foundCells.add(cell);
                     found[static_cast<std::size_t>(n++)] = {factOf(cell, digit, true), Rule::nakedSingle,
@@ -674,10 +709,7 @@ struct Workspace {
                     continue;
                 }
                 const std::size_t from = parents.size();
-                int here = 0;
-                for (const std::uint8_t c : cellsOf(h)) {
-                    here += c != cell ? pushParent(factOf(c, digit, false)) : 0;
-                }
+                const int here = pushRemoved(houseSet(h).without(places), digit);
                 if (singleParents(from, here)) {
                     foundCells.add(cell);
                     found[static_cast<std::size_t>(n++)] = {factOf(cell, digit, true), Rule::hiddenSingle,
@@ -703,7 +735,7 @@ struct Workspace {
         const auto eliminate = [&](int digit, const CellSet& targets, const CellSet& premises) {
             targets.forEach([&](int cell) {
                 const std::size_t start = parents.size();
-                premises.forEach([&](int c) { pushParent(factOf(c, digit, false)); });
+                pushRemoved(premises, digit);
                 any = add(factOf(cell, digit, false), Rule::lockedCandidates, start) || any;
             });
         };
