@@ -884,17 +884,45 @@ struct Workspace {
     ChainProof::Branch branchOf(std::vector<std::uint16_t> facts, bool clashes) const;
 };
 
-// Whether a dynamic run of singles only from candidate (cell, digit) true in `grid`
+// The position the probes of a pass start from, with per digit the houses where it is
+// placed and the number of its places in each house.
+struct ProbeStart {
+    std::array<CellSet, 9> cand;
+    CellSet empty;
+    std::array<std::uint32_t, 9> done{};
+    std::array<std::array<std::uint8_t, 27>, 9> places{};
+};
+
+ProbeStart probeStart(const Grid& grid)
+{
+    ProbeStart start;
+    start.cand = grid.cand;
+    start.empty = grid.empty;
+    for (std::size_t d = 0; d < 9; ++d) {
+        grid.placed[d].forEach([&](int c) { start.done[d] |= houseBits[static_cast<std::size_t>(c)]; });
+        grid.cand[d].forEach([&](int c) {
+            for (const std::uint8_t h : tables.cellHouses[static_cast<std::size_t>(c)]) {
+                ++start.places[d][h];
+            }
+        });
+    }
+    return start;
+}
+
+// Whether a dynamic run of singles only from candidate (cell, digit) true in `start`
 // ends in a contradiction by round `last`, with what it looked at added to `looked`.
 // It keeps no proof, only the grid: round by round it derives the same facts as a
 // Workspace run in that mode (the order inside a round changes only which parents a
 // fact records), so when it finds no contradiction, neither does that run, and both
 // looked at the same places. Most of the nested dynamic chains' inner runs end so.
-bool probeSingles(const Grid& grid, const std::array<std::uint32_t, 9>& housesPlaced, int cell, int digit, int last,
-                  Looked& looked)
+bool probeSingles(const ProbeStart& start, int cell, int digit, int last, Looked& looked)
 {
-    Grid g = grid;
-    std::array<std::uint32_t, 9> done = housesPlaced; // per digit, the houses where it is placed
+    std::array<CellSet, 9> cand = start.cand;
+    CellSet empty = start.empty;
+    std::array<std::uint32_t, 9> done = start.done;
+    // Kept as places are lost, so that only a house left with one place or none is
+    // looked at: counts in houses where the digit is placed go stale, unread.
+    std::array<std::array<std::uint8_t, 27>, 9> places = start.places;
     std::array<CellSet, 9> placing{};
     placing[static_cast<std::size_t>(digit - 1)].add(cell);
     std::uint32_t placingDigits = 1u << (digit - 1);
@@ -923,52 +951,61 @@ bool probeSingles(const Grid& grid, const std::array<std::uint32_t, 9>& housesPl
                 return true; // the digit placed twice in a house
             }
             const CellSet seen{seenLo, seenHi};
-            g.placed[d] = g.placed[d] | p;
             done[d] |= houses;
-            lost[d] = g.cand[d] & seen;
-            g.cand[d] = g.cand[d].without(seen);
+            lost[d] = cand[d] & seen;
+            cand[d] = cand[d].without(seen);
             placed = placed | p;
         }
         // The placed cells' other candidates.
-        g.empty = g.empty.without(placed);
+        empty = empty.without(placed);
         CellSet anyCandidate;
         Touched t;
+        std::array<std::uint32_t, 9> few{}; // per digit, the houses left with one place or none
         for (std::size_t d = 0; d < 9; ++d) {
-            lost[d] = lost[d] | (g.cand[d] & placed).without(placing[d]);
-            g.cand[d] = g.cand[d].without(placed);
-            anyCandidate = anyCandidate | g.cand[d];
+            lost[d] = lost[d] | (cand[d] & placed).without(placing[d]);
+            cand[d] = cand[d].without(placed);
+            anyCandidate = anyCandidate | cand[d];
             t.cells = t.cells | lost[d];
             std::uint32_t houses = 0;
-            lost[d].forEach([&](int c) { houses |= houseBits[static_cast<std::size_t>(c)]; });
+            std::uint32_t low = 0;
+            lost[d].forEach([&](int c) {
+                const auto at = static_cast<std::size_t>(c);
+                houses |= houseBits[at];
+                for (const std::uint8_t h : tables.cellHouses[at]) {
+                    low |= static_cast<std::uint32_t>(--places[d][h] <= 1) << h;
+                }
+            });
             t.houses[d] = houses;
+            few[d] = low & ~done[d];
         }
         looked.add(t);
-        if (!(g.empty & t.cells).without(anyCandidate).empty()) {
+        if (!(empty & t.cells).without(anyCandidate).empty()) {
             return true; // a cell without candidate
         }
         CellSet once;
         CellSet twice;
-        for (const CellSet& c : g.cand) {
+        for (const CellSet& c : cand) {
             twice = twice | (once & c);
             once = once | c;
         }
-        const CellSet naked = (g.empty & once & t.cells).without(twice);
+        const CellSet naked = (empty & once & t.cells).without(twice);
         CellSet found = naked;
         placingDigits = 0;
         for (std::size_t d = 0; d < 9; ++d) {
-            placing[d] = g.cand[d] & naked;
+            placing[d] = cand[d] & naked;
             placingDigits |= placing[d].empty() ? 0u : 1u << d;
         }
         // A digit without place in a house is a contradiction; with one, a single.
         for (std::size_t d = 0; d < 9; ++d) {
-            for (std::uint32_t hs = t.houses[d] & ~done[d]; hs != 0; hs &= hs - 1) {
-                const CellSet places = g.cand[d] & houseSet(std::countr_zero(hs));
-                if (places.empty()) {
+            for (std::uint32_t hs = few[d]; hs != 0; hs &= hs - 1) {
+                const int h = std::countr_zero(hs);
+                if (places[d][static_cast<std::size_t>(h)] == 0) {
                     return true;
                 }
-                if (Workspace::one(places) && (places & found).empty()) {
-                    placing[d] = placing[d] | places;
-                    found = found | places;
+                const CellSet single = cand[d] & houseSet(h);
+                if ((single & found).empty()) {
+                    placing[d] = placing[d] | single;
+                    found = found | single;
                     placingDigits |= 1u << d;
                 }
             }
@@ -1213,12 +1250,7 @@ bool Workspace::findNested()
             });
         }
     }
-    std::array<std::uint32_t, 9> housesPlaced{}; // per digit, the houses where it is placed now
-    if (reach == nullptr) {
-        for (std::size_t d = 0; d < 9; ++d) {
-            now.placed[d].forEach([&](int c) { housesPlaced[d] |= houseBits[static_cast<std::size_t>(c)]; });
-        }
-    }
+    std::optional<ProbeStart> probesFrom; // made at the first probe
     const auto remember = [&](std::size_t x, const Looked& seen, const Offs& offs) {
         memo[x] = seen;
         memoOffs[x] = offs;
@@ -1241,7 +1273,10 @@ bool Workspace::findNested()
             const int assumption = factOf(cell, digit, true);
             if (reach == nullptr && !record) {
                 Looked seen;
-                if (!probeSingles(now, housesPlaced, cell, digit, lastRound(inner, limit), seen)) {
+                if (!probesFrom) {
+                    probesFrom = probeStart(now);
+                }
+                if (!probeSingles(*probesFrom, cell, digit, lastRound(inner, limit), seen)) {
                     memo[x] = seen;
                     return;
                 }
