@@ -961,6 +961,7 @@ bool probeSingles(const ProbeStart& start, int cell, int digit, int last, Looked
         CellSet anyCandidate;
         Touched t;
         std::array<std::uint32_t, 9> few{}; // per digit, the houses left with one place or none
+        std::uint32_t fewDigits = 0;
         for (std::size_t d = 0; d < 9; ++d) {
             lost[d] = lost[d] | (cand[d] & placed).without(placing[d]);
             cand[d] = cand[d].without(placed);
@@ -977,6 +978,7 @@ bool probeSingles(const ProbeStart& start, int cell, int digit, int last, Looked
             });
             t.houses[d] = houses;
             few[d] = low & ~done[d];
+            fewDigits |= few[d] != 0 ? 1u << d : 0u;
         }
         looked.add(t);
         if (!(empty & t.cells).without(anyCandidate).empty()) {
@@ -996,7 +998,8 @@ bool probeSingles(const ProbeStart& start, int cell, int digit, int last, Looked
             placingDigits |= placing[d].empty() ? 0u : 1u << d;
         }
         // A digit without place in a house is a contradiction; with one, a single.
-        for (std::size_t d = 0; d < 9; ++d) {
+        for (std::uint32_t ds = fewDigits; ds != 0; ds &= ds - 1) {
+            const auto d = static_cast<std::size_t>(std::countr_zero(ds));
             for (std::uint32_t hs = few[d]; hs != 0; hs &= hs - 1) {
                 const int h = std::countr_zero(hs);
                 if (places[d][static_cast<std::size_t>(h)] == 0) {
