@@ -12,6 +12,7 @@
 #include "dynamic.h"
 #include "chain_length.h"
 #include "locked.h"
+#include "probe.h"
 #include "static_reach.h"
 #include "techniques.h"
 #include "thread_scratch.h"
@@ -63,17 +64,6 @@ bool within(const CellSet& a, const CellSet& b)
     return a.without(b).empty();
 }
 
-// The houses of each cell, one bit each (row, 9 + column, 18 + box).
-constexpr std::array<std::uint32_t, 81> houseBits = [] {
-    std::array<std::uint32_t, 81> bits{};
-    for (std::size_t cell = 0; cell < 81; ++cell) {
-        for (const std::uint8_t h : tables.cellHouses[cell]) {
-            bits[cell] |= std::uint32_t{1} << h;
-        }
-    }
-    return bits;
-}();
-
 // The lines through each box: its three rows, then its three columns.
 constexpr std::array<std::array<std::uint8_t, 6>, 9> linesOfBox = [] {
     std::array<std::array<std::uint8_t, 6>, 9> lines{};
@@ -86,18 +76,6 @@ constexpr std::array<std::array<std::uint8_t, 6>, 9> linesOfBox = [] {
     }
     return lines;
 }();
-
-// A position as bitboards: cheap to copy and to compare.
-struct Grid {
-    std::array<CellSet, 9> cand{};   // the places of each digit (index digit - 1)
-    std::array<CellSet, 9> placed{}; // the cells holding each digit
-    CellSet empty;
-};
-
-bool same(const Grid& a, const Grid& b)
-{
-    return std::memcmp(&a, &b, sizeof a) == 0; // words only: no padding
-}
 
 Grid gridOf(const Board& board)
 {
@@ -148,42 +126,8 @@ int lastRound(const Mode& mode, int limit)
     return most >= 2 ? (most - 2) / 2 : -1;
 }
 
-// Houses per digit (bits 0 to 26) and cells: where singles and clashes were looked for.
-struct Touched {
-    std::array<std::uint32_t, 9> houses{};
-    CellSet cells;
-};
-struct Looked : Touched {
-    void add(const Touched& t)
-    {
-        cells = cells | t.cells;
-        for (std::size_t d = 0; d < 9; ++d) {
-            houses[d] |= t.houses[d];
-        }
-    }
-    bool meets(const Touched& t) const
-    {
-        if (!(cells & t.cells).empty()) {
-            return true;
-        }
-        for (std::size_t d = 0; d < 9; ++d) {
-            if ((houses[d] & t.houses[d]) != 0) {
-                return true;
-            }
-        }
-        return false;
-    }
-};
-
 // What each candidate's nested run looked at in the position a search starts from,
 // and whether it ended in a contradiction there.
-// The candidates (cell * 9 + digit - 1) a run made false.
-struct Offs {
-    std::array<std::uint64_t, 12> w{};
-    void add(int x) { w[static_cast<std::size_t>(x / 64)] |= std::uint64_t{1} << (x % 64); }
-    bool has(int x) const { return (w[static_cast<std::size_t>(x / 64)] >> (x % 64) & 1) != 0; }
-};
-
 struct BaseRuns {
     std::array<Looked, 729> looked{};
     std::array<bool, 729> clash{};
@@ -633,10 +577,6 @@ struct Workspace {
     }
 
     static int firstCell(const CellSet& s) { return s.lo != 0 ? std::countr_zero(s.lo) : 64 + std::countr_zero(s.hi); }
-    static bool one(const CellSet& s)
-    {
-        return s.lo != 0 ? (s.lo & (s.lo - 1)) == 0 && s.hi == 0 : s.hi != 0 && (s.hi & (s.hi - 1)) == 0;
-    }
 
     // Keeps the parents pushed since `from` for a single, unless a static branch would
     // not see it: none, or more than one, of its premises are this branch's.
@@ -701,11 +641,11 @@ struct Workspace {
             for (std::uint32_t hs = houses; hs != 0; hs &= hs - 1) {
                 const int h = std::countr_zero(hs);
                 const CellSet places = g.cand[d] & houseSet(h);
-                if (!one(places)) {
+                if (!onePlace(places)) {
                     continue;
                 }
                 const int cell = firstCell(places);
-                if (foundCells.has(cell) || n >= 81 || (mode.staticLinks && !one(mine[d] & houseSet(h)))) {
+                if (foundCells.has(cell) || n >= 81 || (mode.staticLinks && !onePlace(mine[d] & houseSet(h)))) {
                     continue;
                 }
                 const std::size_t from = parents.size();
@@ -884,142 +824,6 @@ struct Workspace {
     ChainProof::Branch branchOf(std::vector<std::uint16_t> facts, bool clashes) const;
 };
 
-// The position the probes of a pass start from, with per digit the houses where it is
-// placed and the number of its places in each house.
-struct ProbeStart {
-    std::array<CellSet, 9> cand;
-    CellSet empty;
-    std::array<std::uint32_t, 9> done{};
-    std::array<std::array<std::uint8_t, 27>, 9> places{};
-};
-
-ProbeStart probeStart(const Grid& grid)
-{
-    ProbeStart start;
-    start.cand = grid.cand;
-    start.empty = grid.empty;
-    for (std::size_t d = 0; d < 9; ++d) {
-        grid.placed[d].forEach([&](int c) { start.done[d] |= houseBits[static_cast<std::size_t>(c)]; });
-        grid.cand[d].forEach([&](int c) {
-            for (const std::uint8_t h : tables.cellHouses[static_cast<std::size_t>(c)]) {
-                ++start.places[d][h];
-            }
-        });
-    }
-    return start;
-}
-
-// Whether a dynamic run of singles only from candidate (cell, digit) true in `start`
-// ends in a contradiction by round `last`, with what it looked at added to `looked`.
-// It keeps no proof, only the grid: round by round it derives the same facts as a
-// Workspace run in that mode (the order inside a round changes only which parents a
-// fact records), so when it finds no contradiction, neither does that run, and both
-// looked at the same places. Most of the nested dynamic chains' inner runs end so.
-bool probeSingles(const ProbeStart& start, int cell, int digit, int last, Looked& looked)
-{
-    std::array<CellSet, 9> cand = start.cand;
-    CellSet empty = start.empty;
-    std::array<std::uint32_t, 9> done = start.done;
-    // Kept as places are lost, so that only a house left with one place or none is
-    // looked at: counts in houses where the digit is placed go stale, unread.
-    std::array<std::array<std::uint8_t, 27>, 9> places = start.places;
-    std::array<CellSet, 9> placing{};
-    placing[static_cast<std::size_t>(digit - 1)].add(cell);
-    std::uint32_t placingDigits = 1u << (digit - 1);
-    for (int round = 0; round <= last; ++round) {
-        std::array<CellSet, 9> lost{}; // per digit, the cells that lost it this round
-        CellSet placed;
-        for (std::uint32_t ds = placingDigits; ds != 0; ds &= ds - 1) {
-            const auto d = static_cast<std::size_t>(std::countr_zero(ds));
-            const CellSet p = placing[d];
-            // Plain loops over the words keep `seen` in registers.
-            std::uint64_t seenLo = 0;
-            std::uint64_t seenHi = 0;
-            std::uint64_t clashing = 0;
-            std::uint32_t houses = 0;
-            for (int w = 0; w < 2; ++w) {
-                for (std::uint64_t bits = w == 0 ? p.lo : p.hi; bits != 0; bits &= bits - 1) {
-                    const auto c = static_cast<std::size_t>(64 * w + std::countr_zero(bits));
-                    const CellSet& peers = tables.peers[c];
-                    clashing |= (peers.lo & p.lo) | (peers.hi & p.hi);
-                    seenLo |= peers.lo;
-                    seenHi |= peers.hi;
-                    houses |= houseBits[c];
-                }
-            }
-            if (clashing != 0) {
-                return true; // the digit placed twice in a house
-            }
-            const CellSet seen{seenLo, seenHi};
-            done[d] |= houses;
-            lost[d] = cand[d] & seen;
-            cand[d] = cand[d].without(seen);
-            placed = placed | p;
-        }
-        // The placed cells' other candidates.
-        empty = empty.without(placed);
-        CellSet anyCandidate;
-        Touched t;
-        std::array<std::uint32_t, 9> few{}; // per digit, the houses left with one place or none
-        std::uint32_t fewDigits = 0;
-        for (std::size_t d = 0; d < 9; ++d) {
-            lost[d] = lost[d] | (cand[d] & placed).without(placing[d]);
-            cand[d] = cand[d].without(placed);
-            anyCandidate = anyCandidate | cand[d];
-            t.cells = t.cells | lost[d];
-            std::uint32_t houses = 0;
-            std::uint32_t low = 0;
-            lost[d].forEach([&](int c) {
-                const auto at = static_cast<std::size_t>(c);
-                houses |= houseBits[at];
-                for (const std::uint8_t h : tables.cellHouses[at]) {
-                    low |= static_cast<std::uint32_t>(--places[d][h] <= 1) << h;
-                }
-            });
-            t.houses[d] = houses;
-            few[d] = low & ~done[d];
-            fewDigits |= few[d] != 0 ? 1u << d : 0u;
-        }
-        looked.add(t);
-        if (!(empty & t.cells).without(anyCandidate).empty()) {
-            return true; // a cell without candidate
-        }
-        CellSet once;
-        CellSet twice;
-        for (const CellSet& c : cand) {
-            twice = twice | (once & c);
-            once = once | c;
-        }
-        const CellSet naked = (empty & once & t.cells).without(twice);
-        CellSet found = naked;
-        placingDigits = 0;
-        for (std::size_t d = 0; d < 9; ++d) {
-            placing[d] = cand[d] & naked;
-            placingDigits |= placing[d].empty() ? 0u : 1u << d;
-        }
-        // A digit without place in a house is a contradiction; with one, a single.
-        for (std::uint32_t ds = fewDigits; ds != 0; ds &= ds - 1) {
-            const auto d = static_cast<std::size_t>(std::countr_zero(ds));
-            for (std::uint32_t hs = few[d]; hs != 0; hs &= hs - 1) {
-                const int h = std::countr_zero(hs);
-                if (places[d][static_cast<std::size_t>(h)] == 0) {
-                    return true;
-                }
-                const CellSet single = cand[d] & houseSet(h);
-                if ((single & found).empty()) {
-                    placing[d] = placing[d] | single;
-                    found = found | single;
-                    placingDigits |= 1u << d;
-                }
-            }
-        }
-        if (placingDigits == 0) {
-            return false;
-        }
-    }
-    return false;
-}
-
 Workspace& workspace(int depth)
 {
     thread_local ThreadScratch<Workspace> spaces[3];
@@ -1188,6 +992,12 @@ StaticReach& staticReach()
     return reach.get();
 }
 
+QuietProbes& quietProbes()
+{
+    thread_local ThreadScratch<QuietProbes> probes;
+    return probes.get();
+}
+
 // The nested rule: a candidate whose assumption leads, by a simpler propagation run in
 // this branch's grid, to a contradiction is false. Static cell and unit chains
 // (staticMultiple) also remove a candidate that every candidate of a cell, or every
@@ -1254,6 +1064,22 @@ bool Workspace::findNested()
         }
     }
     std::optional<ProbeStart> probesFrom; // made at the first probe
+    // The branches of a search share what their probes found: those known to end
+    // without contradiction here need not run (their memo then meets any change).
+    const bool probing = reach == nullptr && !record;
+    const bool sharing = probing && depth == 0 && startGrid != nullptr;
+    std::array<CellSet, 9> places{}; // per digit, placed cells included
+    Offs quietBefore;
+    Offs quietNow;
+    if (sharing) {
+        quietProbes().startAt(*startGrid);
+        for (std::size_t d = 0; d < 9; ++d) {
+            places[d] = now.cand[d] | now.placed[d];
+        }
+        if (quietProbes().usable()) {
+            quietBefore = quietProbes().known(places, lastRound(inner, limit));
+        }
+    }
     const auto remember = [&](std::size_t x, const Looked& seen, const Offs& offs) {
         memo[x] = seen;
         memoOffs[x] = offs;
@@ -1268,19 +1094,27 @@ bool Workspace::findNested()
                 }
             } else if (firstPass && base != nullptr && !base->clash[x] && !base->looked[x].meets(changed)) {
                 remember(x, base->looked[x], base->offs[x]); // as in the starting position, where it found nothing
+                quietNow.add(static_cast<int>(x));
                 return;
             }
             if (reach == nullptr && !firstPass && !memo[x].meets(changed)) {
+                quietNow.add(static_cast<int>(x));
                 return;
             }
             const int assumption = factOf(cell, digit, true);
-            if (reach == nullptr && !record) {
+            if (probing) {
+                if (quietBefore.has(static_cast<int>(x))) {
+                    memo[x] = Looked::all();
+                    quietNow.add(static_cast<int>(x));
+                    return;
+                }
                 Looked seen;
                 if (!probesFrom) {
                     probesFrom = probeStart(now);
                 }
                 if (!probeSingles(*probesFrom, cell, digit, lastRound(inner, limit), seen)) {
                     memo[x] = seen;
+                    quietNow.add(static_cast<int>(x));
                     return;
                 }
             }
@@ -1330,6 +1164,9 @@ bool Workspace::findNested()
             }
             hits.push_back(std::move(hit));
         });
+    }
+    if (sharing) {
+        quietProbes().keep(places, quietNow, lastRound(inner, limit));
     }
     if (mode.inner == Inner::staticMultiple && hits.empty()) {
         // Cell and unit chains, when no contradiction was found in this pass (the

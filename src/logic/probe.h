@@ -1,0 +1,161 @@
+#pragma once
+// The probes of the nested dynamic chains: a run of singles only from one candidate,
+// that says whether it ends in a contradiction and what it looked at, without proof.
+// Most inner runs of those chains end without one, and a probe finds so cheaply.
+#include "tables.h"
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+namespace sudoku::logic::detail {
+
+// The houses of each cell, one bit each (row, 9 + column, 18 + box).
+inline constexpr std::array<std::uint32_t, 81> houseBits = [] {
+    std::array<std::uint32_t, 81> bits{};
+    for (std::size_t cell = 0; cell < 81; ++cell) {
+        for (const std::uint8_t h : tables.cellHouses[cell]) {
+            bits[cell] |= std::uint32_t{1} << h;
+        }
+    }
+    return bits;
+}();
+
+// A position as bitboards: cheap to copy and to compare.
+struct Grid {
+    std::array<CellSet, 9> cand{};   // the places of each digit (index digit - 1)
+    std::array<CellSet, 9> placed{}; // the cells holding each digit
+    CellSet empty;
+};
+
+inline bool same(const Grid& a, const Grid& b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0; // words only: no padding
+}
+
+// Houses per digit (bits 0 to 26) and cells: where singles and clashes were looked for.
+struct Touched {
+    std::array<std::uint32_t, 9> houses{};
+    CellSet cells;
+};
+struct Looked : Touched {
+    // Everything: what a run looked at when it is not known.
+    static Looked all()
+    {
+        Looked l;
+        l.cells = {~std::uint64_t{0}, (std::uint64_t{1} << 17) - 1};
+        l.houses.fill((std::uint32_t{1} << 27) - 1);
+        return l;
+    }
+    void add(const Touched& t)
+    {
+        cells = cells | t.cells;
+        for (std::size_t d = 0; d < 9; ++d) {
+            houses[d] |= t.houses[d];
+        }
+    }
+    bool meets(const Touched& t) const
+    {
+        if (!(cells & t.cells).empty()) {
+            return true;
+        }
+        for (std::size_t d = 0; d < 9; ++d) {
+            if ((houses[d] & t.houses[d]) != 0) {
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+// The candidates (cell * 9 + digit - 1) a run made false.
+struct Offs {
+    std::array<std::uint64_t, 12> w{};
+    void add(int x) { w[static_cast<std::size_t>(x / 64)] |= std::uint64_t{1} << (x % 64); }
+    bool has(int x) const { return (w[static_cast<std::size_t>(x / 64)] >> (x % 64) & 1) != 0; }
+};
+
+// Whether `s` holds exactly one cell.
+inline bool onePlace(const CellSet& s)
+{
+    return s.lo != 0 ? (s.lo & (s.lo - 1)) == 0 && s.hi == 0 : s.hi != 0 && (s.hi & (s.hi - 1)) == 0;
+}
+
+// The position the probes of a pass start from, with per digit the houses where it is
+// placed and the number of its places in each house.
+struct ProbeStart {
+    std::array<CellSet, 9> cand;
+    CellSet empty;
+    std::array<std::uint32_t, 9> done{};
+    std::array<std::array<std::uint8_t, 27>, 9> places{};
+};
+
+ProbeStart probeStart(const Grid& grid);
+
+// Whether a dynamic run of singles only from candidate (cell, digit) true in `start`
+// ends in a contradiction by round `last`, with what it looked at added to `looked`.
+// It keeps no proof, only the grid: round by round it derives the same facts as a
+// Workspace run in that mode (the order inside a round changes only which parents a
+// fact records), so when it finds no contradiction, neither does that run, and both
+// looked at the same places. Most of the nested dynamic chains' inner runs end so.
+bool probeSingles(const ProbeStart& start, int cell, int digit, int last, Looked& looked);
+
+// Whether `grid` holds no single (naked or hidden) and no clash: no cell without
+// candidate, no house without place for a digit it lacks.
+bool settled(const Grid& grid);
+
+// What the probes of the nested dynamic chains found in the positions a search's
+// branches reached, for its other branches.
+//
+// A probe is monotone. Take two positions that hold no single and no clash, the
+// first with fewer candidates: each digit's places (placed cells included) a subset
+// of the second's. Then looking only where the last round changed something finds
+// all that a full look would, and round by round the first position's probe places
+// at least what the second's does, or has already clashed. So a candidate whose
+// probe ended without contradiction in the first ends without one in the second, with
+// the same or a lower round bound. The branches' positions hold no single and no clash
+// when their nested rule runs, provided the search's starting position holds none.
+class QuietProbes {
+public:
+    // Forgets everything unless `start` is the position of the search it holds probes of.
+    void startAt(const Grid& start)
+    {
+        if (!(start_ && same(*start_, start))) {
+            start_ = start;
+            usable_ = settled(start);
+            seen_.clear();
+        }
+    }
+
+    // The candidates known to probe without contradiction in a position of the search
+    // with places `places` (per digit, placed cells included), with round bound `last`.
+    Offs known(const std::array<CellSet, 9>& places, int last) const;
+
+    // Notes that the candidates `quiet` probe without contradiction, with round bound
+    // `last`, in a position of the search with places `places`.
+    void keep(const std::array<CellSet, 9>& places, const Offs& quiet, int last)
+    {
+        if (usable_ && seen_.size() < capacity) {
+            seen_.push_back({places, quiet, last});
+        }
+    }
+
+    // Whether the search's starting position holds no single and no clash: only then
+    // does what is kept say anything.
+    bool usable() const { return usable_; }
+
+private:
+    struct Seen {
+        std::array<CellSet, 9> places;
+        Offs quiet;
+        int last;
+    };
+    static constexpr std::size_t capacity = 1 << 12; // about 1.5 MB
+    std::optional<Grid> start_;
+    bool usable_ = false;
+    std::vector<Seen> seen_;
+};
+
+} // namespace sudoku::logic::detail
