@@ -1,0 +1,311 @@
+// The probes of the nested dynamic chains: on random positions without single or
+// clash, a probe against a plain round-by-round propagation that looks at every cell
+// and house each round; the monotonicity that lets branches share quiet probes; and
+// what the sharing keeps and finds.
+
+#include "src/logic/probe.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <optional>
+#include <random>
+#include <vector>
+
+namespace {
+
+using namespace sudoku::logic::detail;
+
+const CellSet& house(int h)
+{
+    return tables.houseSet[static_cast<std::size_t>(h)];
+}
+
+void place(Grid& g, int cell, std::size_t d)
+{
+    g.placed[d].add(cell);
+    CellSet here;
+    here.add(cell);
+    g.empty = g.empty.without(here);
+    for (CellSet& c : g.cand) {
+        c = c.without(here);
+    }
+    g.cand[d] = g.cand[d].without(tables.peers[static_cast<std::size_t>(cell)]);
+}
+
+bool clashes(const Grid& g)
+{
+    CellSet any;
+    for (const CellSet& c : g.cand) {
+        any = any | c;
+    }
+    if (!g.empty.without(any).empty()) {
+        return true;
+    }
+    for (std::size_t d = 0; d < 9; ++d) {
+        for (int h = 0; h < 27; ++h) {
+            if ((g.placed[d] & house(h)).empty() && (g.cand[d] & house(h)).empty()) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// Every single of `g`, one per cell: naked ones in cell order, then hidden ones by
+// digit and house, as a probe takes them.
+std::vector<std::pair<int, std::size_t>> singles(const Grid& g)
+{
+    std::vector<std::pair<int, std::size_t>> found;
+    CellSet taken;
+    g.empty.forEach([&](int cell) {
+        int n = 0;
+        std::size_t digit = 0;
+        for (std::size_t d = 0; d < 9; ++d) {
+            if (g.cand[d].has(cell)) {
+                ++n;
+                digit = d;
+            }
+        }
+        if (n == 1) {
+            found.emplace_back(cell, digit);
+            taken.add(cell);
+        }
+    });
+    for (std::size_t d = 0; d < 9; ++d) {
+        for (int h = 0; h < 27; ++h) {
+            const CellSet places = g.cand[d] & house(h);
+            if (places.count() == 1 && (places & taken).empty()) {
+                places.forEach([&](int cell) { found.emplace_back(cell, d); });
+                taken = taken | places;
+            }
+        }
+    }
+    return found;
+}
+
+// The same question as probeSingles, answered by looking everywhere every round.
+bool plainProbe(Grid g, int cell, std::size_t d, int last)
+{
+    std::vector<std::pair<int, std::size_t>> placing{{cell, d}};
+    for (int round = 0; round <= last; ++round) {
+        for (const auto& [c, e] : placing) {
+            for (const auto& [c2, e2] : placing) {
+                if (e == e2 && c != c2 && tables.peers[static_cast<std::size_t>(c)].has(c2)) {
+                    return true; // the digit placed twice in a house
+                }
+            }
+        }
+        for (const auto& [c, e] : placing) {
+            place(g, c, e);
+        }
+        if (clashes(g)) {
+            return true;
+        }
+        placing = singles(g);
+        if (placing.empty()) {
+            return false;
+        }
+    }
+    return false;
+}
+
+// Places singles until none is left; nothing when that leads to a clash.
+std::optional<Grid> settle(Grid g)
+{
+    while (!clashes(g)) {
+        const auto found = singles(g);
+        if (found.empty()) {
+            return g;
+        }
+        for (const auto& [c, e] : found) {
+            if (!g.cand[e].has(c)) {
+                return std::nullopt; // an earlier single of the round took its place
+            }
+            place(g, c, e);
+        }
+    }
+    return std::nullopt;
+}
+
+// A position without single or clash: random givens, then their singles.
+std::optional<Grid> randomSettled(std::mt19937& random)
+{
+    Grid g;
+    for (CellSet& c : g.cand) {
+        c = {~std::uint64_t{0}, (std::uint64_t{1} << 17) - 1};
+    }
+    g.empty = g.cand[0];
+    std::uniform_int_distribution<int> cellOf(0, 80);
+    std::uniform_int_distribution<std::size_t> digitOf(0, 8);
+    for (int k = 0; k < 22; ++k) {
+        const int cell = cellOf(random);
+        const std::size_t d = digitOf(random);
+        if (g.cand[d].has(cell)) {
+            place(g, cell, d);
+        }
+    }
+    return settle(g);
+}
+
+// `g` with some candidates removed, then settled: fewer candidates everywhere.
+std::optional<Grid> narrowed(Grid g, std::mt19937& random)
+{
+    std::bernoulli_distribution drop(0.06);
+    for (CellSet& c : g.cand) {
+        CellSet kept;
+        c.forEach([&](int cell) {
+            if (!drop(random)) {
+                kept.add(cell);
+            }
+        });
+        c = kept;
+    }
+    return settle(g);
+}
+
+std::array<CellSet, 9> placesOf(const Grid& g)
+{
+    std::array<CellSet, 9> p;
+    for (std::size_t d = 0; d < 9; ++d) {
+        p[d] = g.cand[d] | g.placed[d];
+    }
+    return p;
+}
+
+TEST(LogicProbe, AgreesWithAPlainPropagationAndIsMonotone)
+{
+    std::mt19937 random(11);
+    int pairs = 0;
+    int clashing = 0;
+    int quiet = 0;
+    while (pairs < 40) {
+        const std::optional<Grid> wide = randomSettled(random);
+        if (!wide) {
+            continue;
+        }
+        const std::optional<Grid> tight = narrowed(*wide, random);
+        if (!tight || !settled(*wide) || !settled(*tight)) {
+            continue;
+        }
+        ++pairs;
+        const ProbeStart fromWide = probeStart(*wide);
+        const ProbeStart fromTight = probeStart(*tight);
+        for (int x = 0; x < 729; ++x) {
+            const int cell = x / 9;
+            const auto d = static_cast<std::size_t>(x % 9);
+            if (!tight->cand[d].has(cell)) {
+                continue; // then a candidate of the wide position too
+            }
+            for (int last = 0; last <= 4; ++last) {
+                Looked seen;
+                const bool inTight = probeSingles(fromTight, cell, x % 9 + 1, last, seen);
+                ASSERT_EQ(inTight, plainProbe(*tight, cell, d, last)) << "candidate " << x << ", bound " << last;
+                const bool inWide = probeSingles(fromWide, cell, x % 9 + 1, last, seen);
+                ASSERT_EQ(inWide, plainProbe(*wide, cell, d, last)) << "candidate " << x << ", bound " << last;
+                // Quiet with fewer candidates: quiet with more.
+                ASSERT_TRUE(inTight || !inWide) << "candidate " << x << ", bound " << last;
+                clashing += inWide ? 1 : 0;
+                quiet += inTight ? 0 : 1;
+            }
+        }
+    }
+    EXPECT_GT(clashing, 0);
+    EXPECT_GT(quiet, 0);
+}
+
+TEST(LogicProbe, SettledMeansNoSingleAndNoClash)
+{
+    std::mt19937 random(5);
+    std::optional<Grid> g;
+    while (!g) {
+        g = randomSettled(random);
+    }
+    EXPECT_TRUE(settled(*g));
+    // A cell left with one candidate, then none; a house left with one place.
+    const int cell = [&] {
+        int c = 0;
+        while (!g->empty.has(c)) {
+            ++c;
+        }
+        return c;
+    }();
+    Grid one = *g;
+    CellSet here;
+    here.add(cell);
+    int kept = 0;
+    for (CellSet& c : one.cand) {
+        if (c.has(cell) && kept++ > 0) {
+            c = c.without(here);
+        }
+    }
+    EXPECT_FALSE(settled(one));
+    Grid none = one;
+    for (CellSet& c : none.cand) {
+        c = c.without(here);
+    }
+    EXPECT_FALSE(settled(none));
+    Grid hidden = *g;
+    const std::size_t d = [&] {
+        std::size_t e = 0;
+        while (!g->cand[e].has(cell)) {
+            ++e;
+        }
+        return e;
+    }();
+    const int row = cell / 9;
+    hidden.cand[d] = hidden.cand[d].without(house(row).without(here));
+    EXPECT_FALSE(settled(hidden));
+}
+
+TEST(LogicProbe, SharesQuietProbesOnlyWithPositionsHoldingMore)
+{
+    std::mt19937 random(3);
+    std::optional<Grid> start;
+    while (!start) {
+        start = randomSettled(random);
+    }
+    QuietProbes probes;
+    probes.startAt(*start);
+    ASSERT_TRUE(probes.usable());
+    const std::array<CellSet, 9> all = placesOf(*start);
+    std::array<CellSet, 9> fewer = all;
+    const int cell = [&] {
+        int c = 0;
+        while (!start->empty.has(c)) {
+            ++c;
+        }
+        return c;
+    }();
+    CellSet here;
+    here.add(cell);
+    std::size_t d = 0;
+    while (!fewer[d].has(cell)) {
+        ++d;
+    }
+    fewer[d] = fewer[d].without(here);
+    Offs quiet;
+    quiet.add(5);
+    probes.keep(fewer, quiet, 2);
+    EXPECT_TRUE(probes.known(all, 2).has(5));   // more candidates, same bound
+    EXPECT_TRUE(probes.known(all, 1).has(5));   // a lower bound
+    EXPECT_FALSE(probes.known(all, 3).has(5));  // a higher one
+    EXPECT_TRUE(probes.known(fewer, 2).has(5)); // the same position
+    std::array<CellSet, 9> other = all;         // another digit without places
+    other[(d + 1) % 9] = CellSet{};
+    EXPECT_FALSE(probes.known(other, 2).has(5));
+    // Another search forgets; a start with a single shares nothing.
+    Grid unsettled = *start;
+    for (std::size_t e = 0; e < 9; ++e) {
+        if (e != d) {
+            unsettled.cand[e] = unsettled.cand[e].without(here);
+        }
+    }
+    probes.startAt(unsettled);
+    EXPECT_FALSE(probes.usable());
+    EXPECT_FALSE(probes.known(all, 2).has(5));
+    probes.keep(fewer, quiet, 2);
+    EXPECT_FALSE(probes.known(all, 2).has(5));
+}
+
+} // namespace
