@@ -159,44 +159,57 @@ bool excludeFrom(const Board& board, const std::array<int, 3>& base, int size, c
 bool findAlignedExclusion(const Board& board, int size, Step& step)
 {
     const Technique technique = size == 2 ? Technique::alignedPairExclusion : Technique::alignedTripleExclusion;
-    std::array<int, 81> cells{};
-    int count = 0;
+    CellSet open;  // the cells that can be base cells
     CellSet small; // the cells that can be targets
     for (int cell = 0; cell < 81; ++cell) {
         const int n = countOf(board.candidates(cell));
         if (n >= 2) {
-            cells[static_cast<std::size_t>(count++)] = cell;
+            open.add(cell);
         }
         if (n >= 2 && n <= size) {
             small.add(cell);
         }
     }
+    // Base cells in increasing order, each next one among the cells that see one of
+    // the targets the earlier ones share: any other shares none with them.
+    const auto after = [](int cell) {
+        return cell < 63 ? CellSet{~std::uint64_t{0} << (cell + 1), (std::uint64_t{1} << 17) - 1}
+                         : CellSet{0, ((std::uint64_t{1} << 17) - 1) & (~std::uint64_t{0} << (cell - 63))};
+    };
+    const auto seeingAny = [](const CellSet& cells) {
+        CellSet near;
+        cells.forEach([&](int c) { near = near | peersOf(c); });
+        return near;
+    };
     std::array<int, 3> base{};
-    for (int i = 0; i < count; ++i) {
-        base[0] = cells[static_cast<std::size_t>(i)];
-        const CellSet seen1 = peersOf(base[0]) & small;
-        for (int j = i + 1; j < count && !seen1.empty(); ++j) {
-            base[1] = cells[static_cast<std::size_t>(j)];
-            const CellSet seen2 = seen1 & peersOf(base[1]);
-            if (seen2.empty()) {
-                continue;
-            }
-            if (size == 2) {
-                if (excludeFrom(board, base, 2, seen2, technique, step)) {
-                    return true;
-                }
-                continue;
-            }
-            for (int k = j + 1; k < count; ++k) {
-                base[2] = cells[static_cast<std::size_t>(k)];
-                const CellSet seen3 = seen2 & peersOf(base[2]);
-                if (!seen3.empty() && excludeFrom(board, base, 3, seen3, technique, step)) {
-                    return true;
-                }
-            }
+    bool found = false;
+    const auto stop = [&] { return found; };
+    open.forEach([&](int c0) {
+        const CellSet seen1 = peersOf(c0) & small;
+        if (found || seen1.empty()) {
+            return;
         }
-    }
-    return false;
+        base[0] = c0;
+        (open & seeingAny(seen1) & after(c0)).forEach([&](int c1) {
+            if (stop()) {
+                return;
+            }
+            base[1] = c1;
+            const CellSet seen2 = seen1 & peersOf(c1);
+            if (size == 2) {
+                found = excludeFrom(board, base, 2, seen2, technique, step);
+                return;
+            }
+            (open & seeingAny(seen2) & after(c1)).forEach([&](int c2) {
+                if (stop()) {
+                    return;
+                }
+                base[2] = c2;
+                found = excludeFrom(board, base, 3, seen2 & peersOf(c2), technique, step);
+            });
+        });
+    });
+    return found;
 }
 
 } // namespace sudoku::logic::detail
