@@ -258,7 +258,7 @@ TEST(LogicProbe, SettledMeansNoSingleAndNoClash)
     EXPECT_FALSE(settled(hidden));
 }
 
-TEST(LogicProbe, SharesQuietProbesOnlyWithPositionsHoldingMore)
+TEST(LogicProbe, SharesWhatProbesFoundWithWiderAndNarrowerPositions)
 {
     std::mt19937 random(3);
     std::optional<Grid> start;
@@ -284,16 +284,46 @@ TEST(LogicProbe, SharesQuietProbesOnlyWithPositionsHoldingMore)
         ++d;
     }
     fewer[d] = fewer[d].without(here);
+    // Quiet in a position: quiet in one with more candidates, with the same bound or a
+    // lower one. Clashing in a position: clashing in one with fewer, same bound or higher.
     Offs quiet;
     quiet.add(5);
-    probes.keep(fewer, quiet, 2);
-    EXPECT_TRUE(probes.known(all, 2).has(5));   // more candidates, same bound
-    EXPECT_TRUE(probes.known(all, 1).has(5));   // a lower bound
-    EXPECT_FALSE(probes.known(all, 3).has(5));  // a higher one
-    EXPECT_TRUE(probes.known(fewer, 2).has(5)); // the same position
-    std::array<CellSet, 9> other = all;         // another digit without places
+    Offs clash;
+    clash.add(7);
+    probes.keep(fewer, quiet, Offs{}, 2);
+    probes.keep(all, Offs{}, clash, 2);
+    struct Case {
+        const char* what;
+        std::array<CellSet, 9> places;
+        int last;
+        bool quiet;
+        bool clash;
+    };
+    std::array<CellSet, 9> other = all; // another digit without places
     other[(d + 1) % 9] = CellSet{};
-    EXPECT_FALSE(probes.known(other, 2).has(5));
+    const std::array<Case, 6> cases{{
+        {"the wider position, same bound", all, 2, true, true},
+        {"the wider position, lower bound", all, 1, true, false},
+        {"the wider position, higher bound", all, 3, false, true},
+        {"the narrower position", fewer, 2, true, true},
+        {"narrower than the one, not wider than the other", other, 2, false, true},
+        {"wider than both",
+         [&] {
+             std::array<CellSet, 9> wider = all;
+             std::size_t e = 0;
+             while (wider[e].has(cell)) {
+                 ++e;
+             }
+             wider[e] = wider[e] | here;
+             return wider;
+         }(),
+         2, true, false},
+    }};
+    for (const Case& c : cases) {
+        const QuietProbes::Known k = probes.known(c.places, c.last);
+        EXPECT_EQ(k.quiet.has(5), c.quiet) << c.what;
+        EXPECT_EQ(k.clash.has(7), c.clash) << c.what;
+    }
     // Another search forgets; a start with a single shares nothing.
     Grid unsettled = *start;
     for (std::size_t e = 0; e < 9; ++e) {
@@ -303,9 +333,10 @@ TEST(LogicProbe, SharesQuietProbesOnlyWithPositionsHoldingMore)
     }
     probes.startAt(unsettled);
     EXPECT_FALSE(probes.usable());
-    EXPECT_FALSE(probes.known(all, 2).has(5));
-    probes.keep(fewer, quiet, 2);
-    EXPECT_FALSE(probes.known(all, 2).has(5));
+    EXPECT_FALSE(probes.known(all, 2).quiet.has(5));
+    probes.keep(fewer, quiet, clash, 2);
+    EXPECT_FALSE(probes.known(all, 2).quiet.has(5));
+    EXPECT_FALSE(probes.known(fewer, 2).clash.has(7));
 }
 
 } // namespace

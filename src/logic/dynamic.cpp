@@ -1069,15 +1069,16 @@ bool Workspace::findNested()
     const bool probing = reach == nullptr && !record;
     const bool sharing = probing && depth == 0 && startGrid != nullptr;
     std::array<CellSet, 9> places{}; // per digit, placed cells included
-    Offs quietBefore;
+    QuietProbes::Known before;
     Offs quietNow;
+    Offs clashNow;
     if (sharing) {
         quietProbes().startAt(*startGrid);
         for (std::size_t d = 0; d < 9; ++d) {
             places[d] = now.cand[d] | now.placed[d];
         }
         if (quietProbes().usable()) {
-            quietBefore = quietProbes().known(places, lastRound(inner, limit));
+            before = quietProbes().known(places, lastRound(inner, limit));
         }
     }
     const auto remember = [&](std::size_t x, const Looked& seen, const Offs& offs) {
@@ -1103,7 +1104,7 @@ bool Workspace::findNested()
             }
             const int assumption = factOf(cell, digit, true);
             if (probing) {
-                if (quietBefore.has(static_cast<int>(x))) {
+                if (before.quiet.has(static_cast<int>(x))) {
                     memo[x] = Looked::all();
                     quietNow.add(static_cast<int>(x));
                     return;
@@ -1112,7 +1113,9 @@ bool Workspace::findNested()
                 if (!probesFrom) {
                     probesFrom = probeStart(now);
                 }
-                if (!probeSingles(*probesFrom, cell, digit, lastRound(inner, limit), seen)) {
+                // One known to clash runs at once: the run below finds its proof.
+                if (!before.clash.has(static_cast<int>(x)) &&
+                    !probeSingles(*probesFrom, cell, digit, lastRound(inner, limit), seen)) {
                     memo[x] = seen;
                     quietNow.add(static_cast<int>(x));
                     return;
@@ -1149,7 +1152,13 @@ bool Workspace::findNested()
             }
             remember(x, in.looked, in.offs());
             if (!in.contradiction) {
+                if (probing) {
+                    quietNow.add(static_cast<int>(x));
+                }
                 return;
+            }
+            if (probing) {
+                clashNow.add(static_cast<int>(x));
             }
             clashed[x] = true;
             Hit hit;
@@ -1166,7 +1175,7 @@ bool Workspace::findNested()
         });
     }
     if (sharing) {
-        quietProbes().keep(places, quietNow, lastRound(inner, limit));
+        quietProbes().keep(places, quietNow, clashNow, lastRound(inner, limit));
     }
     if (mode.inner == Inner::staticMultiple && hits.empty()) {
         // Cell and unit chains, when no contradiction was found in this pass (the

@@ -156,24 +156,28 @@ bool settled(const Grid& grid)
     return true;
 }
 
-Offs QuietProbes::known(const std::array<CellSet, 9>& places, int last) const
+QuietProbes::Known QuietProbes::known(const std::array<CellSet, 9>& places, int last) const
 {
-    Offs quiet;
+    Known k;
     for (const Seen& s : seen_) {
-        if (s.last < last) {
-            continue;
+        bool fewer = true; // the position seen has no place that this one lacks
+        bool more = true;  // nor this one a place that it lacks
+        for (std::size_t d = 0; d < 9 && (fewer || more); ++d) {
+            fewer = fewer && s.places[d].without(places[d]).empty();
+            more = more && places[d].without(s.places[d]).empty();
         }
-        bool within = true;
-        for (std::size_t d = 0; d < 9 && within; ++d) {
-            within = s.places[d].without(places[d]).empty();
+        if (fewer && s.last >= last) {
+            for (std::size_t i = 0; i < k.quiet.w.size(); ++i) {
+                k.quiet.w[i] |= s.quiet.w[i];
+            }
         }
-        if (within) {
-            for (std::size_t i = 0; i < quiet.w.size(); ++i) {
-                quiet.w[i] |= s.quiet.w[i];
+        if (more && s.last <= last) {
+            for (std::size_t i = 0; i < k.clash.w.size(); ++i) {
+                k.clash.w[i] |= s.clash.w[i];
             }
         }
     }
-    return quiet;
+    return k;
 }
 
 } // namespace sudoku::logic::detail

@@ -115,8 +115,10 @@ bool settled(const Grid& grid);
 // all that a full look would, and round by round the first position's probe places
 // at least what the second's does, or has already clashed. So a candidate whose
 // probe ended without contradiction in the first ends without one in the second, with
-// the same or a lower round bound. The branches' positions hold no single and no clash
-// when their nested rule runs, provided the search's starting position holds none.
+// the same or a lower round bound; and one whose probe ended in a contradiction in the
+// second ends in one in the first, with the same or a higher bound. The branches'
+// positions hold no single and no clash when their nested rule runs, provided the
+// search's starting position holds none.
 class QuietProbes {
 public:
     // Forgets everything unless `start` is the position of the search it holds probes of.
@@ -129,16 +131,22 @@ public:
         }
     }
 
-    // The candidates known to probe without contradiction in a position of the search
-    // with places `places` (per digit, placed cells included), with round bound `last`.
-    Offs known(const std::array<CellSet, 9>& places, int last) const;
+    // The candidates known to probe without contradiction, and those known to probe
+    // into one, in a position of the search with places `places` (per digit, placed
+    // cells included), with round bound `last`.
+    struct Known {
+        Offs quiet;
+        Offs clash;
+    };
+    Known known(const std::array<CellSet, 9>& places, int last) const;
 
-    // Notes that the candidates `quiet` probe without contradiction, with round bound
-    // `last`, in a position of the search with places `places`.
-    void keep(const std::array<CellSet, 9>& places, const Offs& quiet, int last)
+    // Notes that the candidates `quiet` probe without contradiction, and the candidates
+    // `clash` into one, with round bound `last`, in a position of the search with places
+    // `places`.
+    void keep(const std::array<CellSet, 9>& places, const Offs& quiet, const Offs& clash, int last)
     {
         if (usable_ && seen_.size() < capacity) {
-            seen_.push_back({places, quiet, last});
+            seen_.push_back({places, quiet, clash, last});
         }
     }
 
@@ -150,9 +158,10 @@ private:
     struct Seen {
         std::array<CellSet, 9> places;
         Offs quiet;
+        Offs clash;
         int last;
     };
-    static constexpr std::size_t capacity = 1 << 12; // about 1.5 MB
+    static constexpr std::size_t capacity = 1 << 12; // about 1.9 MB
     std::optional<Grid> start_;
     bool usable_ = false;
     std::vector<Seen> seen_;
