@@ -164,6 +164,24 @@ std::optional<Grid> narrowed(Grid g, std::mt19937& random)
     return settle(g);
 }
 
+int firstEmpty(const Grid& g)
+{
+    int c = 0;
+    while (!g.empty.has(c)) {
+        ++c;
+    }
+    return c;
+}
+
+std::size_t firstDigit(const Grid& g, int cell)
+{
+    std::size_t d = 0;
+    while (!g.cand[d].has(cell)) {
+        ++d;
+    }
+    return d;
+}
+
 std::array<CellSet, 9> placesOf(const Grid& g)
 {
     std::array<CellSet, 9> p;
@@ -223,13 +241,7 @@ TEST(LogicProbe, SettledMeansNoSingleAndNoClash)
     }
     EXPECT_TRUE(settled(*g));
     // A cell left with one candidate, then none; a house left with one place.
-    const int cell = [&] {
-        int c = 0;
-        while (!g->empty.has(c)) {
-            ++c;
-        }
-        return c;
-    }();
+    const int cell = firstEmpty(*g);
     Grid one = *g;
     CellSet here;
     here.add(cell);
@@ -246,13 +258,7 @@ TEST(LogicProbe, SettledMeansNoSingleAndNoClash)
     }
     EXPECT_FALSE(settled(none));
     Grid hidden = *g;
-    const std::size_t d = [&] {
-        std::size_t e = 0;
-        while (!g->cand[e].has(cell)) {
-            ++e;
-        }
-        return e;
-    }();
+    const std::size_t d = firstDigit(*g, cell);
     const int row = cell / 9;
     hidden.cand[d] = hidden.cand[d].without(house(row).without(here));
     EXPECT_FALSE(settled(hidden));
@@ -270,19 +276,10 @@ TEST(LogicProbe, SharesWhatProbesFoundWithWiderAndNarrowerPositions)
     ASSERT_TRUE(probes.usable());
     const std::array<CellSet, 9> all = placesOf(*start);
     std::array<CellSet, 9> fewer = all;
-    const int cell = [&] {
-        int c = 0;
-        while (!start->empty.has(c)) {
-            ++c;
-        }
-        return c;
-    }();
+    const int cell = firstEmpty(*start);
     CellSet here;
     here.add(cell);
-    std::size_t d = 0;
-    while (!fewer[d].has(cell)) {
-        ++d;
-    }
+    const std::size_t d = firstDigit(*start, cell);
     fewer[d] = fewer[d].without(here);
     // Quiet in a position: quiet in one with more candidates, with the same bound or a
     // lower one. Clashing in a position: clashing in one with fewer, same bound or higher.
