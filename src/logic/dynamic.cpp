@@ -352,22 +352,9 @@ struct Workspace {
 
     bool derived(int f) const { return stamp[static_cast<std::size_t>(f)] == gen; }
 
-    // Pushes `f` as a parent when this branch (or the enclosing one) forced it; a fact
-    // of the starting position needs no proof. Returns 1 for a fact of this branch.
-    int pushParent(int f)
-    {
-        if (derived(f)) {
-            parents.push_back(static_cast<std::uint16_t>(f));
-            return 1;
-        }
-        if (outer != nullptr && outer->derived(f)) {
-            parents.push_back(static_cast<std::uint16_t>(f | outerBit));
-        }
-        return 0;
-    }
-
-    // As pushParent for each false fact (c, digit), c in `cells`, in cell order: only the
-    // places this branch or the enclosing one removed are read, so the cells that had
+    // Pushes as parents the false facts (c, digit), c in `cells`, that this branch or
+    // the enclosing one forced, in cell order (a fact of the starting position needs no
+    // proof). Only the places those branches removed are read, so the cells that had
     // lost the digit before the search began cost nothing. Returns this branch's count.
     int pushRemoved(const CellSet& cells, int digit)
     {
@@ -384,7 +371,7 @@ struct Workspace {
         return ours;
     }
 
-    // As pushParent for each false fact (cell, e), e among `digits` (bit e - 1), in digit order.
+    // The same for the false facts (cell, e), e among `digits` (bit e - 1), in digit order.
     int pushRemovedDigits(int cell, unsigned digits)
     {
         unsigned here = 0;
@@ -545,11 +532,8 @@ struct Workspace {
         }
         const CellSet bare = (g.empty & t.cells).without(any);
         if (!bare.empty()) {
-            const int cell = firstCell(bare);
             const std::size_t from = parents.size();
-            for (int e = 1; e <= 9; ++e) {
-                pushParent(factOf(cell, e, false));
-            }
+            pushRemovedDigits(firstCell(bare), 0x1FF);
             return clashFrom(from);
         }
         for (int digit = 1; digit <= 9; ++digit) {
@@ -558,9 +542,7 @@ struct Workspace {
                 const int h = std::countr_zero(hs);
                 if ((g.cand[d] & houseSet(h)).empty()) {
                     const std::size_t from = parents.size();
-                    for (const std::uint8_t c : cellsOf(h)) {
-                        pushParent(factOf(c, digit, false));
-                    }
+                    pushRemoved(houseSet(h), digit);
                     return clashFrom(from);
                 }
             }
