@@ -18,7 +18,6 @@
 #include "thread_scratch.h"
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
 #include <span>
 #include <unordered_map>
@@ -450,8 +449,7 @@ struct Workspace {
         g = grid;
         if (!(doneGrid && same(*doneGrid, grid))) {
             for (std::size_t d = 0; d < 9; ++d) {
-                doneInGrid[d] = 0;
-                grid.placed[d].forEach([&](int c) { doneInGrid[d] |= houseBits[static_cast<std::size_t>(c)]; });
+                doneInGrid[d] = housesOf(grid.placed[d]);
             }
             doneGrid = grid;
         }

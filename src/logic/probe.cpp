@@ -10,12 +10,8 @@ ProbeStart probeStart(const Grid& grid)
     start.cand = grid.cand;
     start.empty = grid.empty;
     for (std::size_t d = 0; d < 9; ++d) {
-        grid.placed[d].forEach([&](int c) { start.done[d] |= houseBits[static_cast<std::size_t>(c)]; });
-        grid.cand[d].forEach([&](int c) {
-            for (const std::uint8_t h : tables.cellHouses[static_cast<std::size_t>(c)]) {
-                ++start.places[d][h];
-            }
-        });
+        start.done[d] = housesOf(grid.placed[d]);
+        start.places[d] = countPerHouse(grid.cand[d]);
     }
     return start;
 }

@@ -23,6 +23,14 @@ inline constexpr std::array<std::uint32_t, 81> houseBits = [] {
     return bits;
 }();
 
+// The houses holding a cell of `cells`, one bit each.
+inline std::uint32_t housesOf(const CellSet& cells)
+{
+    std::uint32_t houses = 0;
+    cells.forEach([&](int c) { houses |= houseBits[static_cast<std::size_t>(c)]; });
+    return houses;
+}
+
 // A position as bitboards: cheap to copy and to compare.
 struct Grid {
     std::array<CellSet, 9> cand{};   // the places of each digit (index digit - 1)

@@ -16,15 +16,8 @@ StrongLinks strongLinksOf(const std::array<CellSet, 9>& cand)
     }
     StrongLinks links;
     links.bivalue = twos.without(threes);
-    // Counted place by place: testing each house's places was a branch the processor
-    // could not predict, 243 of them.
     for (std::size_t d = 0; d < 9; ++d) {
-        std::array<std::uint8_t, 27> places{};
-        cand[d].forEach([&](int cell) {
-            for (const std::uint8_t h : tables.cellHouses[static_cast<std::size_t>(cell)]) {
-                ++places[h];
-            }
-        });
+        const std::array<std::uint8_t, 27> places = countPerHouse(cand[d]);
         std::uint32_t two = 0;
         for (std::size_t h = 0; h < 27; ++h) {
             two |= static_cast<std::uint32_t>(places[h] == 2) << h;
