@@ -361,6 +361,42 @@ TEST(LogicTechniques, AlignedExclusionEmptiesOnlyCellsThatEveryBaseCellSees)
     EXPECT_FALSE(logic::findStep(board, Technique::alignedTripleExclusion, step)) << logic::formatStep(step);
 }
 
+// Aligned exclusion remembers the last position it found nothing in and tries again only
+// what changed since: along a walk of positions that lose candidates one by one, and
+// steps applied, it finds what a thread that never searched before finds.
+TEST(LogicTechniques, AlignedExclusionAfterEarlierSearchesFindsWhatAFreshSearchFinds)
+{
+    std::mt19937 rng(5);
+    for (const Technique technique : {Technique::alignedPairExclusion, Technique::alignedTripleExclusion}) {
+        std::array<logic::Digits, 81> marks{};
+        for (auto& m : marks) {
+            while (std::popcount(m) < 4) {
+                m = static_cast<logic::Digits>(m | 1u << (rng() % 9));
+            }
+        }
+        auto board = *logic::Board::fromMarks(sudoku::Cells{}, marks);
+        int found = 0;
+        for (int n = 0; n < 300; ++n) {
+            logic::Step here;
+            const bool hereFound = logic::findStep(board, technique, here);
+            logic::Step fresh;
+            bool freshFound = false;
+            std::jthread([&] { freshFound = logic::findStep(board, technique, fresh); }).join();
+            ASSERT_EQ(hereFound, freshFound) << n;
+            if (hereFound) {
+                ASSERT_EQ(logic::formatStep(here), logic::formatStep(fresh)) << n;
+                ++found;
+                ASSERT_TRUE(board.apply(here));
+            }
+            const int cell = static_cast<int>(rng() % 81);
+            if (std::popcount(board.candidates(cell)) > 1) {
+                board.eliminate(cell, static_cast<int>(rng() % 9) + 1);
+            }
+        }
+        EXPECT_GT(found, 5) << logic::techniqueName(technique);
+    }
+}
+
 TEST(LogicBoard, PlacingRemovesTheDigitFromPeersAndCountsEmptyCells)
 {
     logic::Board board;

@@ -150,6 +150,22 @@ bool excludeFrom(const Board& board, const std::array<int, 3>& base, int size, c
     return true;
 }
 
+// The last position a search of each size found nothing in, per thread. Whether a
+// combination of base cells eliminates anything depends only on the candidates of its
+// base cells and of the cells all of them see, so in a later position only the
+// combinations that include a cell whose candidates changed, or whose base cells all
+// see one, need trying: the first of those that eliminates is the first of all.
+struct Searched {
+    bool known = false;
+    std::array<Digits, 81> candidates{};
+};
+
+Searched& searched(int size)
+{
+    thread_local std::array<Searched, 2> sizes;
+    return sizes[static_cast<std::size_t>(size - 2)];
+}
+
 } // namespace
 
 // The base cells need not see each other, and only a cell that every base cell sees
@@ -159,10 +175,16 @@ bool excludeFrom(const Board& board, const std::array<int, 3>& base, int size, c
 bool findAlignedExclusion(const Board& board, int size, Step& step)
 {
     const Technique technique = size == 2 ? Technique::alignedPairExclusion : Technique::alignedTripleExclusion;
-    CellSet open;  // the cells that can be base cells
-    CellSet small; // the cells that can be targets
+    CellSet open;    // the cells that can be base cells
+    CellSet small;   // the cells that can be targets
+    CellSet changed; // since the last position searched in vain
+    Searched& last = searched(size);
     for (int cell = 0; cell < 81; ++cell) {
-        const int n = countOf(board.candidates(cell));
+        const Digits candidates = board.candidates(cell);
+        if (!last.known || last.candidates[static_cast<std::size_t>(cell)] != candidates) {
+            changed.add(cell);
+        }
+        const int n = countOf(candidates);
         if (n >= 2) {
             open.add(cell);
         }
@@ -196,11 +218,15 @@ bool findAlignedExclusion(const Board& board, int size, Step& step)
             }
             base[1] = c1;
             const CellSet seen2 = seen1 & peersOf(c1);
+            // With these two unchanged, and every cell both see, only a changed third
+            // cell can make a difference.
+            const bool same2 = !changed.has(c0) && !changed.has(c1) && (peersOf(c0) & peersOf(c1) & changed).empty();
             if (size == 2) {
-                found = excludeFrom(board, base, 2, seen2, technique, step);
+                found = !same2 && excludeFrom(board, base, 2, seen2, technique, step);
                 return;
             }
-            (open & seeingAny(seen2) & after(c1)).forEach([&](int c2) {
+            const CellSet thirds = open & seeingAny(seen2) & after(c1);
+            (same2 ? thirds & changed : thirds).forEach([&](int c2) {
                 if (stop()) {
                     return;
                 }
@@ -209,6 +235,12 @@ bool findAlignedExclusion(const Board& board, int size, Step& step)
             });
         });
     });
+    if (!found) {
+        last.known = true;
+        for (int cell = 0; cell < 81; ++cell) {
+            last.candidates[static_cast<std::size_t>(cell)] = board.candidates(cell);
+        }
+    }
     return found;
 }
 
