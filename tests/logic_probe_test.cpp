@@ -232,6 +232,56 @@ TEST(LogicProbe, AgreesWithAPlainPropagationAndIsMonotone)
     EXPECT_GT(quiet, 0);
 }
 
+// A probe that ends with nothing more to place gives the position it ended in; any
+// candidate placed there probes without contradiction, whatever the bound, in every
+// position with at least its places: the one probed and a wider one.
+TEST(LogicProbe, WhereAQuietProbeEndsItsPlacementsProbeQuiet)
+{
+    std::mt19937 random(7);
+    int pairs = 0;
+    int ends = 0;
+    while (pairs < 20) {
+        const std::optional<Grid> wide = randomSettled(random);
+        const std::optional<Grid> tight = wide ? narrowed(*wide, random) : std::nullopt;
+        if (!tight || !settled(*wide) || !settled(*tight)) {
+            continue;
+        }
+        ++pairs;
+        const ProbeStart from = probeStart(*tight);
+        for (int x = 0; x < 729; ++x) {
+            const int cell = x / 9;
+            const auto d = static_cast<std::size_t>(x % 9);
+            if (!tight->cand[d].has(cell)) {
+                continue;
+            }
+            Looked seen;
+            std::array<CellSet, 9> end{};
+            if (probeSingles(from, cell, x % 9 + 1, 81, seen, &end)) {
+                continue;
+            }
+            Grid g = *tight;
+            place(g, cell, d);
+            const std::optional<Grid> settledThere = settle(g);
+            ASSERT_TRUE(settledThere) << "candidate " << x;
+            const std::array<CellSet, 9> there = placesOf(*settledThere);
+            for (std::size_t e = 0; e < 9; ++e) {
+                ASSERT_TRUE(there[e].lo == end[e].lo && there[e].hi == end[e].hi) << "candidate " << x;
+            }
+            ++ends;
+            for (const Grid* w : {&*tight, &*wide}) {
+                for (std::size_t e = 0; e < 9; ++e) {
+                    settledThere->placed[e].forEach([&](int c) {
+                        if (w->cand[e].has(c)) {
+                            EXPECT_FALSE(plainProbe(*w, c, e, 81)) << "candidate " << x << " ends with " << c * 9 + e;
+                        }
+                    });
+                }
+            }
+        }
+    }
+    EXPECT_GT(ends, 100);
+}
+
 TEST(LogicProbe, SettledMeansNoSingleAndNoClash)
 {
     std::mt19937 random(5);
@@ -321,6 +371,26 @@ TEST(LogicProbe, SharesWhatProbesFoundWithWiderAndNarrowerPositions)
         EXPECT_EQ(k.quiet.has(5), c.quiet) << c.what;
         EXPECT_EQ(k.clash.has(7), c.clash) << c.what;
     }
+    // Where the probes of the branch's own candidate ended: their placements, when the
+    // position holds every place of the end, and only for that candidate. This end has
+    // the cell's second candidate alone in it.
+    const int x = cell * 9 + static_cast<int>(d);
+    std::size_t second = d + 1;
+    while (!all[second].has(cell)) {
+        ++second;
+    }
+    std::array<CellSet, 9> lone = all;
+    for (std::size_t f = 0; f < 9; ++f) {
+        lone[f] = f == second ? lone[f] : lone[f].without(here);
+    }
+    probes.keepEnd(x, lone);
+    const auto placedIn = [&](const std::array<CellSet, 9>& places, int on) {
+        return probes.known(places, 2, on).quietPlaced[second].has(cell);
+    };
+    EXPECT_TRUE(placedIn(all, x)) << "a wider position";
+    EXPECT_TRUE(placedIn(lone, x)) << "the end itself";
+    EXPECT_FALSE(placedIn(lone, x + 1)) << "another candidate's branch";
+    EXPECT_FALSE(placedIn(other, x)) << "a position without all its places";
     // Another search forgets; a start with a single shares nothing.
     Grid unsettled = *start;
     for (std::size_t e = 0; e < 9; ++e) {

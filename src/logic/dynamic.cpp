@@ -1058,7 +1058,9 @@ bool Workspace::findNested()
             places[d] = now.cand[d] | now.placed[d];
         }
         if (quietProbes().usable()) {
-            before = quietProbes().known(places, lastRound(inner, limit));
+            const int a = order[0]; // this branch's assumption
+            before = quietProbes().known(places, lastRound(inner, limit),
+                                         isOn(a) ? cellOfFact(a) * 9 + digitOfFact(a) - 1 : -1);
         }
     }
     const auto remember = [&](std::size_t x, const Looked& seen, const Offs& offs) {
@@ -1084,7 +1086,8 @@ bool Workspace::findNested()
             }
             const int assumption = factOf(cell, digit, true);
             if (probing) {
-                if (before.quiet.has(static_cast<int>(x))) {
+                if (before.quiet.has(static_cast<int>(x)) ||
+                    before.quietPlaced[static_cast<std::size_t>(digit - 1)].has(cell)) {
                     memo[x] = Looked::all();
                     quietNow.add(static_cast<int>(x));
                     return;
@@ -1094,10 +1097,14 @@ bool Workspace::findNested()
                     probesFrom = probeStart(now);
                 }
                 // One known to clash runs at once: the run below finds its proof.
+                std::array<CellSet, 9> end{};
                 if (!before.clash.has(static_cast<int>(x)) &&
-                    !probeSingles(*probesFrom, cell, digit, lastRound(inner, limit), seen)) {
+                    !probeSingles(*probesFrom, cell, digit, lastRound(inner, limit), seen, sharing ? &end : nullptr)) {
                     memo[x] = seen;
                     quietNow.add(static_cast<int>(x));
+                    if (!end[0].empty()) { // it ended with nothing more to place
+                        quietProbes().keepEnd(static_cast<int>(x), end);
+                    }
                     return;
                 }
             }

@@ -8,6 +8,7 @@ ProbeStart probeStart(const Grid& grid)
 {
     ProbeStart start;
     start.cand = grid.cand;
+    start.placed = grid.placed;
     start.empty = grid.empty;
     for (std::size_t d = 0; d < 9; ++d) {
         start.done[d] = housesOf(grid.placed[d]);
@@ -22,8 +23,9 @@ ProbeStart probeStart(const Grid& grid)
 // Workspace run in that mode (the order inside a round changes only which parents a
 // fact records), so when it finds no contradiction, neither does that run, and both
 // looked at the same places. Most of the nested dynamic chains' inner runs end so.
-bool probeSingles(const ProbeStart& start, int cell, int digit, int last, Looked& looked)
+bool probeSingles(const ProbeStart& start, int cell, int digit, int last, Looked& looked, std::array<CellSet, 9>* end)
 {
+    std::array<CellSet, 9> placedHere{}; // per digit, the cells this probe placed
     std::array<CellSet, 9> cand = start.cand;
     CellSet empty = start.empty;
     std::array<std::uint32_t, 9> done = start.done;
@@ -62,6 +64,7 @@ bool probeSingles(const ProbeStart& start, int cell, int digit, int last, Looked
             lost[d] = cand[d] & seen;
             cand[d] = cand[d].without(seen);
             placed = placed | p;
+            placedHere[d] = placedHere[d] | p;
         }
         // The placed cells' other candidates.
         empty = empty.without(placed);
@@ -121,6 +124,11 @@ bool probeSingles(const ProbeStart& start, int cell, int digit, int last, Looked
             }
         }
         if (placingDigits == 0) {
+            if (end != nullptr) {
+                for (std::size_t d = 0; d < 9; ++d) {
+                    (*end)[d] = cand[d] | start.placed[d] | placedHere[d];
+                }
+            }
             return false;
         }
     }
@@ -152,9 +160,28 @@ bool settled(const Grid& grid)
     return true;
 }
 
-QuietProbes::Known QuietProbes::known(const std::array<CellSet, 9>& places, int last) const
+QuietProbes::Known QuietProbes::known(const std::array<CellSet, 9>& places, int last, int on) const
 {
     Known k;
+    for (std::int32_t i = on >= 0 ? firstEnd_[static_cast<std::size_t>(on)] : -1; i >= 0;
+         i = ends_[static_cast<std::size_t>(i)].next) {
+        const std::array<CellSet, 9>& end = ends_[static_cast<std::size_t>(i)].places;
+        bool within = true; // this position has every place of the end
+        for (std::size_t d = 0; d < 9 && within; ++d) {
+            within = end[d].without(places[d]).empty();
+        }
+        if (within) {
+            CellSet once;
+            CellSet twice;
+            for (const CellSet& c : end) {
+                twice = twice | (once & c);
+                once = once | c;
+            }
+            for (std::size_t d = 0; d < 9; ++d) {
+                k.quietPlaced[d] = k.quietPlaced[d] | end[d].without(twice);
+            }
+        }
+    }
     for (const Seen& s : seen_) {
         bool fewer = true; // the position seen has no place that this one lacks
         bool more = true;  // nor this one a place that it lacks

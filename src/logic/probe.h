@@ -95,6 +95,7 @@ inline bool onePlace(const CellSet& s)
 // placed and the number of its places in each house.
 struct ProbeStart {
     std::array<CellSet, 9> cand;
+    std::array<CellSet, 9> placed;
     CellSet empty;
     std::array<std::uint32_t, 9> done{};
     std::array<std::array<std::uint8_t, 27>, 9> places{};
@@ -108,7 +109,10 @@ ProbeStart probeStart(const Grid& grid);
 // Workspace run in that mode (the order inside a round changes only which parents a
 // fact records), so when it finds no contradiction, neither does that run, and both
 // looked at the same places. Most of the nested dynamic chains' inner runs end so.
-bool probeSingles(const ProbeStart& start, int cell, int digit, int last, Looked& looked);
+// When it ends with nothing more to place, `end` (if given) gets the places it ended
+// with, per digit, placed cells included.
+bool probeSingles(const ProbeStart& start, int cell, int digit, int last, Looked& looked,
+                  std::array<CellSet, 9>* end = nullptr);
 
 // Whether `grid` holds no single (naked or hidden) and no clash: no cell without
 // candidate, no house without place for a digit it lacks.
@@ -127,6 +131,13 @@ bool settled(const Grid& grid);
 // second ends in one in the first, with the same or a higher bound. The branches'
 // positions hold no single and no clash when their nested rule runs, provided the
 // search's starting position holds none.
+//
+// A probe that ended with nothing more to place and no contradiction ended in a
+// position E without single or clash. In any position with at least E's places, a
+// probe of a candidate placed in E ends without contradiction, whatever the bound:
+// round by round it keeps at least E's places, since each of its singles is placed
+// in E too. The branch of the candidate probed holds at least E's places when its
+// propagation is E's (singles) and it starts from a position with no fewer places.
 class QuietProbes {
 public:
     // Forgets everything unless `start` is the position of the search it holds probes of.
@@ -136,17 +147,33 @@ public:
             start_ = start;
             usable_ = settled(start);
             seen_.clear();
+            ends_.clear();
+            firstEnd_.fill(-1);
         }
     }
 
     // The candidates known to probe without contradiction, and those known to probe
     // into one, in a position of the search with places `places` (per digit, placed
     // cells included), with round bound `last`.
+    // With `on`, the candidate (cell * 9 + digit - 1) the branch assumed true, also
+    // the candidates placed where its own probes ended, per digit (any bound).
     struct Known {
         Offs quiet;
         Offs clash;
+        std::array<CellSet, 9> quietPlaced{};
     };
-    Known known(const std::array<CellSet, 9>& places, int last) const;
+    Known known(const std::array<CellSet, 9>& places, int last, int on = -1) const;
+
+    // Notes that the probe of candidate `x` ended with nothing more to place and no
+    // contradiction, with places `end` (per digit, placed cells included).
+    void keepEnd(int x, const std::array<CellSet, 9>& end)
+    {
+        if (usable_ && ends_.size() < endCapacity) {
+            auto& first = firstEnd_[static_cast<std::size_t>(x)];
+            ends_.push_back({end, first});
+            first = static_cast<std::int32_t>(ends_.size() - 1);
+        }
+    }
 
     // Notes that the candidates `quiet` probe without contradiction, and the candidates
     // `clash` into one, with round bound `last`, in a position of the search with places
@@ -169,10 +196,21 @@ private:
         Offs clash;
         int last;
     };
-    static constexpr std::size_t capacity = 1 << 12; // about 1.9 MB
+    struct End {
+        std::array<CellSet, 9> places;
+        std::int32_t next; // the candidate's previous end, or -1
+    };
+    static constexpr std::size_t capacity = 1 << 12;    // about 1.9 MB
+    static constexpr std::size_t endCapacity = 1 << 15; // about 5 MB
     std::optional<Grid> start_;
     bool usable_ = false;
     std::vector<Seen> seen_;
+    std::vector<End> ends_;
+    std::array<std::int32_t, 729> firstEnd_ = [] { // per candidate, its last end, or -1
+        std::array<std::int32_t, 729> none{};
+        none.fill(-1);
+        return none;
+    }();
 };
 
 } // namespace sudoku::logic::detail
