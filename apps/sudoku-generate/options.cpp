@@ -86,7 +86,7 @@ const char* generateUsageText()
            "\n"
            "Exit status: 0 when every puzzle asked for was made, 1 when the request could\n"
            "not be met or the output could not be written, 2 for a usage error, 130 when\n"
-           "interrupted.\n";
+           "interrupted, 141 when the output was closed early (as by a pipe to head).\n";
 }
 
 ParsedGenerateOptions parseGenerateOptions(const std::vector<std::string>& args)

@@ -72,7 +72,7 @@ const char* usageText()
            "\n"
            "Exit status: 0 when every input was read and valid, 1 when an input was invalid\n"
            "or unreadable or the output could not be written, 2 for a usage error, 130 when\n"
-           "interrupted.\n";
+           "interrupted, 141 when the output was closed early (as by a pipe to head).\n";
 }
 
 ParsedOptions parseOptions(const std::vector<std::string>& args)
