@@ -2,6 +2,8 @@
 
 #include "techniques.h"
 
+#include <optional>
+
 namespace sudoku::logic {
 
 using namespace detail;
@@ -46,26 +48,30 @@ bool findStep(const Board& board, bool uniqueSolution, Step& step)
         return false;
     }
     // The step of lowest weight wins, ties to the earlier row. Once a step is found,
-    // only the rows that could weigh less are tried (the costly chains come last).
+    // only the rows that could weigh less are tried: the rows rise in lowest weight, so
+    // the first that could not ends the search (the costly chains come last).
     bool found = false;
-    Step candidate;
-    const SolverSearch bounded; // a chain level skips what a lower level beats
+    std::optional<Step> candidate; // a large object, made only when a second row is tried
+    const SolverSearch bounded;    // a chain level skips what a lower level beats
     for (std::size_t i = 0; i < techniqueRows.size();) {
         const TechniqueRow& row = techniqueRows[i];
         i += row.sharedRows > 0 ? static_cast<std::size_t>(row.sharedRows) : 1;
         if (found && row.weights.lowest >= step.weight) {
-            continue;
+            break;
         }
         if (!uniqueSolution && row.needsUniqueSolution) {
             continue;
         }
         const Finder find = row.sharedRows > 0 ? row.sharedSearch : row.find;
-        Step& into = found ? candidate : step;
-        if (find(board, into) && (!found || candidate.weight < step.weight)) {
-            if (found) {
-                step = candidate;
-            }
-            found = true;
+        if (!found) {
+            found = find(board, step);
+            continue;
+        }
+        if (!candidate) {
+            candidate.emplace();
+        }
+        if (find(board, *candidate) && candidate->weight < step.weight) {
+            step = *candidate;
         }
     }
     return found;

@@ -169,15 +169,19 @@ static_assert(eachTechniqueHasOneRow(), "every technique needs exactly one row")
 
 constexpr bool rowsRiseInWeight()
 {
+    int previous = 0;
     for (const TechniqueRow& row : techniqueRows) {
         const Weights& w = row.weights;
-        if (w.highest < w.lowest || w.stride < 1 || (w.highest - w.lowest) % w.stride != 0 || w.highest > 255) {
+        if (w.lowest < previous || w.highest < w.lowest || w.stride < 1 || (w.highest - w.lowest) % w.stride != 0 ||
+            w.highest > 255) {
             return false;
         }
+        previous = w.lowest;
     }
     return true;
 }
-static_assert(rowsRiseInWeight(), "a row's weights must rise by its stride and fit a step's");
+static_assert(rowsRiseInWeight(),
+              "rows must rise in lowest weight, and a row's weights by its stride and fit a step's");
 
 // A shared search covers rows that are there and share no other search, and skips
 // none that its first row would not (function pointers are not compared here: under
