@@ -40,6 +40,21 @@ unsigned positions(const Board& board, int house, int digit)
     return mask;
 }
 
+// Where each digit can go in a house (entry `digit`), as positions() gives it: all nine
+// at once, from the house's cells read once each.
+std::array<unsigned, 10> housePositions(const Board& board, int house)
+{
+    std::array<unsigned, 10> where{};
+    const auto& cells = cellsOf(house);
+    for (unsigned k = 0; k < 9; ++k) {
+        const unsigned marks = board.candidates(cells[k]);
+        for (unsigned d = 0; d < 9; ++d) { // every digit, so that no branch depends on the marks
+            where[d + 1] |= (marks >> d & 1u) << k;
+        }
+    }
+    return where;
+}
+
 constexpr std::array<Technique, 5> nakedSubset{Technique::nakedSingle, Technique::nakedSingle, Technique::nakedPair,
                                                Technique::nakedTriple, Technique::nakedQuad};
 constexpr std::array<Technique, 5> hiddenSubset{Technique::hiddenSingle, Technique::hiddenSingle, Technique::hiddenPair,
@@ -156,8 +171,9 @@ template <class Accept>
 bool lockedCandidates(const Board& board, bool pointing, Technique technique, Step& step, Accept&& accept)
 {
     for (int house = pointing ? 18 : 0; house < (pointing ? 27 : 18); ++house) {
+        const std::array<unsigned, 10> places = housePositions(board, house);
         for (int digit = 1; digit <= 9; ++digit) {
-            const unsigned where = positions(board, house, digit);
+            const unsigned where = places[static_cast<std::size_t>(digit)];
             if (where == 0) {
                 continue;
             }
@@ -276,10 +292,9 @@ bool hiddenSubsets(const Board& board, int size, Technique technique, Step& step
 {
     for (int house = 0; house < 27; ++house) {
         std::array<int, 9> digits{};
-        std::array<unsigned, 10> where{};
+        const std::array<unsigned, 10> where = housePositions(board, house);
         int count = 0;
         for (int digit = 1; digit <= 9; ++digit) {
-            where[static_cast<std::size_t>(digit)] = positions(board, house, digit);
             const int n = countOf(where[static_cast<std::size_t>(digit)]);
             if (n >= 2 && n <= size) {
                 digits[static_cast<std::size_t>(count++)] = digit;
@@ -333,6 +348,10 @@ bool findDirectHiddenSubset(const Board& board, int size, Step& step)
 
 bool findFish(const Board& board, int size, Step& step)
 {
+    std::array<std::array<unsigned, 10>, 18> linePlaces{}; // rows, then columns
+    for (int line = 0; line < 18; ++line) {
+        linePlaces[static_cast<std::size_t>(line)] = housePositions(board, line);
+    }
     for (int digit = 1; digit <= 9; ++digit) {
         for (const int baseFirst : {0, 9}) { // rows as base lines, then columns
             const int coverFirst = 9 - baseFirst;
@@ -340,7 +359,8 @@ bool findFish(const Board& board, int size, Step& step)
             std::array<unsigned, 9> where{};
             int count = 0;
             for (int line = 0; line < 9; ++line) {
-                const unsigned mask = positions(board, baseFirst + line, digit);
+                const unsigned mask =
+                    linePlaces[static_cast<std::size_t>(baseFirst + line)][static_cast<std::size_t>(digit)];
                 const int n = countOf(mask);
                 if (n >= 2 && n <= size) {
                     lines[static_cast<std::size_t>(count)] = line;
