@@ -506,17 +506,6 @@ void forWeak(const Graph& g, int node, F f)
 }
 
 // The cells that hold each digit, from 1.
-std::array<CellSet, 10> cellsWithEachDigit(const Board& board)
-{
-    std::array<CellSet, 10> with{};
-    for (int cell = 0; cell < 81; ++cell) {
-        for (unsigned rest = board.candidates(cell); rest != 0; rest &= rest - 1) {
-            with[at(lowestDigit(rest))].add(cell);
-        }
-    }
-    return with;
-}
-
 // The search for loops: s on, then weak and strong links in turn through distinct
 // nodes, back to a strong partner x of s off (x = s closes the loop). The depths bound
 // what is left: "u on makes x off" takes as many links as "x on makes u off", and "v

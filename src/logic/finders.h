@@ -20,6 +20,18 @@ inline constexpr int maxEliminations = static_cast<int>(std::tuple_size_v<declty
 static_assert(maxChain >= 2 * maxChainLinks && maxBranch >= maxChain + 2 && maxBranches >= 9,
               "a step must hold the longest chain the search finds, and a branch for each digit");
 
+// The cells where each digit (entry `digit`) is a candidate.
+inline std::array<CellSet, 10> cellsWithEachDigit(const Board& board)
+{
+    std::array<CellSet, 10> with{};
+    for (int cell = 0; cell < 81; ++cell) {
+        for (unsigned rest = board.candidates(cell); rest != 0; rest &= rest - 1) {
+            with[static_cast<std::size_t>(lowestDigit(rest))].add(cell);
+        }
+    }
+    return with;
+}
+
 inline void addHouse(Step& step, int house)
 {
     if (step.houseCount < maxHouses) {

@@ -30,17 +30,19 @@ constexpr int mostExtraCells = 4;
 template <class Found>
 bool deadlyLoops(const Board& board, int length, Found&& found)
 {
+    const std::array<CellSet, 10> withDigit = cellsWithEachDigit(board);
+    CellSet bivalue;
+    for (int cell = 0; cell < 81; ++cell) {
+        if (countOf(board.candidates(cell)) == 2) {
+            bivalue.add(cell);
+        }
+    }
     for (int u = 1; u <= 9; ++u) {
         for (int v = u + 1; v <= 9; ++v) {
             const auto pair = static_cast<Digits>(bit(u) | bit(v));
-            CellSet with;
-            for (int cell = 0; cell < 81; ++cell) {
-                if ((board.candidates(cell) & pair) == pair) {
-                    with.add(cell);
-                }
-            }
-            if (with.count() < length) {
-                continue;
+            const CellSet with = withDigit[static_cast<std::size_t>(u)] & withDigit[static_cast<std::size_t>(v)];
+            if ((with & bivalue).empty() || with.count() < length) {
+                continue; // no cell holds just the pair, to start from; or too few cells
             }
             Loop loop;
             loop.length = length;
