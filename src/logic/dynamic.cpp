@@ -591,12 +591,7 @@ struct Workspace {
         int n = 0;
         CellSet foundCells;
         if (mode.digit == 0) {
-            CellSet once;
-            CellSet twice;
-            for (const CellSet& c : g.cand) {
-                twice = twice | (once & c);
-                once = once | c;
-            }
+            const auto [once, twice] = overlapOf(g.cand);
             const CellSet where = mode.staticLinks ? t.cells & bivalue : t.cells;
             (g.empty & once & where).without(twice).forEach([&](int cell) {
                 int digit = 1;

@@ -94,12 +94,7 @@ bool probeSingles(const ProbeStart& start, int cell, int digit, int last, Looked
         if (!(empty & t.cells).without(anyCandidate).empty()) {
             return true; // a cell without candidate
         }
-        CellSet once;
-        CellSet twice;
-        for (const CellSet& c : cand) {
-            twice = twice | (once & c);
-            once = once | c;
-        }
+        const auto [once, twice] = overlapOf(cand);
         const CellSet naked = (empty & once & t.cells).without(twice);
         CellSet found = naked;
         placingDigits = 0;
@@ -139,13 +134,7 @@ bool probeSingles(const ProbeStart& start, int cell, int digit, int last, Looked
 // candidate, no house without place for a digit it lacks.
 bool settled(const Grid& grid)
 {
-    CellSet once;
-    CellSet twice;
-    for (const CellSet& c : grid.cand) {
-        twice = twice | (once & c);
-        once = once | c;
-    }
-    if (!grid.empty.without(twice).empty()) {
+    if (!grid.empty.without(overlapOf(grid.cand).twice).empty()) {
         return false;
     }
     for (std::size_t d = 0; d < 9; ++d) {
@@ -171,12 +160,7 @@ QuietProbes::Known QuietProbes::known(const std::array<CellSet, 9>& places, int 
             within = end[d].without(places[d]).empty();
         }
         if (within) {
-            CellSet once;
-            CellSet twice;
-            for (const CellSet& c : end) {
-                twice = twice | (once & c);
-                once = once | c;
-            }
+            const CellSet twice = overlapOf(end).twice;
             for (std::size_t d = 0; d < 9; ++d) {
                 k.quietPlaced[d] = k.quietPlaced[d] | end[d].without(twice);
             }

@@ -134,5 +134,21 @@ inline std::array<std::uint8_t, 27> countPerHouse(const CellSet& cells)
     });
     return counts;
 }
+// The cells in one of nine sets (`once`), and those in two or more (`twice`): with
+// the sets a position's places per digit, the cells with one candidate are
+// once.without(twice).
+struct Overlap {
+    CellSet once;
+    CellSet twice;
+};
+inline Overlap overlapOf(const std::array<CellSet, 9>& sets)
+{
+    Overlap o;
+    for (const CellSet& c : sets) {
+        o.twice = o.twice | (o.once & c);
+        o.once = o.once | c;
+    }
+    return o;
+}
 
 } // namespace sudoku::logic::detail
