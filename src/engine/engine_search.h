@@ -276,12 +276,22 @@ bool updateDigit(State& s, int digit)
         }
         s.unsolved[b] &= ~fresh;
         std::uint32_t touched = 0;
+        std::uint32_t any = 0;
         for (int other = 0; other < 9; ++other) {
             std::uint32_t& x = s.candidates[slot(other, b)];
             touched |= static_cast<std::uint32_t>((x & fresh) != 0) << slot(other, b);
             x &= ~fresh;
+            any |= x;
         }
         m[b] = band[b];
+        // An open cell of the band left without candidates (by this update's rules or
+        // an earlier one) means a contradiction. The loop above reads every digit of
+        // the band anyway, so the test costs an or per digit, and it ends a failed
+        // branch before the digit updates still to come; the naked singles would see
+        // the empty cell only after all of them.
+        if ((s.unsolved[b] & ~any) != 0) {
+            return false;
+        }
         s.dirty |= touched & ~(1u << slot(digit, b));
     }
     return true;
