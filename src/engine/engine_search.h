@@ -280,16 +280,18 @@ bool updateDigit(State& s, int digit)
         for (int other = 0; other < 9; ++other) {
             std::uint32_t& x = s.candidates[slot(other, b)];
             touched |= static_cast<std::uint32_t>((x & fresh) != 0) << slot(other, b);
-            x &= ~fresh;
             any |= x;
+            x &= ~fresh;
         }
         m[b] = band[b];
         // An open cell of the band left without candidates (by this update's rules or
         // an earlier one) means a contradiction. The loop above reads every digit of
         // the band anyway, so the test costs an or per digit, and it ends a failed
         // branch before the digit updates still to come; the naked singles would see
-        // the empty cell only after all of them.
-        if ((s.unsolved[b] & ~any) != 0) {
+        // the empty cell only after all of them. (`any` is taken before the placed
+        // cells leave the other digits; they are no longer open, so the test is the
+        // same, and the or does not wait for the clearing.)
+        if ((s.unsolved[b] & ~any) != 0) [[unlikely]] {
             return false;
         }
         s.dirty |= touched & ~(1u << slot(digit, b));
