@@ -49,16 +49,19 @@ ReferenceAnswer referenceAnswer(const Cells& puzzle)
     return {solved, text};
 }
 
-using SolveCall = sudoku::SolveResult (*)(const Cells&);
+struct SearchCopy {
+    sudoku::SolveResult (*solve)(const Cells&);
+    sudoku::CountResult (*countSolutions)(const Cells&, std::uint64_t);
+};
 
 // Every copy of the search that this processor can run. solve() runs only one of
 // them, so the answers of each are checked here.
-std::vector<SolveCall> searchCopies()
+std::vector<SearchCopy> searchCopies()
 {
-    std::vector<SolveCall> copies{sudoku::portable::solve};
+    std::vector<SearchCopy> copies{{sudoku::portable::solve, sudoku::portable::countSolutions}};
 #ifdef SUDOKU_ENGINE_FASTBITS
     if (sudoku::fastBitsAvailable()) {
-        copies.push_back(sudoku::fastbits::solve);
+        copies.push_back({sudoku::fastbits::solve, sudoku::fastbits::countSolutions});
     }
 #endif
     return copies;
@@ -79,8 +82,8 @@ void expectSameAsReference(const Cells& puzzle)
     const ReferenceAnswer expected = referenceAnswer(puzzle);
     const sudoku::SolveResult public_ = sudoku::solve(puzzle);
     EXPECT_EQ(oldSolutionCount(public_), public_.solutionsUpToTwo);
-    for (const SolveCall solveWith : searchCopies()) {
-        const sudoku::SolveResult got = solveWith(puzzle);
+    for (const SearchCopy& copy : searchCopies()) {
+        const sudoku::SolveResult got = copy.solve(puzzle);
         EXPECT_EQ(got.solutionsUpToTwo, public_.solutionsUpToTwo);
         if (!expected.solved) {
             EXPECT_EQ(got.status, Status::noSolution);
@@ -92,9 +95,11 @@ void expectSameAsReference(const Cells& puzzle)
         EXPECT_EQ(static_cast<std::uint64_t>(got.solutionsUpToTwo), sudoku::countSolutions(puzzle, 2).count);
     }
     // Counts to 1 and 2 of each copy agree with solve(), whichever search they finish in.
-    for (const auto countWith : {sudoku::countSolutions, sudoku::portable::countSolutions}) {
+    std::vector<SearchCopy> counts = searchCopies();
+    counts.push_back({sudoku::solve, sudoku::countSolutions});
+    for (const SearchCopy& copy : counts) {
         for (const std::uint64_t limit : {1u, 2u}) {
-            const sudoku::CountResult counted = countWith(puzzle, limit);
+            const sudoku::CountResult counted = copy.countSolutions(puzzle, limit);
             const auto wanted = std::min<std::uint64_t>(limit, static_cast<std::uint64_t>(public_.solutionsUpToTwo));
             EXPECT_EQ(counted.count, wanted) << "limit " << limit;
             EXPECT_EQ(counted.limitReached, wanted == limit) << "limit " << limit;
@@ -171,8 +176,8 @@ TEST(Engine, SolvesMinimalPuzzlesAndTheirMultiSolutionNeighbours)
             }
         }
         SCOPED_TRACE("puzzle " + textOf(puzzle));
-        for (const SolveCall solveWith : searchCopies()) {
-            const sudoku::SolveResult got = solveWith(puzzle);
+        for (const SearchCopy& copy : searchCopies()) {
+            const sudoku::SolveResult got = copy.solve(puzzle);
             EXPECT_EQ(got.solutionsUpToTwo, 1);
             EXPECT_EQ(textOf(got.solution), textOf(grid));
         }
@@ -236,8 +241,8 @@ TEST(Engine, FindsHiddenContradictionsInSparsePuzzles)
     for (const std::string_view line : unsolvable) {
         const Cells puzzle = cellsFrom(line);
         SCOPED_TRACE("puzzle " + textOf(puzzle));
-        for (const SolveCall solveWith : searchCopies()) {
-            EXPECT_EQ(solveWith(puzzle).status, Status::noSolution);
+        for (const SearchCopy& copy : searchCopies()) {
+            EXPECT_EQ(copy.solve(puzzle).status, Status::noSolution);
         }
         EXPECT_EQ(sudoku::countSolutions(puzzle, 2).count, 0u);
         EXPECT_EQ(sudoku::portable::countSolutions(puzzle, 2).count, 0u);
@@ -264,6 +269,61 @@ TEST(Engine, CountsExactlyWhateverItBranchesOn)
     }
     EXPECT_EQ(whole.count, sum);
 }
+
+#ifdef SUDOKU_ENGINE_AVX512
+// With AVX-512 the bit-instruction copy weighs its branches by the cells where a digit
+// has one of its last two places in a row, box or column, found for all digits at once
+// in 64-byte registers. A mistake there changes no answer, only how much the search
+// branches, so it is checked here against a count house by house, on random masks
+// sparse to dense.
+TEST(Engine, VectorScoreFindsTheDigitsLastTwoPlacesInEachHouse)
+{
+    if (!sudoku::avx512Available()) {
+        GTEST_SKIP() << "this processor has no AVX-512 population count";
+    }
+    std::mt19937 rng(20261208u);
+    for (int n = 0; n < 2000; ++n) {
+        const double density = std::array{0.1, 0.2, 0.35, 0.6, 0.9}[static_cast<std::size_t>(n % 5)];
+        std::bernoulli_distribution candidate(density);
+        std::bernoulli_distribution open(0.85);
+        std::array<std::uint32_t, 27> candidates{};
+        std::array<std::uint32_t, 3> unsolved{};
+        for (int bit = 0; bit < 27; ++bit) {
+            for (std::uint32_t& mask : candidates) {
+                mask |= static_cast<std::uint32_t>(candidate(rng)) << bit;
+            }
+            for (std::uint32_t& mask : unsolved) {
+                mask |= static_cast<std::uint32_t>(open(rng)) << bit;
+            }
+        }
+        // Cell (row, col) of the grid at bit 9 * (row % 3) + col of band row / 3.
+        const auto isOpenPlace = [&](int digit, int row, int col) {
+            const int bit = 9 * (row % 3) + col;
+            return (candidates[static_cast<std::size_t>(3 * digit + row / 3)] >> bit & 1) != 0 &&
+                   (unsolved[static_cast<std::size_t>(row / 3)] >> bit & 1) != 0;
+        };
+        std::array<std::uint32_t, 27> expected{};
+        for (int digit = 0; digit < 9; ++digit) {
+            for (int house = 0; house < 27; ++house) {
+                std::vector<std::array<int, 2>> places;
+                for (int k = 0; k < 9; ++k) {
+                    const int row = house < 9 ? house : house < 18 ? k : 3 * ((house - 18) / 3) + k / 3;
+                    const int col = house < 9 ? k : house < 18 ? house - 9 : 3 * ((house - 18) % 3) + k % 3;
+                    if (isOpenPlace(digit, row, col)) {
+                        places.push_back({row, col});
+                    }
+                }
+                if (places.size() == 2) {
+                    for (const auto& [row, col] : places) {
+                        expected[static_cast<std::size_t>(3 * digit + row / 3)] |= 1u << (9 * (row % 3) + col);
+                    }
+                }
+            }
+        }
+        ASSERT_EQ(sudoku::fastbits::twoPlaceCells(candidates, unsolved), expected) << "state " << n;
+    }
+}
+#endif
 
 Cells twoSolutionPuzzle()
 {

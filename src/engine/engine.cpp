@@ -120,6 +120,17 @@ bool fastBitsAvailable()
 #endif
 }
 
+bool avx512Available()
+{
+#ifdef SUDOKU_ENGINE_AVX512
+    static const bool available =
+        fastBitsAvailable() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vpopcntdq");
+    return available;
+#else
+    return false;
+#endif
+}
+
 namespace {
 
 // `marks` when not null holds the candidates of the empty cells.

@@ -6,12 +6,17 @@
 
 #include <sudoku/engine.h>
 
+#include <array>
 #include <cstdint>
 
 namespace sudoku {
 
 // True when the library holds the fastbits copy and this processor can run it.
 bool fastBitsAvailable();
+
+// True when the fastbits copy holds its AVX-512 branch score (SUDOKU_ENGINE_AVX512) and
+// this processor can run it; the copy then uses it.
+bool avx512Available();
 
 namespace portable {
 SolveResult solve(const Cells& puzzle);
@@ -27,6 +32,14 @@ SolveResult solve(const Cells& puzzle);
 CountResult countSolutions(const Cells& puzzle, std::uint64_t limit);
 SolveResult solveWithMarks(const Cells& puzzle, const Marks* marks);
 CountResult countSolutionsWithMarks(const Cells& puzzle, const Marks* marks, std::uint64_t limit);
+#ifdef SUDOKU_ENGINE_AVX512
+// What the AVX-512 branch score weighs, for tests (run only where avx512Available()):
+// for each digit and band (index 3 * digit + band), the cells of `candidates` (same
+// index, cell (r, c) of the band at bit 9r + c) that are open in `unsolved` (per band)
+// and are one of the digit's only two open places in a row, box or column.
+std::array<std::uint32_t, 27> twoPlaceCells(const std::array<std::uint32_t, 27>& candidates,
+                                            const std::array<std::uint32_t, 3>& unsolved);
+#endif
 } // namespace fastbits
 #endif
 
