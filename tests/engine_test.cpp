@@ -271,12 +271,13 @@ TEST(Engine, CountsExactlyWhateverItBranchesOn)
 }
 
 #ifdef SUDOKU_ENGINE_AVX512
-// With AVX-512 the bit-instruction copy weighs its branches by the cells where a digit
-// has one of its last two places in a row, box or column, found for all digits at once
-// in 64-byte registers. A mistake there changes no answer, only how much the search
+// With AVX-512 the bit-instruction copy weighs its branches by what each removed
+// candidate is worth: more where its cell has two candidates, or the digit has two or
+// three places left in one of the cell's houses, found for all digits at once in
+// 64-byte registers. A mistake there changes no answer, only how much the search
 // branches, so it is checked here against a count house by house, on random masks
 // sparse to dense.
-TEST(Engine, VectorScoreFindsTheDigitsLastTwoPlacesInEachHouse)
+TEST(Engine, VectorScoreWeighsEachCandidateByTheDigitsPlacesLeftInItsHouses)
 {
     if (!sudoku::avx512Available()) {
         GTEST_SKIP() << "this processor has no AVX-512 population count";
@@ -286,41 +287,64 @@ TEST(Engine, VectorScoreFindsTheDigitsLastTwoPlacesInEachHouse)
         const double density = std::array{0.1, 0.2, 0.35, 0.6, 0.9}[static_cast<std::size_t>(n % 5)];
         std::bernoulli_distribution candidate(density);
         std::bernoulli_distribution open(0.85);
+        std::bernoulli_distribution pair(0.3);
         std::array<std::uint32_t, 27> candidates{};
         std::array<std::uint32_t, 3> unsolved{};
+        std::array<std::uint32_t, 3> pairs{};
         for (int bit = 0; bit < 27; ++bit) {
             for (std::uint32_t& mask : candidates) {
                 mask |= static_cast<std::uint32_t>(candidate(rng)) << bit;
             }
-            for (std::uint32_t& mask : unsolved) {
-                mask |= static_cast<std::uint32_t>(open(rng)) << bit;
+            for (std::size_t band = 0; band < 3; ++band) {
+                if (open(rng)) {
+                    unsolved[band] |= 1u << bit;
+                    pairs[band] |= static_cast<std::uint32_t>(pair(rng)) << bit;
+                }
             }
         }
         // Cell (row, col) of the grid at bit 9 * (row % 3) + col of band row / 3.
-        const auto isOpenPlace = [&](int digit, int row, int col) {
-            const int bit = 9 * (row % 3) + col;
-            return (candidates[static_cast<std::size_t>(3 * digit + row / 3)] >> bit & 1) != 0 &&
-                   (unsolved[static_cast<std::size_t>(row / 3)] >> bit & 1) != 0;
+        const auto has = [&](int digit, int row, int col) {
+            return (candidates[static_cast<std::size_t>(3 * digit + row / 3)] >> (9 * (row % 3) + col) & 1) != 0;
         };
-        std::array<std::uint32_t, 27> expected{};
+        const auto isOpen = [&](int row, int col) {
+            return (unsolved[static_cast<std::size_t>(row / 3)] >> (9 * (row % 3) + col) & 1) != 0;
+        };
+        std::array<std::uint32_t, 81> expected{};
         for (int digit = 0; digit < 9; ++digit) {
+            // Per cell: whether one of its houses holds two open places of the digit, or three.
+            std::array<std::array<bool, 2>, 81> lastPlaces{};
             for (int house = 0; house < 27; ++house) {
-                std::vector<std::array<int, 2>> places;
+                std::vector<int> places;
                 for (int k = 0; k < 9; ++k) {
                     const int row = house < 9 ? house : house < 18 ? k : 3 * ((house - 18) / 3) + k / 3;
                     const int col = house < 9 ? k : house < 18 ? house - 9 : 3 * ((house - 18) % 3) + k % 3;
-                    if (isOpenPlace(digit, row, col)) {
-                        places.push_back({row, col});
+                    if (has(digit, row, col) && isOpen(row, col)) {
+                        places.push_back(9 * row + col);
                     }
                 }
-                if (places.size() == 2) {
-                    for (const auto& [row, col] : places) {
-                        expected[static_cast<std::size_t>(3 * digit + row / 3)] |= 1u << (9 * (row % 3) + col);
+                for (const int cell : places) {
+                    if (places.size() == 2 || places.size() == 3) {
+                        lastPlaces[static_cast<std::size_t>(cell)][places.size() - 2] = true;
+                    }
+                }
+            }
+            for (int row = 0; row < 9; ++row) {
+                for (int col = 0; col < 9; ++col) {
+                    if (!has(digit, row, col)) {
+                        continue;
+                    }
+                    const int bit = 9 * (row % 3) + col;
+                    const auto& last = lastPlaces[static_cast<std::size_t>(9 * row + col)];
+                    const int weight = 1 + static_cast<int>(pairs[static_cast<std::size_t>(row / 3)] >> bit & 1) +
+                                       2 * static_cast<int>(last[0]) + static_cast<int>(last[1]);
+                    for (int k = 0; k < 3; ++k) {
+                        expected[static_cast<std::size_t>(27 * k + 3 * digit + row / 3)] |=
+                            static_cast<std::uint32_t>(weight >> k & 1) << bit;
                     }
                 }
             }
         }
-        ASSERT_EQ(sudoku::fastbits::twoPlaceCells(candidates, unsolved), expected) << "state " << n;
+        ASSERT_EQ(sudoku::fastbits::cellWeights(candidates, unsolved, pairs), expected) << "state " << n;
     }
 }
 #endif

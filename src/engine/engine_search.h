@@ -476,13 +476,13 @@ int bitCount(std::uint64_t x)
 
 #if defined(__BMI2__) && defined(SUDOKU_ENGINE_AVX512)
 // Where the processor has AVX-512 and its population count, this copy weighs a
-// branch's alternatives also by the hidden singles they make: the cells it removes that
-// were one of a digit's last two places in a row, box or column. That makes the search
-// on the hardest puzzles a tenth smaller. Found one digit at a time those cells cost
-// more than the smaller search saves; with the 27 masks in two registers of 16 lanes,
-// one slot each, they cost about 140 instructions per branch, with no loop or branch.
-// Only this function is compiled for AVX-512: the whole copy compiled so ran a few
-// percent slower.
+// branch's alternatives also by the singles they make and nearly make: the cells they
+// remove that were one of a digit's last two or three places in a row, box or column.
+// That makes the search on the hardest puzzles 15 % smaller. Found one digit at a
+// time those cells cost more than the smaller search saves; with the 27 masks in two
+// registers of 16 lanes, one slot each, each cell's weight comes out in about 240
+// instructions per branch, with no loop or branch. Only this function is compiled for
+// AVX-512: the whole copy compiled so ran a few percent slower.
 
 // GCC 12's own AVX-512 header reads a deliberately undefined register in the masked
 // operations, and warns where they are inlined.
@@ -492,10 +492,22 @@ int bitCount(std::uint64_t x)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
 
-// For every slot (digit, band), the open cells of `candidates` (masks by slot, as in
-// State) where the digit has one of only two open places left in a row, box or column.
-__attribute__((target("avx512f,avx512vpopcntdq"))) void twoPlaceCells(const std::uint32_t* candidates,
-                                                                      const std::uint32_t* unsolved, std::uint32_t* out)
+// The cells of a band's columns: each lane's 9-bit column mask repeated in its 3 rows.
+__attribute__((target("avx512f"))) inline __m512i spreadColumns(__m512i columns)
+{
+    return _mm512_ternarylogic_epi32(columns, _mm512_slli_epi32(columns, 9), _mm512_slli_epi32(columns, 18), 0xFE);
+}
+
+// What removing each candidate is worth to a branch score, for every slot (digit,
+// band) of `candidates` (masks by slot, as in State): 1, once more when its cell is one
+// of `pairs` (open two-candidate cells, per band: the cell is then left a single),
+// twice more when the cell is one of the digit's last two open places in a row, box or
+// column (the digit is then left a single place there), and once more when it is one
+// of the last three. The weights, 0 to 5, come out as bit planes: bit k of the weight
+// of each cell of slot i at out[27 * k + i].
+__attribute__((target("avx512f,avx512vpopcntdq"))) void cellWeights(const std::uint32_t* candidates,
+                                                                    const std::uint32_t* unsolved,
+                                                                    const std::uint32_t* pairs, std::uint32_t* out)
 {
     const __m512i bandOfSlot[2] = {_mm512_setr_epi32(0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2, 0),
                                    _mm512_setr_epi32(1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 0, 0, 0, 0)};
@@ -507,15 +519,17 @@ __attribute__((target("avx512f,avx512vpopcntdq"))) void twoPlaceCells(const std:
                                  _mm512_setr_epi32(15, 16, 20, 18, 19, 23, 21, 22, 26, 24, 25, 0, 0, 0, 0, 0)};
     constexpr __mmask16 lanes[2] = {0xFFFF, 0x07FF};
     const __m512i open3 = _mm512_maskz_loadu_epi32(0x7, unsolved);
+    const __m512i pairs3 = _mm512_maskz_loadu_epi32(0x7, pairs);
     const __m512i row = _mm512_set1_epi32(static_cast<int>(rowOfNine));
     // Per slot and column of the band: a place in one row at least, in two, in all three.
+    __m512i candidate[2];
     __m512i open[2];
     __m512i one[2];
     __m512i two[2];
     __m512i three[2];
     for (int v = 0; v < 2; ++v) {
-        open[v] = _mm512_and_si512(_mm512_maskz_loadu_epi32(lanes[v], candidates + 16 * v),
-                                   _mm512_permutexvar_epi32(bandOfSlot[v], open3));
+        candidate[v] = _mm512_maskz_loadu_epi32(lanes[v], candidates + 16 * v);
+        open[v] = _mm512_and_si512(candidate[v], _mm512_permutexvar_epi32(bandOfSlot[v], open3));
         const __m512i r0 = _mm512_and_si512(open[v], row);
         const __m512i r1 = _mm512_and_si512(_mm512_srli_epi32(open[v], 9), row);
         const __m512i r2 = _mm512_srli_epi32(open[v], 18);
@@ -524,32 +538,53 @@ __attribute__((target("avx512f,avx512vpopcntdq"))) void twoPlaceCells(const std:
         three[v] = _mm512_ternarylogic_epi32(r0, r1, r2, 0x80); // a & b & c
     }
     const __m512i twoPlaces = _mm512_set1_epi32(2);
+    const __m512i threePlaces = _mm512_set1_epi32(3);
     for (int v = 0; v < 2; ++v) {
-        __m512i cells = _mm512_setzero_si512();
+        __m512i lastTwo = _mm512_setzero_si512();
+        __m512i lastThree = _mm512_setzero_si512();
         for (int k = 0; k < 3; ++k) {
-            const __m512i inRow = _mm512_and_si512(open[v], _mm512_set1_epi32(static_cast<int>(rowOfNine << 9 * k)));
-            const __m512i inBox =
-                _mm512_and_si512(open[v], _mm512_set1_epi32(static_cast<int>((7u * columnInBand) << 3 * k)));
-            cells = _mm512_mask_or_epi32(cells, _mm512_cmpeq_epi32_mask(_mm512_popcnt_epi32(inRow), twoPlaces), cells,
-                                         inRow);
-            cells = _mm512_mask_or_epi32(cells, _mm512_cmpeq_epi32_mask(_mm512_popcnt_epi32(inBox), twoPlaces), cells,
-                                         inBox);
+            for (const std::uint32_t house : {rowOfNine << 9 * k, (7u * columnInBand) << 3 * k}) {
+                const __m512i places = _mm512_and_si512(open[v], _mm512_set1_epi32(static_cast<int>(house)));
+                const __m512i count = _mm512_popcnt_epi32(places);
+                lastTwo = _mm512_mask_or_epi32(lastTwo, _mm512_cmpeq_epi32_mask(count, twoPlaces), lastTwo, places);
+                lastThree =
+                    _mm512_mask_or_epi32(lastThree, _mm512_cmpeq_epi32_mask(count, threePlaces), lastThree, places);
+            }
         }
-        // A column has two places over the three bands when this band has two and the
-        // others none, or this band one and exactly one other band one.
+        // A column's places over the three bands, by this band's count (one, two or
+        // three exactly) and the other two bands' together (none, one or two exactly).
         const __m512i oneNext = _mm512_permutex2var_epi32(one[0], nextSlot[v], one[1]);
         const __m512i oneLast = _mm512_permutex2var_epi32(one[0], lastSlot[v], one[1]);
-        const __m512i twoElsewhere = _mm512_or_si512(_mm512_permutex2var_epi32(two[0], nextSlot[v], two[1]),
-                                                     _mm512_permutex2var_epi32(two[0], lastSlot[v], two[1]));
-        const __m512i twoHere =
-            _mm512_andnot_si512(_mm512_or_si512(three[v], _mm512_or_si512(oneNext, oneLast)), two[v]);
-        const __m512i oneHere = _mm512_and_si512(_mm512_andnot_si512(two[v], one[v]),
-                                                 _mm512_andnot_si512(twoElsewhere, _mm512_xor_si512(oneNext, oneLast)));
-        const __m512i columns = _mm512_or_si512(twoHere, oneHere);
-        const __m512i spread =
-            _mm512_ternarylogic_epi32(columns, _mm512_slli_epi32(columns, 9), _mm512_slli_epi32(columns, 18), 0xFE);
-        cells = _mm512_ternarylogic_epi32(cells, open[v], spread, 0xF8); // a | (b & c)
-        _mm512_mask_storeu_epi32(out + 16 * v, lanes[v], cells);
+        const __m512i twoNext = _mm512_permutex2var_epi32(two[0], nextSlot[v], two[1]);
+        const __m512i twoLast = _mm512_permutex2var_epi32(two[0], lastSlot[v], two[1]);
+        const __m512i onlyOneNext = _mm512_andnot_si512(twoNext, oneNext);
+        const __m512i onlyOneLast = _mm512_andnot_si512(twoLast, oneLast);
+        const __m512i onlyTwoNext =
+            _mm512_andnot_si512(_mm512_permutex2var_epi32(three[0], nextSlot[v], three[1]), twoNext);
+        const __m512i onlyTwoLast =
+            _mm512_andnot_si512(_mm512_permutex2var_epi32(three[0], lastSlot[v], three[1]), twoLast);
+        const __m512i noneElsewhere = _mm512_ternarylogic_epi32(oneNext, oneLast, oneLast, 0x03); // ~(a | b)
+        const __m512i oneElsewhere =
+            _mm512_or_si512(_mm512_andnot_si512(oneLast, onlyOneNext), _mm512_andnot_si512(oneNext, onlyOneLast));
+        const __m512i twoElsewhere = _mm512_ternarylogic_epi32(_mm512_andnot_si512(oneLast, onlyTwoNext),
+                                                               _mm512_andnot_si512(oneNext, onlyTwoLast),
+                                                               _mm512_and_si512(onlyOneNext, onlyOneLast), 0xFE);
+        const __m512i onlyOneHere = _mm512_andnot_si512(two[v], one[v]);
+        const __m512i onlyTwoHere = _mm512_andnot_si512(three[v], two[v]);
+        const __m512i twoColumns =
+            _mm512_or_si512(_mm512_and_si512(onlyTwoHere, noneElsewhere), _mm512_and_si512(onlyOneHere, oneElsewhere));
+        const __m512i threeColumns = _mm512_ternarylogic_epi32(_mm512_and_si512(three[v], noneElsewhere),
+                                                               _mm512_and_si512(onlyTwoHere, oneElsewhere),
+                                                               _mm512_and_si512(onlyOneHere, twoElsewhere), 0xFE);
+        lastTwo = _mm512_ternarylogic_epi32(lastTwo, open[v], spreadColumns(twoColumns), 0xF8); // a | (b & c)
+        lastThree = _mm512_ternarylogic_epi32(lastThree, open[v], spreadColumns(threeColumns), 0xF8);
+        // The weight 1 + pair + last three + 2 * last two, added bit by bit.
+        const __m512i pair = _mm512_and_si512(candidate[v], _mm512_permutexvar_epi32(bandOfSlot[v], pairs3));
+        const __m512i carry = _mm512_ternarylogic_epi32(candidate[v], pair, lastThree, 0xE8); // at least two
+        _mm512_mask_storeu_epi32(out + 16 * v, lanes[v],
+                                 _mm512_ternarylogic_epi32(candidate[v], pair, lastThree, 0x96)); // a ^ b ^ c
+        _mm512_mask_storeu_epi32(out + 27 + 16 * v, lanes[v], _mm512_xor_si512(carry, lastTwo));
+        _mm512_mask_storeu_epi32(out + 54 + 16 * v, lanes[v], _mm512_and_si512(carry, lastTwo));
     }
 }
 
@@ -557,25 +592,25 @@ __attribute__((target("avx512f,avx512vpopcntdq"))) void twoPlaceCells(const std:
 #pragma GCC diagnostic pop
 #endif
 
-// Open cells from which on the branch scores weigh two-place cells. Weighed at every
+// Open cells from which on the branch scores use cellWeights(). Weighed at every
 // branch, puzzles of 30 to 36 givens ran 3 to 5 % slower; from 36 open cells on they
 // run as fast as without, and the hardest puzzles keep the whole gain.
-constexpr int fewestOpenCellsToWeighTwoPlaces = 36;
+constexpr int fewestOpenCellsToWeighPlaces = 36;
 
-// Whether the branch scores of `s` weigh two-place cells: where the processor can run
-// twoPlaceCells() and enough cells are open. If so, fills `out` (per slot) with them.
-bool findTwoPlaceCells(const State& s, std::uint32_t* out)
+// Whether the branch scores of `s` use cellWeights(): where the processor can run it
+// and enough cells are open. If so, fills `weights` (81 words) from it.
+bool findCellWeights(const State& s, const std::uint32_t* pairs, std::uint32_t* weights)
 {
     static const bool available = avx512Available();
     if (!available || bitCount(s.unsolved[0] | std::uint64_t{s.unsolved[1]} << 32) + bitCount(s.unsolved[2]) <
-                          fewestOpenCellsToWeighTwoPlaces) {
+                          fewestOpenCellsToWeighPlaces) {
         return false;
     }
-    twoPlaceCells(s.candidates, s.unsolved, out);
+    cellWeights(s.candidates, s.unsolved, pairs, weights);
     return true;
 }
 #else
-bool findTwoPlaceCells(const State&, std::uint32_t*)
+bool findCellWeights(const State&, const std::uint32_t*, std::uint32_t*)
 {
     return false;
 }
@@ -584,27 +619,28 @@ bool findTwoPlaceCells(const State&, std::uint32_t*)
 // How much placing `digit` at the cell (band, bit) decides: the candidates it removes
 // from the cell's peers (the other cells of its row and box in its band, of its column
 // in the other bands), and once more those of them in two-candidate cells (`pairs`,
-// per band), which then become singles. With `twoPlaces` (per slot), twice more those
-// that were one of the digit's last two places in a house.
-template <bool withTwoPlaces>
-int placementScore(const State& s, const std::uint32_t* pairs, const std::uint32_t* twoPlaces, int digit, int band,
+// per band), which then become singles. With `weights` (bit planes per slot, from
+// cellWeights()), each removed candidate counts its weight instead.
+template <bool withWeights>
+int placementScore(const State& s, const std::uint32_t* pairs, const std::uint32_t* weights, int digit, int band,
                    int bit)
 {
-    const std::uint32_t* m = &s.candidates[slot(digit, 0)];
     const int col = cellPeers.column[bit];
     const int next = nextBand[band];
     const int last = previousBand[band];
-    const std::uint64_t here = m[band] & cellPeers.peers[bit];
-    const std::uint64_t column = (m[next] >> col & columnInBand) | (m[last] >> col & columnInBand) << 1;
-    const std::uint64_t columnPairs =
-        ((m[next] & pairs[next]) >> col & columnInBand) | ((m[last] & pairs[last]) >> col & columnInBand) << 1;
-    if constexpr (!withTwoPlaces) {
-        return bitCount(here | column << 32) + 2 * bitCount((here & pairs[band]) | columnPairs << 32);
+    // The cells of mask `m` (per band) that the placement clears: its peers in the
+    // band, and below them at bit 32 on, its column in the next band and the last.
+    const auto cleared = [&](const std::uint32_t* m) {
+        const std::uint64_t column = (m[next] >> col & columnInBand) | (m[last] >> col & columnInBand) << 1;
+        return (m[band] & cellPeers.peers[bit]) | column << 32;
+    };
+    if constexpr (!withWeights) {
+        const std::uint32_t* m = &s.candidates[slot(digit, 0)];
+        const std::uint32_t inPairs[3] = {m[0] & pairs[0], m[1] & pairs[1], m[2] & pairs[2]};
+        return bitCount(cleared(m)) + 2 * bitCount(cleared(inPairs));
     }
-    const std::uint32_t* two = &twoPlaces[slot(digit, 0)];
-    const std::uint64_t columnTwo = (two[next] >> col & columnInBand) | (two[last] >> col & columnInBand) << 1;
-    return bitCount(here | column << 32) + bitCount((here & pairs[band]) | columnPairs << 32) +
-           2 * bitCount((here & two[band]) | columnTwo << 32);
+    const std::uint32_t* w = &weights[slot(digit, 0)];
+    return bitCount(cleared(w)) + 2 * bitCount(cleared(w + 27)) + 4 * bitCount(cleared(w + 54));
 }
 
 // The first open cell in row-major order, of a state that is not solved.
@@ -801,8 +837,8 @@ std::uint32_t pairCells(const State& s, int band)
 
 // The cell with two candidates whose two alternatives decide most, by the product of
 // their scores, so both branches decide much; -1 when there is none.
-template <bool withTwoPlaces>
-int bestPairCell(const State& s, const std::uint32_t* pairs, const std::uint32_t* twoPlaces)
+template <bool withWeights>
+int bestPairCell(const State& s, const std::uint32_t* pairs, const std::uint32_t* weights)
 {
     int best = -1;
     int bestScore = -1;
@@ -810,9 +846,8 @@ int bestPairCell(const State& s, const std::uint32_t* pairs, const std::uint32_t
         for (std::uint32_t left = pairs[band]; left != 0; left &= left - 1) {
             const int bit = std::countr_zero(left);
             const std::uint32_t digits = digitsOfCell(s, band, bit);
-            const int first = placementScore<withTwoPlaces>(s, pairs, twoPlaces, std::countr_zero(digits), band, bit);
-            const int second =
-                placementScore<withTwoPlaces>(s, pairs, twoPlaces, 31 - std::countl_zero(digits), band, bit);
+            const int first = placementScore<withWeights>(s, pairs, weights, std::countr_zero(digits), band, bit);
+            const int second = placementScore<withWeights>(s, pairs, weights, 31 - std::countl_zero(digits), band, bit);
             const int score = first * second;
             if (score > bestScore) {
                 bestScore = score;
@@ -834,9 +869,9 @@ Branch chooseBranch(const State& s, bool fewest)
     }
     int best = -1;
     if ((pairs[0] | pairs[1] | pairs[2]) != 0) {
-        std::uint32_t twoPlaces[27];
-        best = findTwoPlaceCells(s, twoPlaces) ? bestPairCell<true>(s, pairs, twoPlaces)
-                                               : bestPairCell<false>(s, pairs, nullptr);
+        std::uint32_t weights[81];
+        best = findCellWeights(s, pairs, weights) ? bestPairCell<true>(s, pairs, weights)
+                                                  : bestPairCell<false>(s, pairs, nullptr);
     }
     if (best >= 0) {
         return cellBranch(s, best);
@@ -1119,12 +1154,13 @@ int givenCount(const Cells& puzzle)
 } // namespace
 
 #if defined(__BMI2__) && defined(SUDOKU_ENGINE_AVX512)
-std::array<std::uint32_t, 27> twoPlaceCells(const std::array<std::uint32_t, 27>& candidates,
-                                            const std::array<std::uint32_t, 3>& unsolved)
+std::array<std::uint32_t, 81> cellWeights(const std::array<std::uint32_t, 27>& candidates,
+                                          const std::array<std::uint32_t, 3>& unsolved,
+                                          const std::array<std::uint32_t, 3>& pairs)
 {
-    std::array<std::uint32_t, 27> cells{};
-    twoPlaceCells(candidates.data(), unsolved.data(), cells.data());
-    return cells;
+    std::array<std::uint32_t, 81> weights{};
+    cellWeights(candidates.data(), unsolved.data(), pairs.data(), weights.data());
+    return weights;
 }
 #endif
 

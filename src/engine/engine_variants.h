@@ -34,11 +34,15 @@ SolveResult solveWithMarks(const Cells& puzzle, const Marks* marks);
 CountResult countSolutionsWithMarks(const Cells& puzzle, const Marks* marks, std::uint64_t limit);
 #ifdef SUDOKU_ENGINE_AVX512
 // What the AVX-512 branch score weighs, for tests (run only where avx512Available()):
-// for each digit and band (index 3 * digit + band), the cells of `candidates` (same
-// index, cell (r, c) of the band at bit 9r + c) that are open in `unsolved` (per band)
-// and are one of the digit's only two open places in a row, box or column.
-std::array<std::uint32_t, 27> twoPlaceCells(const std::array<std::uint32_t, 27>& candidates,
-                                            const std::array<std::uint32_t, 3>& unsolved);
+// for each digit and band (slot 3 * digit + band), the weight of each cell of
+// `candidates` (by slot, cell (r, c) of the band at bit 9r + c), with `unsolved` the
+// open cells and `pairs` the open two-candidate cells of each band: 0 for no candidate,
+// else 1, once more in a pair cell, twice more where the digit has two open places left
+// in one of the cell's row, box or column and once more where it has three. Bit k of
+// the weights of slot i is at 27 * k + i.
+std::array<std::uint32_t, 81> cellWeights(const std::array<std::uint32_t, 27>& candidates,
+                                          const std::array<std::uint32_t, 3>& unsolved,
+                                          const std::array<std::uint32_t, 3>& pairs);
 #endif
 } // namespace fastbits
 #endif
