@@ -273,78 +273,166 @@ TEST(Engine, CountsExactlyWhateverItBranchesOn)
 #ifdef SUDOKU_ENGINE_AVX512
 // With AVX-512 the bit-instruction copy weighs its branches by what each removed
 // candidate is worth: more where its cell has two candidates, or the digit has two or
-// three places left in one of the cell's houses, found for all digits at once in
-// 64-byte registers. A mistake there changes no answer, only how much the search
-// branches, so it is checked here against a count house by house, on random masks
-// sparse to dense.
+// three places left in one of the cell's houses, all worked out in 64-byte registers.
+// A mistake there changes no answer, only how much the search branches, so it is
+// checked here against a count house by house, on random masks sparse to dense.
+struct Masks {
+    std::array<std::uint32_t, 27> candidates{}; // slot 3 * digit + band, cell (r, c) of the band at bit 9r + c
+    std::array<std::uint32_t, 3> unsolved{};
+    std::array<std::uint32_t, 3> pairs{};
+
+    bool has(int digit, int row, int col) const
+    {
+        return (candidates[static_cast<std::size_t>(3 * digit + row / 3)] >> (9 * (row % 3) + col) & 1) != 0;
+    }
+    bool isOpen(int row, int col) const
+    {
+        return (unsolved[static_cast<std::size_t>(row / 3)] >> (9 * (row % 3) + col) & 1) != 0;
+    }
+};
+
+// Random masks of density n % 5 (sparse to dense). The pairs are a random part of the
+// open cells, or with `truePairs` the open cells that hold exactly two candidates.
+Masks randomMasks(std::mt19937& rng, int n, bool truePairs)
+{
+    const double density = std::array{0.1, 0.2, 0.35, 0.6, 0.9}[static_cast<std::size_t>(n % 5)];
+    std::bernoulli_distribution candidate(density);
+    std::bernoulli_distribution open(0.85);
+    std::bernoulli_distribution pair(0.3);
+    Masks m;
+    for (int bit = 0; bit < 27; ++bit) {
+        for (std::uint32_t& mask : m.candidates) {
+            mask |= static_cast<std::uint32_t>(candidate(rng)) << bit;
+        }
+        for (std::size_t band = 0; band < 3; ++band) {
+            if (open(rng)) {
+                m.unsolved[band] |= 1u << bit;
+                m.pairs[band] |= static_cast<std::uint32_t>(pair(rng)) << bit;
+            }
+        }
+    }
+    if (truePairs) {
+        for (int row = 0; row < 9; ++row) {
+            for (int col = 0; col < 9; ++col) {
+                int count = 0;
+                for (int digit = 0; digit < 9; ++digit) {
+                    count += static_cast<int>(m.has(digit, row, col));
+                }
+                const std::uint32_t bit = 1u << (9 * (row % 3) + col);
+                std::uint32_t& pairs = m.pairs[static_cast<std::size_t>(row / 3)];
+                pairs = count == 2 && m.isOpen(row, col) ? pairs | bit : pairs & ~bit;
+            }
+        }
+    }
+    return m;
+}
+
+// The weight of the digit's candidate at each cell (9 * row + col): 0 without one,
+// else 1, once more in a pair cell, twice more where one of the cell's houses holds
+// two open places of the digit, once more where one holds three.
+std::array<int, 81> expectedWeights(const Masks& m, int digit)
+{
+    std::array<std::array<bool, 2>, 81> lastPlaces{};
+    for (int house = 0; house < 27; ++house) {
+        std::vector<int> places;
+        for (int k = 0; k < 9; ++k) {
+            const int row = house < 9 ? house : house < 18 ? k : 3 * ((house - 18) / 3) + k / 3;
+            const int col = house < 9 ? k : house < 18 ? house - 9 : 3 * ((house - 18) % 3) + k % 3;
+            if (m.has(digit, row, col) && m.isOpen(row, col)) {
+                places.push_back(9 * row + col);
+            }
+        }
+        for (const int cell : places) {
+            if (places.size() == 2 || places.size() == 3) {
+                lastPlaces[static_cast<std::size_t>(cell)][places.size() - 2] = true;
+            }
+        }
+    }
+    std::array<int, 81> weights{};
+    for (int row = 0; row < 9; ++row) {
+        for (int col = 0; col < 9; ++col) {
+            if (m.has(digit, row, col)) {
+                const auto& last = lastPlaces[static_cast<std::size_t>(9 * row + col)];
+                weights[static_cast<std::size_t>(9 * row + col)] =
+                    1 + static_cast<int>(m.pairs[static_cast<std::size_t>(row / 3)] >> (9 * (row % 3) + col) & 1) +
+                    2 * static_cast<int>(last[0]) + static_cast<int>(last[1]);
+            }
+        }
+    }
+    return weights;
+}
+
 TEST(Engine, VectorScoreWeighsEachCandidateByTheDigitsPlacesLeftInItsHouses)
 {
     if (!sudoku::avx512Available()) {
-        GTEST_SKIP() << "this processor has no AVX-512 population count";
+        GTEST_SKIP() << "this processor lacks AVX-512 F, CD or VPOPCNTDQ";
     }
     std::mt19937 rng(20261208u);
     for (int n = 0; n < 2000; ++n) {
-        const double density = std::array{0.1, 0.2, 0.35, 0.6, 0.9}[static_cast<std::size_t>(n % 5)];
-        std::bernoulli_distribution candidate(density);
-        std::bernoulli_distribution open(0.85);
-        std::bernoulli_distribution pair(0.3);
-        std::array<std::uint32_t, 27> candidates{};
-        std::array<std::uint32_t, 3> unsolved{};
-        std::array<std::uint32_t, 3> pairs{};
-        for (int bit = 0; bit < 27; ++bit) {
-            for (std::uint32_t& mask : candidates) {
-                mask |= static_cast<std::uint32_t>(candidate(rng)) << bit;
-            }
-            for (std::size_t band = 0; band < 3; ++band) {
-                if (open(rng)) {
-                    unsolved[band] |= 1u << bit;
-                    pairs[band] |= static_cast<std::uint32_t>(pair(rng)) << bit;
-                }
-            }
-        }
-        // Cell (row, col) of the grid at bit 9 * (row % 3) + col of band row / 3.
-        const auto has = [&](int digit, int row, int col) {
-            return (candidates[static_cast<std::size_t>(3 * digit + row / 3)] >> (9 * (row % 3) + col) & 1) != 0;
-        };
-        const auto isOpen = [&](int row, int col) {
-            return (unsolved[static_cast<std::size_t>(row / 3)] >> (9 * (row % 3) + col) & 1) != 0;
-        };
+        const Masks m = randomMasks(rng, n, false);
         std::array<std::uint32_t, 81> expected{};
         for (int digit = 0; digit < 9; ++digit) {
-            // Per cell: whether one of its houses holds two open places of the digit, or three.
-            std::array<std::array<bool, 2>, 81> lastPlaces{};
-            for (int house = 0; house < 27; ++house) {
-                std::vector<int> places;
-                for (int k = 0; k < 9; ++k) {
-                    const int row = house < 9 ? house : house < 18 ? k : 3 * ((house - 18) / 3) + k / 3;
-                    const int col = house < 9 ? k : house < 18 ? house - 9 : 3 * ((house - 18) % 3) + k % 3;
-                    if (has(digit, row, col) && isOpen(row, col)) {
-                        places.push_back(9 * row + col);
-                    }
-                }
-                for (const int cell : places) {
-                    if (places.size() == 2 || places.size() == 3) {
-                        lastPlaces[static_cast<std::size_t>(cell)][places.size() - 2] = true;
-                    }
-                }
-            }
-            for (int row = 0; row < 9; ++row) {
-                for (int col = 0; col < 9; ++col) {
-                    if (!has(digit, row, col)) {
-                        continue;
-                    }
-                    const int bit = 9 * (row % 3) + col;
-                    const auto& last = lastPlaces[static_cast<std::size_t>(9 * row + col)];
-                    const int weight = 1 + static_cast<int>(pairs[static_cast<std::size_t>(row / 3)] >> bit & 1) +
-                                       2 * static_cast<int>(last[0]) + static_cast<int>(last[1]);
-                    for (int k = 0; k < 3; ++k) {
-                        expected[static_cast<std::size_t>(27 * k + 3 * digit + row / 3)] |=
-                            static_cast<std::uint32_t>(weight >> k & 1) << bit;
-                    }
+            const std::array<int, 81> weights = expectedWeights(m, digit);
+            for (int cell = 0; cell < 81; ++cell) {
+                for (int k = 0; k < 3; ++k) {
+                    expected[static_cast<std::size_t>(27 * k + 3 * digit + cell / 27)] |=
+                        static_cast<std::uint32_t>(weights[static_cast<std::size_t>(cell)] >> k & 1) << (cell % 27);
                 }
             }
         }
-        ASSERT_EQ(sudoku::fastbits::cellWeights(candidates, unsolved, pairs), expected) << "state " << n;
+        ASSERT_EQ(sudoku::fastbits::cellWeights(m.candidates, m.unsolved, m.pairs), expected) << "state " << n;
+    }
+}
+
+// The vector branch choice scores sixteen cells at a time; sparse masks have more
+// pairs than that, dense ones fewer, and equal scores are common.
+TEST(Engine, VectorScoreBranchesOnThePairCellWhoseAlternativesRemoveTheMostWeight)
+{
+    if (!sudoku::avx512Available()) {
+        GTEST_SKIP() << "this processor lacks AVX-512 F, CD or VPOPCNTDQ";
+    }
+    std::mt19937 rng(20261209u);
+    int tested = 0;
+    for (int n = 0; tested < 2000; ++n) {
+        const Masks m = randomMasks(rng, n, true);
+        if ((m.pairs[0] | m.pairs[1] | m.pairs[2]) == 0) {
+            continue;
+        }
+        ++tested;
+        std::array<std::array<int, 81>, 9> weights{};
+        for (int digit = 0; digit < 9; ++digit) {
+            weights[static_cast<std::size_t>(digit)] = expectedWeights(m, digit);
+        }
+        const auto score = [&](int digit, int row, int col) {
+            int sum = 0;
+            for (int other = 0; other < 81; ++other) {
+                const int r = other / 9;
+                const int c = other % 9;
+                const bool peer = r == row || c == col || (r / 3 == row / 3 && c / 3 == col / 3);
+                if (peer && other != 9 * row + col) {
+                    sum += weights[static_cast<std::size_t>(digit)][static_cast<std::size_t>(other)];
+                }
+            }
+            return sum;
+        };
+        int expected = -1;
+        int bestProduct = -1;
+        for (int row = 0; row < 9; ++row) {
+            for (int col = 0; col < 9; ++col) {
+                if ((m.pairs[static_cast<std::size_t>(row / 3)] >> (9 * (row % 3) + col) & 1) == 0) {
+                    continue;
+                }
+                int product = 1;
+                for (int digit = 0; digit < 9; ++digit) {
+                    product *= m.has(digit, row, col) ? score(digit, row, col) : 1;
+                }
+                if (product > bestProduct) {
+                    bestProduct = product;
+                    expected = 27 * (row / 3) + 9 * (row % 3) + col;
+                }
+            }
+        }
+        ASSERT_EQ(sudoku::fastbits::bestWeighedPairCell(m.candidates, m.unsolved, m.pairs), expected) << "state " << n;
     }
 }
 #endif

@@ -123,8 +123,8 @@ bool fastBitsAvailable()
 bool avx512Available()
 {
 #ifdef SUDOKU_ENGINE_AVX512
-    static const bool available =
-        fastBitsAvailable() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vpopcntdq");
+    static const bool available = fastBitsAvailable() && __builtin_cpu_supports("avx512f") &&
+                                  __builtin_cpu_supports("avx512cd") && __builtin_cpu_supports("avx512vpopcntdq");
     return available;
 #else
     return false;

@@ -475,14 +475,17 @@ int bitCount(std::uint64_t x)
 }
 
 #if defined(__BMI2__) && defined(SUDOKU_ENGINE_AVX512)
-// Where the processor has AVX-512 and its population count, this copy weighs a
-// branch's alternatives also by the singles they make and nearly make: the cells they
-// remove that were one of a digit's last two or three places in a row, box or column.
-// That makes the search on the hardest puzzles 15 % smaller. Found one digit at a
-// time those cells cost more than the smaller search saves; with the 27 masks in two
-// registers of 16 lanes, one slot each, each cell's weight comes out in about 240
-// instructions per branch, with no loop or branch. Only this function is compiled for
-// AVX-512: the whole copy compiled so ran a few percent slower.
+// Where the processor has AVX-512 with its conflict-detection and population-count
+// parts, this copy chooses its branches in vector registers, by a finer score: each
+// candidate a placement removes weighs 1, once more in a two-candidate cell, twice more
+// when it was one of its digit's last two places in a row, box or column (a hidden
+// single follows) and once more when one of its last three. On the hardest puzzles the
+// search is 15 % smaller than by the plain score. One digit at a time those places
+// cost more than the smaller search saves; here the 27 masks sit in two registers of 16
+// lanes, one slot each, the weights come out with no loop or branch, and the pair cells
+// are scored sixteen at a time, for less than the plain score costs in scalar code.
+// Only these functions are compiled for AVX-512: the whole copy compiled so ran a few
+// percent slower.
 
 // GCC 12's own AVX-512 header reads a deliberately undefined register in the masked
 // operations, and warns where they are inlined.
@@ -504,10 +507,11 @@ __attribute__((target("avx512f"))) inline __m512i spreadColumns(__m512i columns)
 // twice more when the cell is one of the digit's last two open places in a row, box or
 // column (the digit is then left a single place there), and once more when it is one
 // of the last three. The weights, 0 to 5, come out as bit planes: bit k of the weight
-// of each cell of slot i at out[27 * k + i].
-__attribute__((target("avx512f,avx512vpopcntdq"))) void cellWeights(const std::uint32_t* candidates,
-                                                                    const std::uint32_t* unsolved,
-                                                                    const std::uint32_t* pairs, std::uint32_t* out)
+// of each cell of slot i in lane i of plane[k] (i < 16) or lane i - 16 of the next.
+__attribute__((target("avx512f,avx512vpopcntdq"))) inline void weighCells(const std::uint32_t* candidates,
+                                                                          const std::uint32_t* unsolved,
+                                                                          const std::uint32_t* pairs,
+                                                                          __m512i (&plane)[3][2])
 {
     const __m512i bandOfSlot[2] = {_mm512_setr_epi32(0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2, 0),
                                    _mm512_setr_epi32(1, 2, 0, 1, 2, 0, 1, 2, 0, 1, 2, 0, 0, 0, 0, 0)};
@@ -581,66 +585,153 @@ __attribute__((target("avx512f,avx512vpopcntdq"))) void cellWeights(const std::u
         // The weight 1 + pair + last three + 2 * last two, added bit by bit.
         const __m512i pair = _mm512_and_si512(candidate[v], _mm512_permutexvar_epi32(bandOfSlot[v], pairs3));
         const __m512i carry = _mm512_ternarylogic_epi32(candidate[v], pair, lastThree, 0xE8); // at least two
-        _mm512_mask_storeu_epi32(out + 16 * v, lanes[v],
-                                 _mm512_ternarylogic_epi32(candidate[v], pair, lastThree, 0x96)); // a ^ b ^ c
-        _mm512_mask_storeu_epi32(out + 27 + 16 * v, lanes[v], _mm512_xor_si512(carry, lastTwo));
-        _mm512_mask_storeu_epi32(out + 54 + 16 * v, lanes[v], _mm512_and_si512(carry, lastTwo));
+        plane[0][v] = _mm512_ternarylogic_epi32(candidate[v], pair, lastThree, 0x96);         // a ^ b ^ c
+        plane[1][v] = _mm512_xor_si512(carry, lastTwo);
+        plane[2][v] = _mm512_and_si512(carry, lastTwo);
     }
+}
+
+// weighCells(), with bit k of the weights of slot i at out[27 * k + i].
+__attribute__((target("avx512f,avx512vpopcntdq"))) void cellWeights(const std::uint32_t* candidates,
+                                                                    const std::uint32_t* unsolved,
+                                                                    const std::uint32_t* pairs, std::uint32_t* out)
+{
+    __m512i plane[3][2];
+    weighCells(candidates, unsolved, pairs, plane);
+    for (int k = 0; k < 3; ++k) {
+        _mm512_storeu_si512(out + 27 * k, plane[k][0]);
+        _mm512_mask_storeu_epi32(out + 27 * k + 16, 0x07FF, plane[k][1]);
+    }
+}
+
+// The cell of `pairs` (open cells with two candidates, per band; at least one) whose
+// two alternatives score the largest product, the first in row-major order among
+// equals, as 27 * band + bit. An alternative, its digit at the cell, scores the
+// weights (from weighCells()) of the candidates it removes from the cell's peers.
+// Sixteen cells at a time, one per lane: their digits, then for each digit and weight
+// plane the peers in the cell's band and its column in the other two bands.
+__attribute__((target("avx512f,avx512cd,avx512vpopcntdq"))) int
+bestWeighedPairCell(const std::uint32_t* candidates, const std::uint32_t* unsolved, const std::uint32_t* pairs)
+{
+    const __m512i candidate[2] = {_mm512_loadu_si512(candidates), _mm512_maskz_loadu_epi32(0x07FF, candidates + 16)};
+    __m512i plane[3][2];
+    weighCells(candidates, unsolved, pairs, plane);
+    // The pair cells as indices 27 * band + bit, in row-major order: each band's two
+    // halves packed in turn, every store past the ones before.
+    alignas(64) std::int32_t cells[16 * 7];
+    int count = 0;
+    const __m512i index = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    for (int band = 0; band < 3; ++band) {
+        for (int half = 0; half < 2; ++half) {
+            const auto chosen = static_cast<__mmask16>(pairs[band] >> 16 * half);
+            _mm512_storeu_si512(
+                cells + count,
+                _mm512_maskz_compress_epi32(chosen, _mm512_add_epi32(index, _mm512_set1_epi32(27 * band + 16 * half))));
+            count += std::popcount(static_cast<unsigned>(chosen));
+        }
+    }
+    const __m512i peersOfBit[2] = {_mm512_loadu_si512(cellPeers.peers),
+                                   _mm512_maskz_loadu_epi32(0x07FF, cellPeers.peers + 16)};
+    const __m512i columnOfBit[2] = {_mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 0, 1, 2, 3, 4, 5, 6),
+                                    _mm512_setr_epi32(7, 8, 0, 1, 2, 3, 4, 5, 6, 7, 8, 0, 0, 0, 0, 0)};
+    const __m512i column = _mm512_set1_epi32(static_cast<int>(columnInBand));
+    const __m512i one = _mm512_set1_epi32(1);
+    const __m512i two = _mm512_set1_epi32(2);
+    const __m512i three = _mm512_set1_epi32(3);
+    int best = -1;
+    int bestScore = -1;
+    for (int first = 0; first < count; first += 16) {
+        const auto used = static_cast<__mmask16>(count - first >= 16 ? 0xFFFF : (1u << (count - first)) - 1);
+        const __m512i cell = _mm512_maskz_loadu_epi32(used, cells + first);
+        // Each lane's band, the next band and the last, its bit in the band, the bit's
+        // column and its peers in the band.
+        const __m512i band =
+            _mm512_add_epi32(_mm512_maskz_mov_epi32(_mm512_cmpge_epi32_mask(cell, _mm512_set1_epi32(27)), one),
+                             _mm512_maskz_mov_epi32(_mm512_cmpge_epi32_mask(cell, _mm512_set1_epi32(54)), one));
+        const __m512i bands[3] = {band,
+                                  _mm512_mask_mov_epi32(_mm512_add_epi32(band, one), _mm512_cmpeq_epi32_mask(band, two),
+                                                        _mm512_setzero_si512()),
+                                  _mm512_mask_mov_epi32(_mm512_sub_epi32(band, one),
+                                                        _mm512_cmpeq_epi32_mask(band, _mm512_setzero_si512()), two)};
+        const __m512i bits = _mm512_sub_epi32(cell, _mm512_mullo_epi32(band, _mm512_set1_epi32(27)));
+        const __m512i columns = _mm512_permutex2var_epi32(columnOfBit[0], bits, columnOfBit[1]);
+        const __m512i peers = _mm512_permutex2var_epi32(peersOfBit[0], bits, peersOfBit[1]);
+        // Bit d of `digits`: digit d is a candidate of the lane's cell.
+        const __m512i cellBit = _mm512_sllv_epi32(one, bits);
+        __m512i digits = _mm512_setzero_si512();
+        for (int digit = 0; digit < 9; ++digit) {
+            const __m512i slots = _mm512_add_epi32(bands[0], _mm512_set1_epi32(3 * digit));
+            const __mmask16 has =
+                _mm512_test_epi32_mask(_mm512_permutex2var_epi32(candidate[0], slots, candidate[1]), cellBit);
+            digits = _mm512_mask_or_epi32(digits, has, digits, _mm512_set1_epi32(1 << digit));
+        }
+        const __m512i lowest = _mm512_sub_epi32(
+            _mm512_set1_epi32(31),
+            _mm512_lzcnt_epi32(_mm512_and_si512(digits, _mm512_sub_epi32(_mm512_setzero_si512(), digits))));
+        const __m512i highest = _mm512_sub_epi32(_mm512_set1_epi32(31), _mm512_lzcnt_epi32(digits));
+        __m512i product = _mm512_set1_epi32(1);
+        for (const __m512i digit : {lowest, highest}) {
+            const __m512i slot0 = _mm512_mullo_epi32(digit, three);
+            const __m512i here = _mm512_add_epi32(slot0, bands[0]);
+            const __m512i next = _mm512_add_epi32(slot0, bands[1]);
+            const __m512i last = _mm512_add_epi32(slot0, bands[2]);
+            __m512i score = _mm512_setzero_si512();
+            for (int k = 2; k >= 0; --k) {
+                const __m512i inBand =
+                    _mm512_and_si512(_mm512_permutex2var_epi32(plane[k][0], here, plane[k][1]), peers);
+                const __m512i below = _mm512_and_si512(
+                    _mm512_srlv_epi32(_mm512_permutex2var_epi32(plane[k][0], next, plane[k][1]), columns), column);
+                const __m512i above = _mm512_and_si512(
+                    _mm512_srlv_epi32(_mm512_permutex2var_epi32(plane[k][0], last, plane[k][1]), columns), column);
+                const __m512i inColumn = _mm512_or_si512(below, _mm512_slli_epi32(above, 1));
+                score = _mm512_add_epi32(_mm512_slli_epi32(score, 1),
+                                         _mm512_add_epi32(_mm512_popcnt_epi32(inBand), _mm512_popcnt_epi32(inColumn)));
+            }
+            product = _mm512_mullo_epi32(product, score);
+        }
+        const int most = _mm512_mask_reduce_max_epi32(used, product);
+        if (most > bestScore) {
+            bestScore = most;
+            best = cells[first + std::countr_zero(static_cast<unsigned>(
+                                     _mm512_mask_cmpeq_epi32_mask(used, product, _mm512_set1_epi32(most))))];
+        }
+    }
+    return best;
 }
 
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
 #endif
 
-// Open cells from which on the branch scores use cellWeights(). Weighed at every
-// branch, puzzles of 30 to 36 givens ran 3 to 5 % slower; from 36 open cells on they
-// run as fast as without, and the hardest puzzles keep the whole gain.
-constexpr int fewestOpenCellsToWeighPlaces = 36;
-
-// Whether the branch scores of `s` use cellWeights(): where the processor can run it
-// and enough cells are open. If so, fills `weights` (81 words) from it.
-bool findCellWeights(const State& s, const std::uint32_t* pairs, std::uint32_t* weights)
+// The best pair cell by the weighed score, where the processor can run it; else -1,
+// and the plain score decides.
+int weighedPairCell(const State& s, const std::uint32_t* pairs)
 {
     static const bool available = avx512Available();
-    if (!available || bitCount(s.unsolved[0] | std::uint64_t{s.unsolved[1]} << 32) + bitCount(s.unsolved[2]) <
-                          fewestOpenCellsToWeighPlaces) {
-        return false;
-    }
-    cellWeights(s.candidates, s.unsolved, pairs, weights);
-    return true;
+    return available ? bestWeighedPairCell(s.candidates, s.unsolved, pairs) : -1;
 }
 #else
-bool findCellWeights(const State&, const std::uint32_t*, std::uint32_t*)
+int weighedPairCell(const State&, const std::uint32_t*)
 {
-    return false;
+    return -1;
 }
 #endif
 
 // How much placing `digit` at the cell (band, bit) decides: the candidates it removes
 // from the cell's peers (the other cells of its row and box in its band, of its column
 // in the other bands), and once more those of them in two-candidate cells (`pairs`,
-// per band), which then become singles. With `weights` (bit planes per slot, from
-// cellWeights()), each removed candidate counts its weight instead.
-template <bool withWeights>
-int placementScore(const State& s, const std::uint32_t* pairs, const std::uint32_t* weights, int digit, int band,
-                   int bit)
+// per band), which then become singles.
+int placementScore(const State& s, const std::uint32_t* pairs, int digit, int band, int bit)
 {
+    const std::uint32_t* m = &s.candidates[slot(digit, 0)];
     const int col = cellPeers.column[bit];
     const int next = nextBand[band];
     const int last = previousBand[band];
-    // The cells of mask `m` (per band) that the placement clears: its peers in the
-    // band, and below them at bit 32 on, its column in the next band and the last.
-    const auto cleared = [&](const std::uint32_t* m) {
-        const std::uint64_t column = (m[next] >> col & columnInBand) | (m[last] >> col & columnInBand) << 1;
-        return (m[band] & cellPeers.peers[bit]) | column << 32;
-    };
-    if constexpr (!withWeights) {
-        const std::uint32_t* m = &s.candidates[slot(digit, 0)];
-        const std::uint32_t inPairs[3] = {m[0] & pairs[0], m[1] & pairs[1], m[2] & pairs[2]};
-        return bitCount(cleared(m)) + 2 * bitCount(cleared(inPairs));
-    }
-    const std::uint32_t* w = &weights[slot(digit, 0)];
-    return bitCount(cleared(w)) + 2 * bitCount(cleared(w + 27)) + 4 * bitCount(cleared(w + 54));
+    const std::uint64_t here = m[band] & cellPeers.peers[bit];
+    const std::uint64_t column = (m[next] >> col & columnInBand) | (m[last] >> col & columnInBand) << 1;
+    const std::uint64_t columnPairs =
+        ((m[next] & pairs[next]) >> col & columnInBand) | ((m[last] & pairs[last]) >> col & columnInBand) << 1;
+    return bitCount(here | column << 32) + 2 * bitCount((here & pairs[band]) | columnPairs << 32);
 }
 
 // The first open cell in row-major order, of a state that is not solved.
@@ -837,8 +928,7 @@ std::uint32_t pairCells(const State& s, int band)
 
 // The cell with two candidates whose two alternatives decide most, by the product of
 // their scores, so both branches decide much; -1 when there is none.
-template <bool withWeights>
-int bestPairCell(const State& s, const std::uint32_t* pairs, const std::uint32_t* weights)
+int bestPairCell(const State& s, const std::uint32_t* pairs)
 {
     int best = -1;
     int bestScore = -1;
@@ -846,8 +936,8 @@ int bestPairCell(const State& s, const std::uint32_t* pairs, const std::uint32_t
         for (std::uint32_t left = pairs[band]; left != 0; left &= left - 1) {
             const int bit = std::countr_zero(left);
             const std::uint32_t digits = digitsOfCell(s, band, bit);
-            const int first = placementScore<withWeights>(s, pairs, weights, std::countr_zero(digits), band, bit);
-            const int second = placementScore<withWeights>(s, pairs, weights, 31 - std::countl_zero(digits), band, bit);
+            const int first = placementScore(s, pairs, std::countr_zero(digits), band, bit);
+            const int second = placementScore(s, pairs, 31 - std::countl_zero(digits), band, bit);
             const int score = first * second;
             if (score > bestScore) {
                 bestScore = score;
@@ -869,9 +959,10 @@ Branch chooseBranch(const State& s, bool fewest)
     }
     int best = -1;
     if ((pairs[0] | pairs[1] | pairs[2]) != 0) {
-        std::uint32_t weights[81];
-        best = findCellWeights(s, pairs, weights) ? bestPairCell<true>(s, pairs, weights)
-                                                  : bestPairCell<false>(s, pairs, nullptr);
+        best = weighedPairCell(s, pairs);
+        if (best < 0) {
+            best = bestPairCell(s, pairs);
+        }
     }
     if (best >= 0) {
         return cellBranch(s, best);
@@ -1161,6 +1252,12 @@ std::array<std::uint32_t, 81> cellWeights(const std::array<std::uint32_t, 27>& c
     std::array<std::uint32_t, 81> weights{};
     cellWeights(candidates.data(), unsolved.data(), pairs.data(), weights.data());
     return weights;
+}
+
+int bestWeighedPairCell(const std::array<std::uint32_t, 27>& candidates, const std::array<std::uint32_t, 3>& unsolved,
+                        const std::array<std::uint32_t, 3>& pairs)
+{
+    return bestWeighedPairCell(candidates.data(), unsolved.data(), pairs.data());
 }
 #endif
 

@@ -43,6 +43,12 @@ CountResult countSolutionsWithMarks(const Cells& puzzle, const Marks* marks, std
 std::array<std::uint32_t, 81> cellWeights(const std::array<std::uint32_t, 27>& candidates,
                                           const std::array<std::uint32_t, 3>& unsolved,
                                           const std::array<std::uint32_t, 3>& pairs);
+// The cell that the AVX-512 score branches on, 27 * band + bit, for the same masks with
+// `pairs` the open cells of exactly two candidates (at least one): the one whose two
+// digits' scores, each the sum of cellWeights() over the cell's peers, have the largest
+// product, the first in row-major order among equals.
+int bestWeighedPairCell(const std::array<std::uint32_t, 27>& candidates, const std::array<std::uint32_t, 3>& unsolved,
+                        const std::array<std::uint32_t, 3>& pairs);
 #endif
 } // namespace fastbits
 #endif
