@@ -507,7 +507,8 @@ __attribute__((target("avx512f"))) inline __m512i spreadColumns(__m512i columns)
 // twice more when the cell is one of the digit's last two open places in a row, box or
 // column (the digit is then left a single place there), and once more when it is one
 // of the last three. The weights, 0 to 5, come out as bit planes: bit k of the weight
-// of each cell of slot i in lane i of plane[k] (i < 16) or lane i - 16 of the next.
+// of each cell of slot i in lane i of plane[k][0], or for i >= 16 lane i - 16 of
+// plane[k][1].
 __attribute__((target("avx512f,avx512vpopcntdq"))) inline void weighCells(const std::uint32_t* candidates,
                                                                           const std::uint32_t* unsolved,
                                                                           const std::uint32_t* pairs,
@@ -618,7 +619,7 @@ bestWeighedPairCell(const std::uint32_t* candidates, const std::uint32_t* unsolv
     weighCells(candidates, unsolved, pairs, plane);
     // The pair cells as indices 27 * band + bit, in row-major order: each band's two
     // halves packed in turn, every store past the ones before.
-    alignas(64) std::int32_t cells[16 * 7];
+    std::int32_t cells[16 * 7];
     int count = 0;
     const __m512i index = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
     for (int band = 0; band < 3; ++band) {
