@@ -11,7 +11,7 @@
 # mode (solve and confirm unique).
 set -euo pipefail
 if [ $# -lt 4 ]; then
-    sed -n '2,13p' "$0" >&2
+    sed -n '2,11s/^# \{0,1\}//p' "$0" >&2
     exit 2
 fi
 old=$1 new=$2 rounds=$3
