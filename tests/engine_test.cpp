@@ -281,14 +281,14 @@ struct Masks {
     std::array<std::uint32_t, 3> unsolved{};
     std::array<std::uint32_t, 3> pairs{};
 
+    // Cell (row, col) of the band mask `m`.
+    static bool at(std::uint32_t m, int row, int col) { return (m >> (9 * (row % 3) + col) & 1) != 0; }
     bool has(int digit, int row, int col) const
     {
-        return (candidates[static_cast<std::size_t>(3 * digit + row / 3)] >> (9 * (row % 3) + col) & 1) != 0;
+        return at(candidates[static_cast<std::size_t>(3 * digit + row / 3)], row, col);
     }
-    bool isOpen(int row, int col) const
-    {
-        return (unsolved[static_cast<std::size_t>(row / 3)] >> (9 * (row % 3) + col) & 1) != 0;
-    }
+    bool isOpen(int row, int col) const { return at(unsolved[static_cast<std::size_t>(row / 3)], row, col); }
+    bool isPair(int row, int col) const { return at(pairs[static_cast<std::size_t>(row / 3)], row, col); }
 };
 
 // Random masks of density n % 5 (sparse to dense). The pairs are a random part of the
@@ -353,9 +353,9 @@ std::array<int, 81> expectedWeights(const Masks& m, int digit)
         for (int col = 0; col < 9; ++col) {
             if (m.has(digit, row, col)) {
                 const auto& last = lastPlaces[static_cast<std::size_t>(9 * row + col)];
-                weights[static_cast<std::size_t>(9 * row + col)] =
-                    1 + static_cast<int>(m.pairs[static_cast<std::size_t>(row / 3)] >> (9 * (row % 3) + col) & 1) +
-                    2 * static_cast<int>(last[0]) + static_cast<int>(last[1]);
+                weights[static_cast<std::size_t>(9 * row + col)] = 1 + static_cast<int>(m.isPair(row, col)) +
+                                                                   2 * static_cast<int>(last[0]) +
+                                                                   static_cast<int>(last[1]);
             }
         }
     }
@@ -419,7 +419,7 @@ TEST(Engine, VectorScoreBranchesOnThePairCellWhoseAlternativesRemoveTheMostWeigh
         int bestProduct = -1;
         for (int row = 0; row < 9; ++row) {
             for (int col = 0; col < 9; ++col) {
-                if ((m.pairs[static_cast<std::size_t>(row / 3)] >> (9 * (row % 3) + col) & 1) == 0) {
+                if (!m.isPair(row, col)) {
                     continue;
                 }
                 int product = 1;
