@@ -24,7 +24,7 @@ int solveAndPrint(const int (*puzzle)[9])
     if (solveSudoku(grid, 0, 0)) {
         print(grid);
     } else {
-        std::cout << "no solution  exists " << std::endl;
+        std::cout << sudoku::noSolutionLine << std::endl;
     }
 
     // A solution that never reached its reader must not look like success. The stream

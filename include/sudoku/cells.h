@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 namespace SUDOKU_API sudoku {
 
@@ -36,5 +37,9 @@ struct Clash {
 // value outside 0 to 9, so the puzzle is not a puzzle at all; it is checked before
 // clashes.
 enum class Status { solved, noSolution, invalid, badCell };
+
+// The line every program writes, without its newline, for a puzzle that has no solution:
+// the two spaces between its middle words and the one at its end are part of it.
+inline constexpr std::string_view noSolutionLine = "no solution  exists ";
 
 } // namespace sudoku

@@ -1,6 +1,7 @@
 #include "solve_batch.h"
 
 #include <sudoku/engine.h>
+#include <sudoku/geometry.h>
 #include <sudoku/writer.h>
 
 #include <optional>
@@ -8,15 +9,6 @@
 namespace sudoku {
 
 namespace {
-
-std::string cellName(int cell)
-{
-    std::string name = "r";
-    name += static_cast<char>('1' + cell / 9);
-    name += 'c';
-    name += static_cast<char>('1' + cell % 9);
-    return name;
-}
 
 void appendCount(std::string& out, const CountResult& result)
 {
@@ -36,8 +28,6 @@ std::string describeBadCell(const Cells& cells, int cell)
 }
 
 namespace {
-
-const char* const noSolutionLine = "no solution  exists \n";
 
 // The problem that makes a puzzle invalid for the engine, or "" when there is none.
 std::string problemOf(Status status, const Cells& cells, int badCell, const Clash& clash)
@@ -74,7 +64,7 @@ std::string noSolutionFor(const logic::Board* position)
             return logic::formatContradiction(*wrong) + '\n';
         }
     }
-    return noSolutionLine;
+    return std::string(noSolutionLine) + '\n';
 }
 
 // One record's text for a valid puzzle, or with `position` a valid pencil-mark grid

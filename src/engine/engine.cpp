@@ -2,6 +2,7 @@
 #include "guess_count.h"
 
 #include <sudoku/engine.h>
+#include <sudoku/geometry.h>
 
 #define SUDOKU_ENGINE_VARIANT portable
 #include "engine_search.h"
@@ -55,31 +56,21 @@ std::optional<Clash> findClash(const Cells& puzzle)
 
 std::string formatClash(const Clash& clash)
 {
-    static const char* const units[] = {"row", "column", "box"};
-    const auto cellName = [](int cell) {
-        return std::string{'r', static_cast<char>('1' + cell / 9), 'c', static_cast<char>('1' + cell % 9)};
-    };
     std::string text = "givens clash: ";
     text += static_cast<char>('0' + clash.digit);
     text += " appears twice in ";
-    text += units[static_cast<int>(clash.unit)];
-    text += ' ';
-    text += static_cast<char>('1' + clash.index);
+    text += houseName(houseOf(clash.unit, clash.index));
     text += " (" + cellName(clash.first) + " and " + cellName(clash.second) + ")";
     return text;
 }
 
 std::string formatMarkClash(const Cells& values, const Marks& marks)
 {
-    const auto cellName = [](int cell) {
-        return std::string{'r', static_cast<char>('1' + cell / 9), 'c', static_cast<char>('1' + cell % 9)};
-    };
     for (int cell = 0; cell < 81; ++cell) {
         for (int other = 0; other < 81; ++other) {
             const int digit = values[static_cast<std::size_t>(other)];
-            const bool peer = other != cell && (other / 9 == cell / 9 || other % 9 == cell % 9 ||
-                                                (other / 27 == cell / 27 && other % 9 / 3 == cell % 9 / 3));
-            if (peer && digit >= 1 && digit <= 9 && (marks[static_cast<std::size_t>(cell)] >> (digit - 1) & 1) != 0) {
+            if (sees(cell, other) && digit >= 1 && digit <= 9 &&
+                (marks[static_cast<std::size_t>(cell)] >> (digit - 1) & 1) != 0) {
                 return "candidate " + std::to_string(digit) + " in " + cellName(cell) + " clashes with the " +
                        std::to_string(digit) + " placed in " + cellName(other);
             }

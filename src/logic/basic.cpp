@@ -183,7 +183,7 @@ bool lockedCandidates(const Board& board, bool pointing, Technique technique, St
                 // Positions 0-2, 3-5, 6-8 of a box are its rows; 0,3,6 and so on its columns.
                 const bool oneRow = (where & ~(0x7u << (std::countr_zero(where) / 3 * 3))) == 0;
                 const bool oneColumn = (where & ~(0x49u << (std::countr_zero(where) % 3))) == 0;
-                targets = {oneRow ? rowOf(first) : -1, oneColumn ? 9 + colOf(first) : -1};
+                targets = {oneRow ? rowOf(first) : -1, oneColumn ? 9 + columnOf(first) : -1};
             } else if ((where & ~(0x7u << (std::countr_zero(where) / 3 * 3))) == 0) {
                 // Positions 0-2, 3-5, 6-8 of a line lie in one box each.
                 targets[0] = 18 + boxOf(first);

@@ -70,7 +70,7 @@ constexpr std::array<std::array<std::uint8_t, 6>, 9> linesOfBox = [] {
         const int c0 = tables.houseCells[18 + b][0];
         for (std::size_t i = 0; i < 3; ++i) {
             lines[b][i] = static_cast<std::uint8_t>(rowOf(c0) + static_cast<int>(i));
-            lines[b][3 + i] = static_cast<std::uint8_t>(9 + colOf(c0) + static_cast<int>(i));
+            lines[b][3 + i] = static_cast<std::uint8_t>(9 + columnOf(c0) + static_cast<int>(i));
         }
     }
     return lines;

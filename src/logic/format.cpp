@@ -8,20 +8,9 @@ using namespace detail;
 
 namespace {
 
-std::string cellName(int cell)
-{
-    return {'r', static_cast<char>('1' + rowOf(cell)), 'c', static_cast<char>('1' + colOf(cell))};
-}
-
 std::string candidateName(const Candidate& c)
 {
     return static_cast<char>('0' + c.digit) + cellName(c.cell);
-}
-
-std::string houseName(int house)
-{
-    static constexpr std::array<const char*, 3> kinds{"row ", "column ", "box "};
-    return kinds[static_cast<std::size_t>(house / 9)] + std::string(1, static_cast<char>('1' + house % 9));
 }
 
 // "a", "a and b", "a, b and c".

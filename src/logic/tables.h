@@ -1,6 +1,9 @@
 #pragma once
 
-// Fixed tables of the grid's geometry, built at compile time, and a set of cells.
+// Fixed tables of the grid's geometry, built at compile time from <sudoku/geometry.h>,
+// and a set of cells.
+
+#include <sudoku/geometry.h>
 
 #include <array>
 #include <bit>
@@ -50,44 +53,31 @@ struct Tables {
 constexpr Tables makeTables()
 {
     Tables t;
-    for (std::size_t i = 0; i < 9; ++i) {
-        for (std::size_t k = 0; k < 9; ++k) {
-            t.houseCells[i][k] = static_cast<std::uint8_t>(i * 9 + k);
-            t.houseCells[9 + i][k] = static_cast<std::uint8_t>(k * 9 + i);
-            t.houseCells[18 + i][k] = static_cast<std::uint8_t>((i / 3 * 3 + k / 3) * 9 + i % 3 * 3 + k % 3);
+    for (int h = 0; h < houseCount; ++h) {
+        t.houseCells[static_cast<std::size_t>(h)] = cellsOfHouse(h);
+        for (const std::uint8_t cell : t.houseCells[static_cast<std::size_t>(h)]) {
+            t.houseSet[static_cast<std::size_t>(h)].add(cell);
         }
     }
-    for (std::size_t h = 0; h < 27; ++h) {
-        for (const std::uint8_t cell : t.houseCells[h]) {
-            t.houseSet[h].add(cell);
-            t.cellHouses[cell][h / 9] = static_cast<std::uint8_t>(h);
+    for (int cell = 0; cell < cellCount; ++cell) {
+        const auto c = static_cast<std::size_t>(cell);
+        t.cellHouses[c] = housesOfCell(cell);
+        for (int other = 0; other < cellCount; ++other) {
+            if (sudoku::sees(cell, other)) {
+                t.peers[c].add(other);
+            }
         }
-    }
-    for (std::size_t cell = 0; cell < 81; ++cell) {
-        for (const std::uint8_t h : t.cellHouses[cell]) {
-            t.peers[cell] = t.peers[cell] | t.houseSet[h];
-        }
-        CellSet self;
-        self.add(static_cast<int>(cell));
-        t.peers[cell] = t.peers[cell].without(self);
     }
     return t;
 }
 
 inline constexpr Tables tables = makeTables();
 
-constexpr int rowOf(int cell)
-{
-    return cell / 9;
-}
-constexpr int colOf(int cell)
-{
-    return cell % 9;
-}
-constexpr int boxOf(int cell)
-{
-    return cell / 27 * 3 + cell % 9 / 3;
-}
+using sudoku::boxOf;
+using sudoku::columnOf;
+using sudoku::rowOf;
+
+// Whether two cells see each other, by table: the solver asks often.
 constexpr bool sees(int a, int b)
 {
     return tables.peers[static_cast<std::size_t>(a)].has(b);

@@ -5,7 +5,6 @@
 
 const $ = (id) => document.getElementById(id);
 const digitsOf = (mask) => [1, 2, 3, 4, 5, 6, 7, 8, 9].filter((d) => (mask >> (d - 1)) & 1);
-const cellName = (cell) => `r${Math.floor(cell / 9) + 1}c${(cell % 9) + 1}`;
 
 // The board as the player has it.
 const state = {
@@ -144,18 +143,6 @@ function buildBoard() {
     }
 }
 
-function houseCells(name) {
-    const [kind, number] = name.split(' ');
-    const n = Number(number) - 1;
-    const list = [];
-    for (let k = 0; k < 9; ++k) {
-        if (kind === 'row') list.push(n * 9 + k);
-        else if (kind === 'column') list.push(k * 9 + n);
-        else list.push((Math.floor(n / 3) * 3 + Math.floor(k / 3)) * 9 + (n % 3) * 3 + (k % 3));
-    }
-    return list;
-}
-
 function draw() {
     const view = state.shown ?? state.explanation?.view ?? { values: state.values, marks: state.marks };
     const clashing = new Set(state.shown || state.explanation ? [] : JSON.parse(sudoku.position(valuesText(), marksText())).clashing);
@@ -168,7 +155,7 @@ function draw() {
         for (const [cell, digit] of overlay.pattern ?? []) roles.set(key(cell, digit), 'pattern');
         for (const [cell, digit] of overlay.eliminations ?? []) roles.set(key(cell, digit), 'elimination');
         for (const [cell, digit] of overlay.placements ?? []) roles.set(key(cell, digit), 'placement');
-        for (const name of overlay.houses ?? []) for (const cell of houseCells(name)) houses.add(cell);
+        for (const cell of overlay.houseCells ?? []) houses.add(cell);
         for (const cell of overlay.cells ?? []) patternCells.add(cell);
         for (const [cell] of overlay.placements ?? []) patternCells.add(cell);
     }
@@ -362,8 +349,7 @@ async function hint() {
         }
         state.hint = answer;
         state.hintStage = 1;
-        const where = answer.houses[0] ?? cellName(answer.cells[0] ?? answer.placements[0]?.[0] ?? answer.eliminations[0][0]);
-        say(`${answer.technique}: look at ${where}`);
+        say(`${answer.technique}: look at ${answer.where}`);
         return;
     }
     const step = state.hint;

@@ -7,8 +7,11 @@
 // numbers separated by commas (bit d-1 for digit d; 0 for a cell the player left
 // unmarked, which then takes every candidate its placed peers allow).
 
+#include "json/logic_json.h"
+
 #include <sudoku/engine.h>
 #include <sudoku/generate.h>
+#include <sudoku/geometry.h>
 #include <sudoku/logic.h>
 #include <sudoku/reader.h>
 #include <sudoku/writer.h>
@@ -28,91 +31,7 @@ using sudoku::Marks;
 using sudoku::Status;
 namespace logic = sudoku::logic;
 
-// JSON text, written as it goes.
-class Json {
-public:
-    Json& raw(std::string_view text)
-    {
-        comma();
-        out_ += text;
-        return *this;
-    }
-    Json& key(std::string_view name)
-    {
-        comma();
-        string(name);
-        out_ += ':';
-        fresh_ = true;
-        return *this;
-    }
-    Json& value(std::string_view text)
-    {
-        comma();
-        string(text);
-        return *this;
-    }
-    Json& value(long long number) { return raw(std::to_string(number)); }
-    Json& value(bool flag) { return raw(flag ? "true" : "false"); }
-    // A candidate as [cell, digit].
-    Json& candidate(int cell, int digit)
-    {
-        open('[');
-        value(static_cast<long long>(cell)).value(static_cast<long long>(digit));
-        return close(']');
-    }
-    Json& open(char bracket)
-    {
-        comma();
-        out_ += bracket;
-        fresh_ = true;
-        return *this;
-    }
-    Json& close(char bracket)
-    {
-        out_ += bracket;
-        fresh_ = false;
-        return *this;
-    }
-    template <typename T>
-    Json& field(std::string_view name, const T& v)
-    {
-        key(name);
-        return value(v);
-    }
-    Json& field(std::string_view name, int v) { return key(name).value(static_cast<long long>(v)); }
-    Json& field(std::string_view name, const char* v) { return key(name).value(std::string_view(v)); }
-    Json& field(std::string_view name, const std::string& v) { return key(name).value(std::string_view(v)); }
-    std::string take() { return std::move(out_); }
-
-private:
-    void comma()
-    {
-        if (!fresh_ && !out_.empty()) {
-            out_ += ',';
-        }
-        fresh_ = false;
-    }
-    void string(std::string_view text)
-    {
-        out_ += '"';
-        for (const char c : text) {
-            if (c == '"' || c == '\\') {
-                out_ += '\\';
-                out_ += c;
-            } else if (static_cast<unsigned char>(c) < 0x20) {
-                static const char hex[] = "0123456789abcdef";
-                out_ += "\\u00";
-                out_ += hex[(c >> 4) & 0xf];
-                out_ += hex[c & 0xf];
-            } else {
-                out_ += c;
-            }
-        }
-        out_ += '"';
-    }
-    std::string out_;
-    bool fresh_ = true;
-};
+using Json = sudoku::json::Writer;
 
 Cells cellsOf(const std::string& text)
 {
@@ -126,10 +45,7 @@ Cells cellsOf(const std::string& text)
 
 std::string textOf(const Cells& cells)
 {
-    std::string line;
-    sudoku::appendLine(line, cells, '.');
-    line.pop_back(); // its newline
-    return line;
+    return sudoku::json::cellsText(cells);
 }
 
 Marks marksOf(const std::string& text)
@@ -143,12 +59,6 @@ Marks marksOf(const std::string& text)
         at = static_cast<std::size_t>(end - text.data()) + 1;
     }
     return marks;
-}
-
-std::string houseName(int house)
-{
-    static const char* const kinds[] = {"row ", "column ", "box "};
-    return kinds[house / 9] + std::to_string(house % 9 + 1);
 }
 
 // The candidates each empty cell has once its placed peers are ruled out; none when
@@ -220,105 +130,13 @@ void candidateList(Json& json, std::string_view name, const logic::Candidate* li
     json.close(']');
 }
 
-bool inHouse(int cell, int house)
-{
-    const int n = house % 9;
-    switch (house / 9) {
-    case 0: return cell / 9 == n;
-    case 1: return cell % 9 == n;
-    default: return cell / 27 == n / 3 && cell % 9 / 3 == n % 3;
-    }
-}
+using sudoku::json::boardFields;
+using sudoku::json::statusName;
+using sudoku::json::stepFields;
 
-// A step as the page draws it: the houses and cells of its pattern, the candidates
-// that make it (pattern cells' digits of the step, chain nodes; for a step that names
-// houses but no cells, such as locked candidates and fish, the step's digits where two
-// of its houses cross on `board`), and its effect.
-void stepFields(Json& json, const logic::Step& step, const logic::Board& board)
-{
-    logic::Hint asHint;
-    asHint.status = Status::solved;
-    asHint.found = true;
-    asHint.step = step;
-    json.field("technique", std::string(logic::techniqueName(step.technique)));
-    json.field("text", logic::formatHint(asHint));
-    json.key("houses").open('[');
-    for (int i = 0; i < step.houseCount; ++i) {
-        json.value(houseName(step.houses[static_cast<std::size_t>(i)]));
-    }
-    json.close(']');
-    json.key("cells").open('[');
-    for (int i = 0; i < step.cellCount; ++i) {
-        json.value(static_cast<long long>(step.cells[static_cast<std::size_t>(i)]));
-    }
-    json.close(']');
-    json.key("pattern").open('[');
-    for (int i = 0; i < step.cellCount; ++i) {
-        const auto at = static_cast<std::size_t>(i);
-        const logic::Digits shown = step.digits != 0 ? step.cellDigits[at] & step.digits : step.cellDigits[at];
-        for (int d = 1; d <= 9; ++d) {
-            if ((shown >> (d - 1) & 1) != 0) {
-                json.candidate(step.cells[at], d);
-            }
-        }
-    }
-    for (int cell = 0; cell < 81 && step.cellCount == 0 && step.houseCount >= 2; ++cell) {
-        int houses = 0;
-        for (int i = 0; i < step.houseCount; ++i) {
-            houses += inHouse(cell, step.houses[static_cast<std::size_t>(i)]) ? 1 : 0;
-        }
-        const logic::Digits shown = board.candidates(cell) & step.digits;
-        for (int d = 1; d <= 9 && houses >= 2; ++d) {
-            if ((shown >> (d - 1) & 1) != 0) {
-                json.candidate(cell, d);
-            }
-        }
-    }
-    for (int i = 0; i < step.chainLength; ++i) {
-        const logic::Candidate& c = step.chain[static_cast<std::size_t>(i)];
-        json.candidate(c.cell, c.digit);
-    }
-    for (int b = 0; b < step.branchCount; ++b) {
-        const auto at = static_cast<std::size_t>(b);
-        for (int i = 0; i < step.branchLength[at]; ++i) {
-            const logic::Candidate& c = step.branches[at][static_cast<std::size_t>(i)];
-            json.candidate(c.cell, c.digit);
-        }
-    }
-    json.close(']');
-    candidateList(json, "placements", &step.placement, step.places ? 1 : 0);
-    candidateList(json, "eliminations", step.eliminations.data(), step.eliminationCount);
-}
-
-void boardFields(Json& json, const logic::Board& board)
-{
-    Cells values = board.values();
-    json.field("values", textOf(values));
-    json.key("marks").open('[');
-    for (int cell = 0; cell < 81; ++cell) {
-        json.value(static_cast<long long>(board.candidates(cell)));
-    }
-    json.close(']');
-}
-
-const char* statusName(Status status)
-{
-    switch (status) {
-    case Status::solved: return "solved";
-    case Status::noSolution: return "noSolution";
-    case Status::invalid: return "invalid";
-    case Status::badCell: return "badCell";
-    }
-    return "";
-}
-
-// The line the command line writes for a puzzle without solution.
-constexpr const char* noSolutionText = "no solution  exists";
-
-bool peers(int a, int b)
-{
-    return a != b && (a / 9 == b / 9 || a % 9 == b % 9 || (a / 27 == b / 27 && a % 9 / 3 == b % 9 / 3));
-}
+// The line the command line writes for a puzzle without solution, as a message: without
+// the blank at its end.
+const std::string noSolutionText{sudoku::noSolutionLine.substr(0, sudoku::noSolutionLine.find_last_not_of(' ') + 1)};
 
 // Reads the first puzzle of pasted text as sudoku-solve reads its input. The error
 // messages are the command line's, without its "program: source:line: " start.
@@ -388,7 +206,7 @@ std::string position(const std::string& valuesText, const std::string& marksText
         bool clashes = false;
         for (int other = 0; other < 81 && !clashes; ++other) {
             const int held = values[static_cast<std::size_t>(other)];
-            clashes = peers(cell, other) && held != 0 && (held == digit || (marked >> (held - 1) & 1u) != 0);
+            clashes = sudoku::sees(cell, other) && held != 0 && (held == digit || (marked >> (held - 1) & 1u) != 0);
         }
         if (clashes) {
             json.value(static_cast<long long>(cell));
@@ -419,7 +237,7 @@ std::string place(const std::string& marksText, int cell, int digit)
     json.open('{').key("marks").open('[');
     for (int other = 0; other < 81; ++other) {
         auto& m = marks[static_cast<std::size_t>(other)];
-        if (peers(cell, other) && digit >= 1 && digit <= 9) {
+        if (sudoku::sees(cell, other) && digit >= 1 && digit <= 9) {
             m = static_cast<std::uint16_t>(m & ~(1u << (digit - 1)));
         }
         json.value(static_cast<long long>(m));
@@ -491,10 +309,10 @@ std::string boardClash(const sudoku::Clash& clash, const Cells& givens)
     if (!firstEntry && !secondEntry) {
         return text;
     }
-    const auto name = [](int cell) { return "r" + std::to_string(cell / 9 + 1) + "c" + std::to_string(cell % 9 + 1); };
-    const std::string who = firstEntry && secondEntry
-                                ? "your entries clash: "
-                                : "your entry in " + name(firstEntry ? clash.first : clash.second) + " clashes: ";
+    const std::string who =
+        firstEntry && secondEntry
+            ? "your entries clash: "
+            : "your entry in " + sudoku::cellName(firstEntry ? clash.first : clash.second) + " clashes: ";
     return who + text.substr(text.find(": ") + 2);
 }
 
