@@ -6,7 +6,7 @@
 #include <sudoku/logic.h>
 
 #include "bench/proof_replay.h"
-#include "src/logic/chain_length.h"
+#include "src/logic/chains/chain_length.h"
 
 #include <gtest/gtest.h>
 

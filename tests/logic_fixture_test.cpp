@@ -95,7 +95,7 @@ std::string ratingLine(const logic::Rating& rating)
 {
     std::string line = logic::formatRating(rating) + ' ' + std::to_string(rating.steps);
     for (int t = 0; t < logic::techniqueCount; ++t) {
-        if (const int uses = rating.uses[static_cast<std::size_t>(t)]; uses > 0) {
+        if (const int uses = rating.timesUsed(static_cast<logic::Technique>(t)); uses > 0) {
             line += ' ';
             line += logic::techniqueName(static_cast<logic::Technique>(t));
             line += '=' + std::to_string(uses);

@@ -3,7 +3,7 @@
 // and house each round; the monotonicity that lets branches share quiet probes; and
 // what the sharing keeps and finds.
 
-#include "src/logic/probe.h"
+#include "src/logic/chains/probe.h"
 
 #include <gtest/gtest.h>
 
@@ -216,7 +216,7 @@ TEST(LogicProbe, AgreesWithAPlainPropagationAndIsMonotone)
                 continue; // then a candidate of the wide position too
             }
             for (int last = 0; last <= 4; ++last) {
-                Looked seen;
+                Footprint seen;
                 const bool inTight = probeSingles(fromTight, cell, x % 9 + 1, last, seen);
                 ASSERT_EQ(inTight, plainProbe(*tight, cell, d, last)) << "candidate " << x << ", bound " << last;
                 const bool inWide = probeSingles(fromWide, cell, x % 9 + 1, last, seen);
@@ -254,7 +254,7 @@ TEST(LogicProbe, WhereAQuietProbeEndsItsPlacementsProbeQuiet)
             if (!tight->cand[d].has(cell)) {
                 continue;
             }
-            Looked seen;
+            Footprint seen;
             std::array<CellSet, 9> end{};
             if (probeSingles(from, cell, x % 9 + 1, 81, seen, &end)) {
                 continue;
@@ -321,7 +321,7 @@ TEST(LogicProbe, SharesWhatProbesFoundWithWiderAndNarrowerPositions)
     while (!start) {
         start = randomSettled(random);
     }
-    QuietProbes probes;
+    SharedProbes probes;
     probes.startAt(*start);
     ASSERT_TRUE(probes.usable());
     const std::array<CellSet, 9> all = placesOf(*start);
@@ -333,12 +333,12 @@ TEST(LogicProbe, SharesWhatProbesFoundWithWiderAndNarrowerPositions)
     fewer[d] = fewer[d].without(here);
     // Quiet in a position: quiet in one with more candidates, with the same bound or a
     // lower one. Clashing in a position: clashing in one with fewer, same bound or higher.
-    Offs quiet;
+    CandidateSet quiet;
     quiet.add(5);
-    Offs clash;
+    CandidateSet clash;
     clash.add(7);
-    probes.keep(fewer, quiet, Offs{}, 2);
-    probes.keep(all, Offs{}, clash, 2);
+    probes.keep(fewer, quiet, CandidateSet{}, 2);
+    probes.keep(all, CandidateSet{}, clash, 2);
     struct Case {
         const char* what;
         std::array<CellSet, 9> places;
@@ -367,7 +367,7 @@ TEST(LogicProbe, SharesWhatProbesFoundWithWiderAndNarrowerPositions)
          2, true, false},
     }};
     for (const Case& c : cases) {
-        const QuietProbes::Known k = probes.known(c.places, c.last);
+        const SharedProbes::Known k = probes.known(c.places, c.last);
         EXPECT_EQ(k.quiet.has(5), c.quiet) << c.what;
         EXPECT_EQ(k.clash.has(7), c.clash) << c.what;
     }

@@ -702,7 +702,10 @@ TEST(LogicRating, AgreesWithTheExplanationAndIsTheSameOnAnyThread)
             ++uses[static_cast<std::size_t>(step.technique)];
         }
         EXPECT_EQ(rating.steps, static_cast<int>(explanation.steps.size()));
-        EXPECT_EQ(rating.uses, uses);
+        for (int t = 0; t < logic::techniqueCount; ++t) {
+            EXPECT_EQ(rating.timesUsed(static_cast<logic::Technique>(t)), uses[static_cast<std::size_t>(t)]);
+        }
+        EXPECT_EQ(rating.timesUsed(static_cast<logic::Technique>(logic::techniqueCount)), 0);
         EXPECT_EQ(rating.finished, explanation.finished);
         expectScoresOf(rating, explanation.steps, 0);
         alone.push_back(logic::formatRating(rating));

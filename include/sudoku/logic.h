@@ -83,7 +83,7 @@ enum class Technique : std::uint8_t {
 };
 inline constexpr int techniqueCount = static_cast<int>(Technique::nestedDynamicForcingChain) + 1;
 
-// The technique's one name, lowercase words joined by hyphens ("two-string-kite"), as
+// The technique's one name, lowercase words joined by hyphens ("unique-rectangle"), as
 // every output writes it. A value outside the enumeration gives "".
 [[nodiscard]] std::string_view techniqueName(Technique technique);
 
@@ -300,6 +300,12 @@ inline constexpr int highestFinishedScore = 119;
 [[nodiscard]] std::optional<int> reachableScoreAtOrBelow(int score);
 [[nodiscard]] std::optional<int> reachableScoreAtOrAbove(int score);
 
+// GCC would warn about the deprecated member in the constructors it writes for this
+// struct, wherever one is used; only code that names the member is to be warned.
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#endif
 struct Rating {
     // From the engine: solved (it has a solution), noSolution, invalid (clashing
     // givens) or badCell. Only a solved puzzle has the fields below filled.
@@ -318,8 +324,19 @@ struct Rating {
     Grade grade = Grade::easy;
     std::optional<Technique> hardest; // of the steps taken; none when there was none
     int steps = 0;
-    std::array<std::uint16_t, techniqueCount> uses{}; // steps of each technique
+
+    // How many of the steps were of `technique`; 0 outside the enumeration.
+    [[nodiscard]] int timesUsed(Technique technique) const;
+
+    // The same counts as an array indexed by technique. Its size is the number of
+    // techniques, so adding one would change this struct's layout: read timesUsed().
+    [[deprecated("call timesUsed(technique): the array grows with every technique added")]] std::array<std::uint16_t,
+                                                                                                       techniqueCount>
+        uses{};
 };
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
 
 // Rates a puzzle: solves it with the techniques, taking at each step the lowest-weight
 // step there is (ties to the earlier technique). Defined for every input (see

@@ -1,4 +1,4 @@
-#include "finders.h"
+#include "fill_step.h"
 
 #include <algorithm>
 

@@ -85,6 +85,24 @@ Grade gradeOf(int score)
 
 namespace {
 
+// The deprecated array is the counts' one place until the next major version drops it.
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#endif
+void setUses(Rating& rating, const std::array<std::uint16_t, techniqueCount>& counts)
+{
+    rating.uses = counts;
+}
+
+const std::array<std::uint16_t, techniqueCount>& usesOf(const Rating& rating)
+{
+    return rating.uses;
+}
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+
 // The engine's answer for a marked position: its placed digits, and each empty cell's
 // candidates as the only digits it may take.
 SolveResult solvePosition(const Board& position)
@@ -110,6 +128,7 @@ Rating rateSolved(const SolveResult& solved, Board board)
         return rating;
     }
     bool placed = false;
+    std::array<std::uint16_t, techniqueCount> counts{};
     rating.firstPlacement = trialScore;
     rating.firstStep = trialScore;
     rating.finished = solveWith(board, true, [&](const Step& step) {
@@ -117,7 +136,7 @@ Rating rateSolved(const SolveResult& solved, Board board)
             rating.firstStep = step.weight;
             rating.firstPlacement = 0;
         }
-        ++rating.uses[static_cast<std::size_t>(step.technique)];
+        ++counts[static_cast<std::size_t>(step.technique)];
         if (step.weight > rating.score) {
             rating.score = step.weight;
             rating.hardest = step.technique;
@@ -135,6 +154,7 @@ Rating rateSolved(const SolveResult& solved, Board board)
         rating.firstStep = 0;
     }
     rating.grade = gradeOf(rating.score);
+    setUses(rating, counts);
     return rating;
 }
 
@@ -212,6 +232,12 @@ std::string formatRating(const Rating& rating)
     text += ' ';
     appendScore(text, rating.firstStep);
     return text;
+}
+
+int Rating::timesUsed(Technique technique) const
+{
+    const auto t = static_cast<std::size_t>(technique);
+    return t < usesOf(*this).size() ? usesOf(*this)[t] : 0;
 }
 
 void GradeCounts::add(const Rating& rating)

@@ -1,12 +1,12 @@
 #pragma once
 
-// The techniques, one row each, in the order the solver tries them, and the rating's
-// rule. A technique is its row here plus its finder (finders.h) and the text of its
-// pattern (format.cpp); everything else (names, weights, the order of trying, what a
-// step's text needs, the scores a rating can have) is read from the rows.
+// The techniques, one row each, in the order the solver tries them. A technique is its
+// row here and its file, which holds its finder and the text of its pattern side by side
+// (declared below, file by file); everything else (names, weights, the order of trying,
+// what a step's text needs, the scores a rating can have) is read from the rows.
 
-#include "dynamic.h"
-#include "finders.h"
+#include "chains/dynamic.h"
+#include "fill_step.h"
 
 #include <algorithm>
 #include <string>
@@ -26,13 +26,15 @@ struct Weights {
 };
 
 // What the text of a step reads: at least so many houses, pattern cells, chain nodes
-// and forcing-chain branches; `pairedHouses` for fish, as many cover as base lines.
+// and forcing-chain branches; `pairedHouses` for fish, as many cover as base lines;
+// `proof` for the chains that follow the grid as it changes (Step::proof).
 struct Shape {
     int houses = 0;
     int cells = 0;
     int chain = 0;
     int branches = 0;
     bool pairedHouses = false;
+    bool proof = false;
 };
 
 using Finder = bool (*)(const Board&, Step&);
@@ -46,33 +48,101 @@ struct TechniqueRow {
     Text text;   // the pattern part of a step's line
     Shape shape;
     bool needsUniqueSolution = false;
-    // One search that finds the first step of this row's technique or of the rows
-    // after it, easiest first, and how many rows it covers (this one included): the
-    // solver calls it once in place of their finders.
-    Finder sharedSearch = nullptr;
-    int sharedRows = 0;
 };
 
-// The pattern texts, each for its own techniques.
+// Each technique's finder, which fills `step` with its first or lightest step and says
+// whether there is one, and its text, the pattern part of a step's line; by file.
+
+// patterns/singles.cpp
+bool findFullHouse(const Board& board, Step& step);
+bool findHiddenSingle(const Board& board, Step& step);
+bool findNakedSingle(const Board& board, Step& step);
 std::string fullHouseText(const Step& step);
 std::string hiddenSingleText(const Step& step);
 std::string nakedSingleText(const Step& step);
+
+// patterns/locked_candidates.cpp: also direct, when their eliminations leave a hidden
+// single, which the step places.
+bool findPointing(const Board& board, Step& step);
+bool findClaiming(const Board& board, Step& step);
+bool findDirectPointing(const Board& board, Step& step);
+bool findDirectClaiming(const Board& board, Step& step);
 std::string pointingText(const Step& step);
 std::string claimingText(const Step& step);
 std::string directPointingText(const Step& step);
 std::string directClaimingText(const Step& step);
-std::string directHiddenSubsetText(const Step& step);
+
+// patterns/subsets.cpp: naked and hidden subsets of `size` cells, direct hidden ones.
+bool findNakedSubset(const Board& board, int size, Step& step);
+bool findHiddenSubset(const Board& board, int size, Step& step);
+bool findDirectHiddenSubset(const Board& board, int size, Step& step);
 std::string nakedSubsetText(const Step& step);
 std::string hiddenSubsetText(const Step& step);
+std::string directHiddenSubsetText(const Step& step);
+template <int size>
+bool findNakedSubsetOf(const Board& board, Step& step)
+{
+    return findNakedSubset(board, size, step);
+}
+template <int size>
+bool findHiddenSubsetOf(const Board& board, Step& step)
+{
+    return findHiddenSubset(board, size, step);
+}
+template <int size>
+bool findDirectHiddenSubsetOf(const Board& board, Step& step)
+{
+    return findDirectHiddenSubset(board, size, step);
+}
+
+// patterns/fish.cpp: `size` base lines.
+bool findFish(const Board& board, int size, Step& step);
 std::string fishText(const Step& step);
+template <int size>
+bool findFishOf(const Board& board, Step& step)
+{
+    return findFish(board, size, step);
+}
+
+// patterns/wings.cpp
+bool findXyWing(const Board& board, Step& step);
+bool findXyzWing(const Board& board, Step& step);
 std::string wingText(const Step& step);
+
+// patterns/uniqueness.cpp: deadly patterns of two digits (a rectangle in two boxes, a
+// loop of six cells) and the bivalue universal grave.
+bool findUniqueRectangle(const Board& board, Step& step);
+bool findUniqueLoop(const Board& board, Step& step);
+bool findBivalueUniversalGrave(const Board& board, Step& step);
 std::string uniqueRectangleText(const Step& step);
 std::string graveText(const Step& step);
+
+// patterns/exclusion.cpp: two or three cells whose candidates are tried together; a
+// candidate that every combination with it rules out (a digit twice in a house, or a
+// cell they all see left without candidates) is eliminated.
+bool findAlignedExclusion(const Board& board, int size, Step& step);
 std::string exclusionText(const Step& step);
+template <int size>
+bool findAlignedExclusionOf(const Board& board, Step& step)
+{
+    return findAlignedExclusion(board, size, step);
+}
+
+// chains/static_chains.cpp: each returning its technique's lightest step.
+bool findXCycle(const Board& board, Step& step);
+bool findForcingXChain(const Board& board, Step& step);
+bool findYCycle(const Board& board, Step& step);
+bool findTurbotFish(const Board& board, Step& step);
+bool findCycle(const Board& board, Step& step);
+bool findForcingChain(const Board& board, Step& step);
+bool findCellForcingChain(const Board& board, Step& step);
+bool findUnitForcingChain(const Board& board, Step& step);
 std::string chainText(const Step& step);
 std::string cycleText(const Step& step);
 std::string cellForcingChainText(const Step& step);
 std::string unitForcingChainText(const Step& step);
+
+// chains/dynamic.cpp (findDynamicOf in chains/dynamic.h)
 std::string dynamicChainText(const Step& step);
 
 // Rising weight: a row's lowest weight is not below the previous row's.
@@ -112,7 +182,7 @@ inline constexpr std::array<TechniqueRow, techniqueCount> techniqueRows{{
      {.cells = 1}, true},
     {Technique::alignedPairExclusion, "aligned-pair-exclusion", {62}, findAlignedExclusionOf<2>, exclusionText,
      {.cells = 2}},
-    // Chains (chains.cpp): a base and a tenth each time the length (chain_length.h)
+    // Chains (chains/static_chains.cpp): a base and a tenth each time the length (chain_length.h)
     // passes 4, 6, 8, 12, 16, ... The length of a cycle is its nodes less two, of a
     // forcing chain the nodes between its two ends, of a cell or unit forcing chain the
     // links of all its branches.
@@ -125,31 +195,31 @@ inline constexpr std::array<TechniqueRow, techniqueCount> techniqueRows{{
     {Technique::forcingChain, "forcing-chain", {70, 76}, findForcingChain, chainText, {.chain = 2}},
     {Technique::alignedTripleExclusion, "aligned-triple-exclusion", {75}, findAlignedExclusionOf<3>, exclusionText,
      {.cells = 3}},
-    // Dynamic chains (dynamic.cpp), Nishio and the rows after the static cell and unit
+    // Dynamic chains (chains/), Nishio and the rows after the static cell and unit
     // forcing chains: the level's base, plus lengthTenths of the proof's nodes (every
     // branch's, nested ones included).
     {Technique::nishioForcingChain, "nishio-forcing-chain", {75, 84}, findDynamicOf<Technique::nishioForcingChain>,
-     dynamicChainText, {}},
+     dynamicChainText, {.proof = true}},
     {Technique::cellForcingChain, "cell-forcing-chain", {80, 87}, findCellForcingChain, cellForcingChainText,
      {.cells = 1, .branches = 3}},
     {Technique::unitForcingChain, "unit-forcing-chain", {80, 87}, findUnitForcingChain, unitForcingChainText,
      {.houses = 1, .branches = 3}},
     {Technique::dynamicCellForcingChain, "dynamic-cell-forcing-chain", {85, 94},
-     findDynamicOf<Technique::dynamicCellForcingChain>, dynamicChainText, {.cells = 1}},
+     findDynamicOf<Technique::dynamicCellForcingChain>, dynamicChainText, {.cells = 1, .proof = true}},
     {Technique::dynamicUnitForcingChain, "dynamic-unit-forcing-chain", {85, 94},
-     findDynamicOf<Technique::dynamicUnitForcingChain>, dynamicChainText, {.houses = 1}},
+     findDynamicOf<Technique::dynamicUnitForcingChain>, dynamicChainText, {.houses = 1, .proof = true}},
     {Technique::dynamicContradictionForcingChain, "dynamic-contradiction-forcing-chain", {85, 94},
-     findDynamicOf<Technique::dynamicContradictionForcingChain>, dynamicChainText, {.chain = 1}},
+     findDynamicOf<Technique::dynamicContradictionForcingChain>, dynamicChainText, {.chain = 1, .proof = true}},
     {Technique::dynamicDoubleForcingChain, "dynamic-double-forcing-chain", {85, 94},
-     findDynamicOf<Technique::dynamicDoubleForcingChain>, dynamicChainText, {.chain = 1}},
+     findDynamicOf<Technique::dynamicDoubleForcingChain>, dynamicChainText, {.chain = 1, .proof = true}},
     {Technique::dynamicForcingChainPlus, "dynamic-forcing-chain-plus", {90, 104},
-     findDynamicOf<Technique::dynamicForcingChainPlus>, dynamicChainText, {}},
+     findDynamicOf<Technique::dynamicForcingChainPlus>, dynamicChainText, {.proof = true}},
     {Technique::nestedForcingChain, "nested-forcing-chain", {95, 109},
-     findDynamicOf<Technique::nestedForcingChain>, dynamicChainText, {}},
+     findDynamicOf<Technique::nestedForcingChain>, dynamicChainText, {.proof = true}},
     {Technique::nestedMultipleForcingChain, "nested-multiple-forcing-chain", {100, 114},
-     findDynamicOf<Technique::nestedMultipleForcingChain>, dynamicChainText, {}},
+     findDynamicOf<Technique::nestedMultipleForcingChain>, dynamicChainText, {.proof = true}},
     {Technique::nestedDynamicForcingChain, "nested-dynamic-forcing-chain", {105, 119},
-     findDynamicOf<Technique::nestedDynamicForcingChain>, dynamicChainText, {}},
+     findDynamicOf<Technique::nestedDynamicForcingChain>, dynamicChainText, {.proof = true}},
 }};
 // clang-format on
 
@@ -182,26 +252,6 @@ constexpr bool rowsRiseInWeight()
 }
 static_assert(rowsRiseInWeight(),
               "rows must rise in lowest weight, and a row's weights by its stride and fit a step's");
-
-// A shared search covers rows that are there and share no other search, and skips
-// none that its first row would not (function pointers are not compared here: under
-// the undefined-behaviour sanitizer such a comparison is no constant expression).
-constexpr bool sharedSearchesHold()
-{
-    for (std::size_t i = 0; i < techniqueRows.size(); ++i) {
-        const TechniqueRow& first = techniqueRows[i];
-        if (first.sharedRows < 0 || i + static_cast<std::size_t>(first.sharedRows) > techniqueRows.size()) {
-            return false;
-        }
-        for (std::size_t k = i + 1; k < i + static_cast<std::size_t>(first.sharedRows); ++k) {
-            if (techniqueRows[k].sharedRows != 0 || techniqueRows[k].needsUniqueSolution != first.needsUniqueSolution) {
-                return false;
-            }
-        }
-    }
-    return true;
-}
-static_assert(sharedSearchesHold(), "a shared search must cover the rows after it, and only them");
 
 // The row of each technique.
 inline constexpr std::array<std::uint8_t, techniqueCount> rowIndex = [] {

@@ -1,4 +1,4 @@
-#include "probe.h"
+#include "chains/probe.h"
 
 #include <bit>
 
@@ -23,7 +23,8 @@ ProbeStart probeStart(const Grid& grid)
 // Workspace run in that mode (the order inside a round changes only which parents a
 // fact records), so when it finds no contradiction, neither does that run, and both
 // looked at the same places. Most of the nested dynamic chains' inner runs end so.
-bool probeSingles(const ProbeStart& start, int cell, int digit, int last, Looked& looked, std::array<CellSet, 9>* end)
+bool probeSingles(const ProbeStart& start, int cell, int digit, int last, Footprint& looked,
+                  std::array<CellSet, 9>* end)
 {
     std::array<CellSet, 9> placedHere{}; // per digit, the cells this probe placed
     std::array<CellSet, 9> cand = start.cand;
@@ -149,7 +150,7 @@ bool settled(const Grid& grid)
     return true;
 }
 
-QuietProbes::Known QuietProbes::known(const std::array<CellSet, 9>& places, int last, int on) const
+SharedProbes::Known SharedProbes::known(const std::array<CellSet, 9>& places, int last, int on) const
 {
     Known k;
     for (std::int32_t i = on >= 0 ? firstEnd_[static_cast<std::size_t>(on)] : -1; i >= 0;

@@ -2,7 +2,7 @@
 // The probes of the nested dynamic chains: a run of singles only from one candidate,
 // that says whether it ends in a contradiction and what it looked at, without proof.
 // Most inner runs of those chains end without one, and a probe finds so cheaply.
-#include "tables.h"
+#include "chains/grid.h"
 
 #include <array>
 #include <cstdint>
@@ -11,85 +11,6 @@
 #include <vector>
 
 namespace sudoku::logic::detail {
-
-// The houses of each cell, one bit each (row, 9 + column, 18 + box).
-inline constexpr std::array<std::uint32_t, 81> houseBits = [] {
-    std::array<std::uint32_t, 81> bits{};
-    for (std::size_t cell = 0; cell < 81; ++cell) {
-        for (const std::uint8_t h : tables.cellHouses[cell]) {
-            bits[cell] |= std::uint32_t{1} << h;
-        }
-    }
-    return bits;
-}();
-
-// The houses holding a cell of `cells`, one bit each.
-inline std::uint32_t housesOf(const CellSet& cells)
-{
-    std::uint32_t houses = 0;
-    cells.forEach([&](int c) { houses |= houseBits[static_cast<std::size_t>(c)]; });
-    return houses;
-}
-
-// A position as bitboards: cheap to copy and to compare.
-struct Grid {
-    std::array<CellSet, 9> cand{};   // the places of each digit (index digit - 1)
-    std::array<CellSet, 9> placed{}; // the cells holding each digit
-    CellSet empty;
-};
-
-inline bool same(const Grid& a, const Grid& b)
-{
-    return std::memcmp(&a, &b, sizeof a) == 0; // words only: no padding
-}
-
-// Houses per digit (bits 0 to 26) and cells: where singles and clashes were looked for.
-struct Touched {
-    std::array<std::uint32_t, 9> houses{};
-    CellSet cells;
-};
-struct Looked : Touched {
-    // Everything: what a run looked at when it is not known.
-    static Looked all()
-    {
-        Looked l;
-        l.cells = {~std::uint64_t{0}, (std::uint64_t{1} << 17) - 1};
-        l.houses.fill((std::uint32_t{1} << 27) - 1);
-        return l;
-    }
-    void add(const Touched& t)
-    {
-        cells = cells | t.cells;
-        for (std::size_t d = 0; d < 9; ++d) {
-            houses[d] |= t.houses[d];
-        }
-    }
-    bool meets(const Touched& t) const
-    {
-        if (!(cells & t.cells).empty()) {
-            return true;
-        }
-        for (std::size_t d = 0; d < 9; ++d) {
-            if ((houses[d] & t.houses[d]) != 0) {
-                return true;
-            }
-        }
-        return false;
-    }
-};
-
-// The candidates (cell * 9 + digit - 1) a run made false.
-struct Offs {
-    std::array<std::uint64_t, 12> w{};
-    void add(int x) { w[static_cast<std::size_t>(x / 64)] |= std::uint64_t{1} << (x % 64); }
-    bool has(int x) const { return (w[static_cast<std::size_t>(x / 64)] >> (x % 64) & 1) != 0; }
-};
-
-// Whether `s` holds exactly one cell.
-inline bool onePlace(const CellSet& s)
-{
-    return s.lo != 0 ? (s.lo & (s.lo - 1)) == 0 && s.hi == 0 : s.hi != 0 && (s.hi & (s.hi - 1)) == 0;
-}
 
 // The position the probes of a pass start from, with per digit the houses where it is
 // placed and the number of its places in each house.
@@ -111,7 +32,7 @@ ProbeStart probeStart(const Grid& grid);
 // looked at the same places. Most of the nested dynamic chains' inner runs end so.
 // When it ends with nothing more to place, `end` (if given) gets the places it ended
 // with, per digit, placed cells included.
-bool probeSingles(const ProbeStart& start, int cell, int digit, int last, Looked& looked,
+bool probeSingles(const ProbeStart& start, int cell, int digit, int last, Footprint& looked,
                   std::array<CellSet, 9>* end = nullptr);
 
 // Whether `grid` holds no single (naked or hidden) and no clash: no cell without
@@ -138,7 +59,7 @@ bool settled(const Grid& grid);
 // round by round it keeps at least E's places, since each of its singles is placed
 // in E too. The branch of the candidate probed holds at least E's places when its
 // propagation is E's (singles) and it starts from a position with no fewer places.
-class QuietProbes {
+class SharedProbes {
 public:
     // Forgets everything unless `start` is the position of the search it holds probes of.
     void startAt(const Grid& start)
@@ -158,8 +79,8 @@ public:
     // With `on`, the candidate (cell * 9 + digit - 1) the branch assumed true, also
     // the candidates placed where its own probes ended, per digit (any bound).
     struct Known {
-        Offs quiet;
-        Offs clash;
+        CandidateSet quiet;
+        CandidateSet clash;
         std::array<CellSet, 9> quietPlaced{};
     };
     Known known(const std::array<CellSet, 9>& places, int last, int on = -1) const;
@@ -178,7 +99,7 @@ public:
     // Notes that the candidates `quiet` probe without contradiction, and the candidates
     // `clash` into one, with round bound `last`, in a position of the search with places
     // `places`.
-    void keep(const std::array<CellSet, 9>& places, const Offs& quiet, const Offs& clash, int last)
+    void keep(const std::array<CellSet, 9>& places, const CandidateSet& quiet, const CandidateSet& clash, int last)
     {
         if (usable_ && seen_.size() < capacity) {
             seen_.push_back({places, quiet, clash, last});
@@ -192,8 +113,8 @@ public:
 private:
     struct Seen {
         std::array<CellSet, 9> places;
-        Offs quiet;
-        Offs clash;
+        CandidateSet quiet;
+        CandidateSet clash;
         int last;
     };
     struct End {

@@ -53,24 +53,21 @@ bool findStep(const Board& board, bool uniqueSolution, Step& step)
     bool found = false;
     std::optional<Step> candidate; // a large object, made only when a second row is tried
     const SolverSearch bounded;    // a chain level skips what a lower level beats
-    for (std::size_t i = 0; i < techniqueRows.size();) {
-        const TechniqueRow& row = techniqueRows[i];
-        i += row.sharedRows > 0 ? static_cast<std::size_t>(row.sharedRows) : 1;
+    for (const TechniqueRow& row : techniqueRows) {
         if (found && row.weights.lowest >= step.weight) {
             break;
         }
         if (!uniqueSolution && row.needsUniqueSolution) {
             continue;
         }
-        const Finder find = row.sharedRows > 0 ? row.sharedSearch : row.find;
         if (!found) {
-            found = find(board, step);
+            found = row.find(board, step);
             continue;
         }
         if (!candidate) {
             candidate.emplace();
         }
-        if (find(board, *candidate) && candidate->weight < step.weight) {
+        if (row.find(board, *candidate) && candidate->weight < step.weight) {
             step = *candidate;
         }
     }

@@ -26,7 +26,8 @@
 // of its technique, the first found among equals. A forcing chain decides one
 // candidate, a cycle or turbot fish removes all that its pattern rules out.
 
-#include "chain_length.h"
+#include "chains/chain_length.h"
+#include "step_text.h"
 #include "techniques.h"
 #include "thread_scratch.h"
 
@@ -359,23 +360,10 @@ Candidate candidateOf(const Graph& g, int node)
     return {g.cell[at(node)], g.digit[at(node)]};
 }
 
-// The chain techniques' bases: a chain weighs its base plus lengthTenths(length).
-constexpr int baseOf(Technique t)
-{
-    switch (t) {
-    case Technique::xCycle:
-    case Technique::yCycle: return 65;
-    case Technique::forcingXChain:
-    case Technique::turbotFish: return 66;
-    case Technique::cycle:
-    case Technique::forcingChain: return 70;
-    default: return 80;
-    }
-}
-
+// A chain weighs its technique's base weight plus lengthTenths(length).
 int chainWeight(Technique t, int length)
 {
-    return baseOf(t) + lengthTenths(length);
+    return baseWeight(t) + lengthTenths(length);
 }
 
 int cycleWeight(Technique t, int length)
@@ -775,6 +763,23 @@ bool singleDigitStep(const Board& board, int k, Step& step)
     return found.found[at(k)];
 }
 
+// "each ... removes 5r9c9: " (or "places") and the branches, one after another.
+std::string forcingChainText(const Step& step, std::string text)
+{
+    const Candidate& target = step.branches[0][step.branchLength[0] - 1u];
+    text += (step.places ? " places " : " removes ") + candidateName(target);
+    for (int b = 0; b < step.branchCount; ++b) {
+        text += b == 0 ? ": " : "; ";
+        for (int i = 0; i < step.branchLength[static_cast<std::size_t>(b)]; ++i) {
+            if (i > 0) {
+                text += i % 2 == 1 ? '-' : '=';
+            }
+            text += candidateName(step.branches[static_cast<std::size_t>(b)][static_cast<std::size_t>(i)]);
+        }
+    }
+    return text;
+}
+
 } // namespace
 
 bool findXCycle(const Board& board, Step& step)
@@ -822,6 +827,27 @@ bool findUnitForcingChain(const Board& board, Step& step)
 {
     const Workspace& w = depthsFor(board, Mode::xy, 0);
     return multipleForcingStep(board, w.graph, w.depths, true, step);
+}
+
+std::string chainText(const Step& step)
+{
+    return chainNodes(step);
+}
+
+// The loop closes with a weak link back to its first node.
+std::string cycleText(const Step& step)
+{
+    return chainNodes(step) + '-' + candidateName(step.chain[0]);
+}
+
+std::string cellForcingChainText(const Step& step)
+{
+    return forcingChainText(step, "each candidate of " + cell(step, 0) + " " + digitSet(step.digits));
+}
+
+std::string unitForcingChainText(const Step& step)
+{
+    return forcingChainText(step, "each place of " + digitList(step.digits) + " in " + house(step, 0));
 }
 
 } // namespace sudoku::logic::detail

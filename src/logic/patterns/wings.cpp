@@ -1,5 +1,6 @@
 // Wings: XY-wings and XYZ-wings.
 
+#include "step_text.h"
 #include "techniques.h"
 
 #include <algorithm>
@@ -86,6 +87,12 @@ bool findXyzWing(const Board& board, Step& step)
         }
     }
     return false;
+}
+
+std::string wingText(const Step& step)
+{
+    return "pivot " + cell(step, 0) + " " + digitSet(step.cellDigits[0]) + ", pincers " + cell(step, 1) + " " +
+           digitSet(step.cellDigits[1]) + " and " + cell(step, 2) + " " + digitSet(step.cellDigits[2]);
 }
 
 } // namespace sudoku::logic::detail

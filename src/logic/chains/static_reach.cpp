@@ -1,4 +1,4 @@
-#include "static_reach.h"
+#include "chains/static_reach.h"
 
 #include <algorithm>
 

@@ -1,6 +1,7 @@
 // Aligned exclusion: two or three cells whose candidates are tried together; a candidate
 // that no possible combination holds is eliminated.
 
+#include "step_text.h"
 #include "techniques.h"
 
 #include <algorithm>
@@ -15,8 +16,8 @@ namespace {
 // the candidates of a target.
 struct Exclusion {
     int size = 0;
-    std::array<Digits, 3> all{};        // each base cell's candidates
-    std::array<bool, 3> sees01_02_12{}; // base cells 0 and 1, 0 and 2, 1 and 2 see each other
+    std::array<Digits, 3> all{};    // each base cell's candidates
+    std::array<bool, 3> pairSees{}; // whether base cells 0 and 1, 0 and 2, 1 and 2 see each other
     std::array<int, 20> cells{};
     std::array<Digits, 20> marks{};
     int count = 0;
@@ -40,7 +41,7 @@ struct Exclusion {
     {
         for (unsigned a = digits[0]; a != 0; a &= a - 1) {
             const Digits da = static_cast<Digits>(a & -a);
-            const unsigned bs = digits[1] & ~(sees01_02_12[0] ? da : 0u);
+            const unsigned bs = digits[1] & ~(pairSees[0] ? da : 0u);
             for (unsigned b = bs; b != 0; b &= b - 1) {
                 const Digits db = static_cast<Digits>(b & -b);
                 if (size == 2) {
@@ -49,7 +50,7 @@ struct Exclusion {
                     }
                     continue;
                 }
-                const unsigned cs = digits[2] & ~(sees01_02_12[1] ? da : 0u) & ~(sees01_02_12[2] ? db : 0u);
+                const unsigned cs = digits[2] & ~(pairSees[1] ? da : 0u) & ~(pairSees[2] ? db : 0u);
                 for (unsigned c = cs; c != 0; c &= c - 1) {
                     const Digits dc = static_cast<Digits>(c & -c);
                     if (f(std::array<Digits, 3>{da, db, dc}, static_cast<Digits>(da | db | dc))) {
@@ -92,7 +93,7 @@ bool excludeFrom(const Board& board, const std::array<int, 3>& base, int size, c
         x.cells[static_cast<std::size_t>(x.count)] = cell;
         x.marks[static_cast<std::size_t>(x.count++)] = board.candidates(cell);
     });
-    x.sees01_02_12 = {sees(base[0], base[1]), size == 3 && sees(base[0], base[2]), size == 3 && sees(base[1], base[2])};
+    x.pairSees = {sees(base[0], base[1]), size == 3 && sees(base[0], base[2]), size == 3 && sees(base[1], base[2])};
     // Each candidate not yet in a surviving combination: look for one with it, which
     // is usually among the first tried.
     std::array<Digits, 3> kept{};
@@ -242,6 +243,30 @@ bool findAlignedExclusion(const Board& board, int size, Step& step)
         }
     }
     return found;
+}
+
+std::string exclusionText(const Step& step)
+{
+    const int size = step.technique == Technique::alignedPairExclusion ? 2 : 3;
+    const auto withMarks = [&](int first) {
+        return [&step, first](int i) {
+            return cell(step, first + i) + " " + digitSet(step.cellDigits[static_cast<std::size_t>(first + i)]);
+        };
+    };
+    bool aligned = false; // some two of them see each other
+    for (int i = 0; i < size; ++i) {
+        for (int j = i + 1; j < size; ++j) {
+            aligned = aligned || sees(step.cells[static_cast<std::size_t>(i)], step.cells[static_cast<std::size_t>(j)]);
+        }
+    }
+    std::string text = listOf(size, withMarks(0)) + ": every combination with a removed candidate ";
+    if (aligned) {
+        text += step.cellCount == size ? "puts a digit twice in a house" : "puts a digit twice in a house or ";
+    }
+    if (step.cellCount > size) {
+        text += "empties " + orWords(listOf(step.cellCount - size, withMarks(size)));
+    }
+    return text;
 }
 
 } // namespace sudoku::logic::detail

@@ -1,6 +1,7 @@
 // The techniques that hold only in a puzzle with one solution: unique rectangles and
 // loops (deadly patterns of two digits) and the bivalue universal grave.
 
+#include "step_text.h"
 #include "techniques.h"
 
 #include <algorithm>
@@ -418,6 +419,82 @@ bool findBivalueUniversalGrave(const Board& board, Step& step)
         return finish(step);
     }
     return false;
+}
+
+std::string uniqueRectangleText(const Step& step)
+{
+    // The pattern's cells come first, then the other cells of a type 3 subset.
+    const int size = step.technique == Technique::uniqueRectangle ? 4 : 6;
+    std::string text = digitList(step.digits) + " in " + cellList(step, 0, size) + " would make two solutions";
+    // The roofs: the pattern's cells that hold more than its two digits.
+    std::array<int, 6> roof{};
+    int roofs = 0;
+    Digits more = 0;
+    for (int i = 0; i < size; ++i) {
+        if (step.cellDigits[static_cast<std::size_t>(i)] != step.digits) {
+            more |= static_cast<Digits>(step.cellDigits[static_cast<std::size_t>(i)] & ~step.digits);
+            roof[static_cast<std::size_t>(roofs++)] = i;
+        }
+    }
+    if (roofs == 1) { // type 1
+        return text + ", so " + cell(step, roof[0]) + " holds another digit";
+    }
+    const std::string roofCells = cell(step, roof[0]) + " or " + cell(step, roof[1]);
+    if (step.houseCount == 0) { // type 2
+        return text + ", so one of " +
+               listOf(roofs, [&](int i) { return cell(step, roof[static_cast<std::size_t>(i)]); }) +
+               ", which also hold " + digitList(more) + ", is " + digitList(more);
+    }
+    if (step.cellCount > size) { // type 3
+        Digits subset = more;
+        for (int i = size; i < step.cellCount; ++i) {
+            subset |= step.cellDigits[static_cast<std::size_t>(i)];
+        }
+        return text + ", so " + roofCells + " holds " + orList(more) + ": with " +
+               cellList(step, size, step.cellCount - size) + " they hold only " + digitList(subset) + " in " +
+               house(step, 0);
+    }
+    // Type 4: the digit left is the one whose places in the house are the roofs.
+    const auto kept = static_cast<Digits>(step.digits & ~bit(step.eliminations[0].digit));
+    return text + ", and " + digitList(kept) + " in " + house(step, 0) + " is only in " + cell(step, roof[0]) +
+           " and " + cell(step, roof[1]) + ", so neither holds " +
+           std::string(1, static_cast<char>('0' + step.eliminations[0].digit));
+}
+
+std::string graveText(const Step& step)
+{
+    if (step.cellCount == 1) { // type 1
+        return "every other empty cell holds two candidates, " + cell(step, 0) + " holds " +
+               digitSet(step.cellDigits[0]) + " and " + digitList(step.digits) +
+               (countOf(step.digits) == 1 ? " has" : " have") + " three places in its houses";
+    }
+    // The cells with more come first, then (type 3) the cells of the subset, which hold
+    // two candidates like every other.
+    int extras = 0;
+    while (extras < step.cellCount && countOf(step.cellDigits[static_cast<std::size_t>(extras)]) > 2) {
+        ++extras;
+    }
+    const std::string text =
+        "every empty cell but " +
+        listOf(extras,
+               [&](int i) { return cell(step, i) + " " + digitSet(step.cellDigits[static_cast<std::size_t>(i)]); }) +
+        " holds two candidates";
+    if (step.houseCount == 0) { // type 2: each holds the same extra digit
+        return text + ", and without " + digitList(step.digits) +
+               " there each digit would have two places in every house, so one of them is " + digitList(step.digits);
+    }
+    if (step.cellCount == extras) { // type 4
+        return text + ", and " + digitList(step.digits) + " has no other place in " + house(step, 0) +
+               ": one of them is " + digitList(step.digits) + ", the other one of its extra digits";
+    }
+    // Type 3: one of them holds an extra digit, so with the subset they fill its digits.
+    Digits subset = step.digits;
+    for (int i = extras; i < step.cellCount; ++i) {
+        subset |= step.cellDigits[static_cast<std::size_t>(i)];
+    }
+    return text + ", so one of them holds " + orList(step.digits) + ": with " +
+           cellList(step, extras, step.cellCount - extras) + " they hold only " + digitList(subset) + " in " +
+           house(step, 0);
 }
 
 } // namespace sudoku::logic::detail
