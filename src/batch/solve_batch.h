@@ -1,7 +1,8 @@
 #pragma once
 
-// A batch of records from one input, solved and turned into the text that a program
-// writes: records for standard output, messages for standard error.
+// A batch of records from one input, each computed into a result (record_result.h) and
+// written as text (record_text.h): records for standard output, messages for standard
+// error.
 
 #include <sudoku/logic.h>
 #include <sudoku/reader.h>
