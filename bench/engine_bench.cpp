@@ -18,9 +18,9 @@
 // Built with SUDOKU_ENGINE_COUNT_GUESSES, it also reports the guesses per puzzle: each
 // alternative tried after the first at a branch.
 
+#include "apps/sudoku/builtin_puzzle.h"
 #include "engine/guess_count.h"
 #include "puzzle_file.h"
-#include "sudoku/builtin_puzzle.h"
 
 #include <sudoku/engine.h>
 #include <sudoku/reference.h>

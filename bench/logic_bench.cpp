@@ -21,9 +21,9 @@
 //
 // The puzzle file holds puzzles as sudoku-solve reads them.
 
-#include "proof_replay.h"
+#include "logic_checks/proof_replay.h"
+#include "logic_checks/rating_agreement.h"
 #include "puzzle_file.h"
-#include "rating_agreement.h"
 
 #include <sudoku/engine.h>
 #include <sudoku/logic.h>

@@ -3,7 +3,7 @@
 // never the solution's own; every step the solver then finds, up to the end, must keep
 // the solution: each placement its digit, each elimination a candidate it does not use.
 // Each step must also change the board, or the solving loop would never end, and a
-// dynamic chain's proof must replay (bench/proof_replay.h).
+// dynamic chain's proof must replay (logic_checks/proof_replay.h).
 //
 // The first 81 bytes are the cells, as in the engine's target: '0'-'9' and '.' as in a
 // puzzle line (so puzzle lines make good seeds), any other byte modulo 10; missing
@@ -14,7 +14,7 @@
 #include <sudoku/engine.h>
 #include <sudoku/logic.h>
 
-#include "bench/proof_replay.h"
+#include "logic_checks/proof_replay.h"
 
 #include <array>
 #include <bit>

@@ -3,9 +3,9 @@
 
 #include "cli/console.h"
 #include "cli/version_text.h"
+#include "options.h"
 #include "platform/platform.h"
-#include "sudoku-generate/options.h"
-#include "sudoku-generate/rating.h"
+#include "rating.h"
 
 #include <sudoku/generate.h>
 #include <sudoku/writer.h>

@@ -6,8 +6,8 @@
 #include "cli/console.h"
 #include "cli/display_name.h"
 #include "cli/version_text.h"
+#include "options.h"
 #include "platform/platform.h"
-#include "sudoku-solve/options.h"
 
 #include <sudoku/reader.h>
 

@@ -3,14 +3,11 @@
 
 #include "cli/console.h"
 #include "cli/display_name.h"
-#include "platform/platform.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
-
-#include <sched.h>
 
 namespace {
 
@@ -169,23 +166,5 @@ INSTANTIATE_TEST_SUITE_P(
                     NameCase{"\xed\xbf\xbf.txt", "''$'\\355\\277\\277''.txt'"},
                     NameCase{"\xed\x9f\xbf\xee\x80\x80", "\xed\x9f\xbf\xee\x80\x80"}),
     [](const testing::TestParamInfo<NameCase>& param) { return "Case" + std::to_string(param.index); });
-
-TEST(UsableCpus, FollowsTheAffinityMask)
-{
-    cpu_set_t saved;
-    ASSERT_EQ(::sched_getaffinity(0, sizeof saved, &saved), 0);
-    cpu_set_t one;
-    CPU_ZERO(&one);
-    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
-        if (CPU_ISSET(cpu, &saved)) {
-            CPU_SET(cpu, &one);
-            break;
-        }
-    }
-    ASSERT_EQ(::sched_setaffinity(0, sizeof one, &one), 0);
-    const unsigned cpus = sudoku::platform::usableCpus();
-    ::sched_setaffinity(0, sizeof saved, &saved);
-    EXPECT_EQ(cpus, 1u);
-}
 
 } // namespace

@@ -1,6 +1,6 @@
 // The statistics that compare our ratings with another scale's.
 
-#include "bench/rating_agreement.h"
+#include "logic_checks/rating_agreement.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "puzzle_generator.h"
+#include "support/puzzle_generator.h"
 #include <sudoku/reader.h>
 #include <sudoku/writer.h>
 

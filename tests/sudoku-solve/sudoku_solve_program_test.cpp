@@ -1,8 +1,8 @@
 // End-to-end tests of sudoku-solve: the built program on inputs written here.
 
-#include "grid_literals.h"
-#include "puzzle_generator.h"
-#include "run_command.h"
+#include "support/grid_literals.h"
+#include "support/puzzle_generator.h"
+#include "support/run_command.h"
 
 #include <gtest/gtest.h>
 

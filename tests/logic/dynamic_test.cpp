@@ -1,12 +1,12 @@
 // Nishio, dynamic and nested forcing chains: each where the solver needs it, its proof
-// replayed with the public Board alone (bench/proof_replay.h, as logic_bench --check
+// replayed with the public Board alone (logic_checks/proof_replay.h, as logic_bench --check
 // does), the replay refusing broken proofs, the weight rule and the explanation text.
 
 #include <sudoku/engine.h>
 #include <sudoku/logic.h>
 
-#include "bench/proof_replay.h"
-#include "src/logic/chains/chain_length.h"
+#include "chains/chain_length.h"
+#include "logic_checks/proof_replay.h"
 
 #include <gtest/gtest.h>
 

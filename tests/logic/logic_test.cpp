@@ -4,8 +4,8 @@
 #include <sudoku/engine.h>
 #include <sudoku/logic.h>
 
-#include "grid_literals.h"
-#include "puzzle_generator.h"
+#include "support/grid_literals.h"
+#include "support/puzzle_generator.h"
 
 #include <gtest/gtest.h>
 

@@ -8,37 +8,27 @@
 // of its digit in its house, or one candidate true and false). A nested node's own
 // proof is replayed the same way on the position where it was found.
 
+#include <sudoku/geometry.h>
 #include <sudoku/logic.h>
 
 #include <string>
 
 namespace sudoku::logic::replay {
 
-inline bool seesCell(int a, int b)
-{
-    return a != b && (a / 9 == b / 9 || a % 9 == b % 9 || (a / 27 == b / 27 && a % 9 / 3 == b % 9 / 3));
-}
-
+// Cell i of a house, or -1 (no cell) for a house outside the grid: a proof under test
+// may name anything.
 inline int houseCell(int house, int i)
 {
-    if (house < 9) {
-        return house * 9 + i;
-    }
-    if (house < 18) {
-        return i * 9 + house - 9;
-    }
-    const int box = house - 18;
-    return (box / 3 * 3 + i / 3) * 9 + box % 3 * 3 + i % 3;
+    return house >= 0 && house < houseCount ? sudoku::cellsOfHouse(house)[static_cast<std::size_t>(i)] : -1;
 }
 
 inline bool inHouse(int house, int cell)
 {
-    for (int i = 0; i < 9; ++i) {
-        if (houseCell(house, i) == cell) {
-            return true;
-        }
+    if (cell < 0 || cell >= cellCount) {
+        return false;
     }
-    return false;
+    const auto houses = sudoku::housesOfCell(cell);
+    return houses[0] == house || houses[1] == house || houses[2] == house;
 }
 
 inline Digits bitOf(int digit)
@@ -175,7 +165,7 @@ inline bool branchHolds(const Board& board, const ChainProof::Branch& branch, bo
             if (ok) {
                 const ChainProof::Node& by = branch.nodes[branch.causes[n.firstCause]];
                 ok = by.isTrue && ((by.candidate.cell == cell && by.candidate.digit != digit) ||
-                                   (by.candidate.digit == digit && seesCell(by.candidate.cell, cell)));
+                                   (by.candidate.digit == digit && sudoku::sees(by.candidate.cell, cell)));
             }
             break;
         }

@@ -1,7 +1,7 @@
 // Locked candidates of one digit tested for the whole grid at once, against each box
 // and each line through it in turn.
 
-#include "src/logic/chains/locked.h"
+#include "chains/locked.h"
 
 #include <gtest/gtest.h>
 

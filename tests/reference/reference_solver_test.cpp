@@ -1,5 +1,5 @@
-#include "grid_literals.h"
-#include "sudoku/builtin_puzzle.h"
+#include "apps/sudoku/builtin_puzzle.h"
+#include "support/grid_literals.h"
 #include <sudoku/reference.h>
 
 #include <gtest/gtest.h>

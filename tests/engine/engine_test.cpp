@@ -2,8 +2,8 @@
 // two on puzzles made here from a fixed seed, and check counting and clash reports.
 
 #include "engine/engine_variants.h"
-#include "grid_literals.h"
-#include "puzzle_generator.h"
+#include "support/grid_literals.h"
+#include "support/puzzle_generator.h"
 #include <sudoku/engine.h>
 #include <sudoku/reference.h>
 

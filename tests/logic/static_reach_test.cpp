@@ -2,7 +2,7 @@
 // breadth-first search of the same links from each candidate in turn, also once its
 // answers are kept and restored.
 
-#include "src/logic/chains/static_reach.h"
+#include "chains/static_reach.h"
 
 #include <gtest/gtest.h>
 

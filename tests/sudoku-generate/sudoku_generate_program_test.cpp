@@ -1,8 +1,8 @@
 // End-to-end tests of sudoku-generate: the built program, its output read back and
 // checked with the engine, and with sudoku-solve.
 
-#include "puzzle_generator.h"
-#include "run_command.h"
+#include "support/puzzle_generator.h"
+#include "support/run_command.h"
 
 #include <sudoku/engine.h>
 

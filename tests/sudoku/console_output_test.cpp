@@ -1,5 +1,5 @@
-#include "grid_literals.h"
-#include "sudoku/print.h"
+#include "apps/sudoku/print.h"
+#include "support/grid_literals.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // and house each round; the monotonicity that lets branches share quiet probes; and
 // what the sharing keeps and finds.
 
-#include "src/logic/chains/probe.h"
+#include "chains/probe.h"
 
 #include <gtest/gtest.h>
 
