@@ -1,7 +1,7 @@
 # cmake --install: the programs, the public headers, the libraries (static, or shared
 # with BUILD_SHARED_LIBS), the man pages and the CMake package, so that another project
 # can write
-#   find_package(sudoku 2.0 CONFIG REQUIRED)
+#   find_package(sudoku 3.0 CONFIG REQUIRED)
 #   target_link_libraries(app PRIVATE sudoku::engine)
 include(CMakePackageConfigHelpers)
 
