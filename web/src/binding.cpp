@@ -19,6 +19,7 @@
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
+#include <array>
 #include <charconv>
 #include <optional>
 #include <string>
@@ -316,6 +317,25 @@ std::string boardClash(const sudoku::Clash& clash, const Cells& givens)
     return who + text.substr(text.find(": ") + 2);
 }
 
+// The player's board once a hint's step is applied to it (into an open object), as
+// boardFields writes a position: the placement, whose peers lose the digit from their
+// marks, or the eliminations. A cell the player left unmarked stays unmarked unless the
+// step removes one of its candidates: it then shows the candidates left.
+void appliedFields(Json& json, const logic::Step& step, logic::Board board, const Marks& marks)
+{
+    (void)board.apply(step);
+    std::array<bool, 81> eliminated{};
+    for (int i = 0; i < step.eliminationCount; ++i) {
+        eliminated[step.eliminations[static_cast<std::size_t>(i)].cell] = true;
+    }
+    json.field("values", textOf(board.values())).key("marks").open('[');
+    for (int cell = 0; cell < 81; ++cell) {
+        const auto i = static_cast<std::size_t>(cell);
+        json.value(static_cast<long long>(marks[i] == 0 && !eliminated[i] ? 0 : board.candidates(cell)));
+    }
+    json.close(']');
+}
+
 // The next step from the position as it stands, marks included. Before that: an entry
 // that agrees with no solution of the puzzle (`puzzleText` and `puzzleMarks` as loaded),
 // digits or marks that clash; after it, the placed digit or removed mark that
@@ -358,7 +378,9 @@ std::string hint(const std::string& valuesText, const std::string& marksText, co
     }
     json.field("kind", "step");
     stepFields(json, found.step, *board);
-    json.close('}');
+    json.key("applied").open('{');
+    appliedFields(json, found.step, *board, marks);
+    json.close('}').close('}');
     return json.take();
 }
 
@@ -460,6 +482,42 @@ std::string solve(const std::string& puzzleText, const std::string& marksText)
     return json.take();
 }
 
+// A seed as sudoku-generate reads one: a whole number from 0 to 2^64 - 1; none otherwise.
+std::optional<std::uint64_t> seedOf(const std::string& seedText)
+{
+    std::uint64_t seed = 0;
+    const auto [end, error] = std::from_chars(seedText.data(), seedText.data() + seedText.size(), seed);
+    if (error != std::errc{} || end != seedText.data() + seedText.size()) {
+        return std::nullopt;
+    }
+    return seed;
+}
+
+// sudoku-generate's message for a seed it refuses.
+std::string seedError(const std::string& seedText)
+{
+    return "invalid seed '" + seedText + "' (a whole number from 0 to 18446744073709551615)";
+}
+
+// The seeds of a booklet's `count` puzzles, as text: `seedText` and those after it, past
+// the largest seed on from 0; an error, the one sudoku-generate gives, for a seed it refuses.
+std::string bookletSeeds(const std::string& seedText, int count)
+{
+    Json json;
+    json.open('{');
+    const std::optional<std::uint64_t> first = seedOf(seedText);
+    if (!first) {
+        json.field("error", seedError(seedText)).close('}');
+        return json.take();
+    }
+    json.key("seeds").open('[');
+    for (int k = 0; k < count; ++k) {
+        json.value(std::to_string(*first + static_cast<std::uint64_t>(k))); // wraps modulo 2^64
+    }
+    json.close(']').close('}');
+    return json.take();
+}
+
 // A new puzzle as `sudoku-generate --grade G --symmetry S --seed N` makes it; `progress`
 // is called with the candidates tried so far.
 std::string generate(const std::string& gradeName, const std::string& symmetryName, const std::string& seedText,
@@ -467,11 +525,9 @@ std::string generate(const std::string& gradeName, const std::string& symmetryNa
 {
     Json json;
     json.open('{');
-    std::uint64_t seed = 0;
-    const auto [end, error] = std::from_chars(seedText.data(), seedText.data() + seedText.size(), seed);
-    if (error != std::errc{} || end != seedText.data() + seedText.size()) {
-        json.field("error", "invalid seed '" + seedText + "' (a whole number from 0 to 18446744073709551615)");
-        json.close('}');
+    const std::optional<std::uint64_t> seed = seedOf(seedText);
+    if (!seed) {
+        json.field("error", seedError(seedText)).close('}');
         return json.take();
     }
     const std::optional<sudoku::Symmetry> symmetry = sudoku::symmetryFromName(symmetryName);
@@ -486,7 +542,7 @@ std::string generate(const std::string& gradeName, const std::string& symmetryNa
         return json.take();
     }
     sudoku::GenerateRequest request;
-    request.seed = seed;
+    request.seed = *seed;
     request.candidate.symmetry = *symmetry;
     if (grade) {
         request.filter = sudoku::gradeFilter(*grade);
@@ -511,6 +567,28 @@ std::string generate(const std::string& gradeName, const std::string& symmetryNa
     return json.take();
 }
 
+// The board as the page lays it out: the cells of each row from left to right, the rows
+// from top to bottom, and each cell's place as a screen reader says it ("row 4, column 5").
+std::string grid()
+{
+    Json json;
+    json.open('{').key("rows").open('[');
+    for (int row = 0; row < 9; ++row) {
+        json.open('[');
+        for (const std::uint8_t cell : sudoku::cellsOfHouse(sudoku::houseOf(sudoku::Unit::row, row))) {
+            json.value(static_cast<int>(cell));
+        }
+        json.close(']');
+    }
+    json.close(']').key("places").open('[');
+    for (int cell = 0; cell < sudoku::cellCount; ++cell) {
+        const auto houses = sudoku::housesOfCell(cell);
+        json.value(sudoku::houseName(houses[0]) + ", " + sudoku::houseName(houses[1]));
+    }
+    json.close(']').close('}');
+    return json.take();
+}
+
 } // namespace
 
 EMSCRIPTEN_BINDINGS(sudoku)
@@ -524,4 +602,6 @@ EMSCRIPTEN_BINDINGS(sudoku)
     emscripten::function("rate", &rate);
     emscripten::function("solve", &solve);
     emscripten::function("generate", &generate);
+    emscripten::function("bookletSeeds", &bookletSeeds);
+    emscripten::function("grid", &grid);
 }

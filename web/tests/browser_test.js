@@ -441,6 +441,79 @@ tests.placingUpdatesMarksAndSolveUndoes = async () => {
     await page.close();
 };
 
+// The board as drawn, read in document order (row by row, as the grid's rows hold its
+// cells): each cell's label names its place, and each step of an explanation highlights
+// the cells of the houses its line names, and no others. The expected cells are worked
+// out here from the house's name; a box off the diagonal tells a transposed box from the
+// right one, and the puzzle's explanation has three of them, a row and a column.
+tests.eachStepHighlightsTheCellsOfItsHouses = async () => {
+    const puzzle = generated(['--seed', '3', '--grade', 'medium'])[0];
+    const record = lines(cli(['--explain'], puzzle)).filter((l) => !l.startsWith(' ')).slice(0, -1);
+    const page = await open(`#p=${puzzle}`);
+    (await labels(page)).forEach((label, i) =>
+        assert.ok(label.startsWith(`row ${Math.floor(i / 9) + 1}, column ${(i % 9) + 1}, `), `cell ${i}: ${label}`));
+    const inHouse = {
+        row: (cell, n) => Math.floor(cell / 9) === n - 1,
+        column: (cell, n) => cell % 9 === n - 1,
+        box: (cell, n) => Math.floor(Math.floor(cell / 9) / 3) * 3 + Math.floor((cell % 9) / 3) === n - 1,
+    };
+    const highlighted = () =>
+        page.$$eval('[role=gridcell]', (cells) => cells.flatMap((c, i) => (c.classList.contains('house') ? [i] : [])));
+    await clickAndWait(page, '#explain');
+    const seen = new Set();
+    for (const [k, line] of record.entries()) {
+        if (k > 0) await page.click('#step-forward');
+        if (!/^(hidden-single|full-house|naked-single|pointing|claiming):/.test(line)) continue;
+        assert.equal(await status(page), line);
+        // The houses the line names before its effect: a single's, or a box and a line.
+        const named = [...line.slice(0, line.lastIndexOf(': ')).matchAll(/\b(row|column|box) (\d)/g)];
+        const expected = [...Array(81).keys()].filter((cell) => named.some(([, kind, n]) => inHouse[kind](cell, Number(n))));
+        assert.deepEqual(await highlighted(), expected, line);
+        for (const [, kind, n] of named) seen.add(kind === 'box' && !['1', '5', '9'].includes(n) ? 'box off the diagonal' : kind);
+    }
+    assert.deepEqual([...seen].sort(), ['box', 'box off the diagonal', 'column', 'row']);
+    await page.close();
+};
+
+// A hint applied changes what its step says and nothing else, on a board without marks:
+// a placement's cell; an elimination's cell, which then shows its other candidates (as
+// Fill candidates would show them), while every other cell stays unmarked.
+tests.anAppliedHintChangesOnlyItsCells = async () => {
+    const puzzle = generated(['--seed', '3', '--grade', 'medium'])[0];
+    const record = lines(cli(['--explain'], puzzle)).filter((l) => !l.startsWith(' '));
+    // Singles up to a pointing step: the digits before it leave the candidates it starts from.
+    const pointing = record.findIndex((l) => l.startsWith('pointing:'));
+    assert.ok(pointing > 0 && record.slice(0, pointing).every((l) => /^(hidden-single|naked-single|full-house):/.test(l)));
+    const page = await open();
+    await load(page, puzzle);
+    await clickAndWait(page, '#explain');
+    for (let k = 0; k < pointing; ++k) await page.click('#step-forward');
+    const beforePointing = await shownValues(page);
+    await page.click('#explain-close');
+    for (const [position, technique] of [[puzzle, 'placement'], [beforePointing, 'pointing']]) {
+        await load(page, position);
+        await page.click('#fill');
+        const filled = await labels(page);
+        await page.keyboard.press('u');
+        const before = await labels(page);
+        await page.keyboard.press('h');
+        await page.waitForFunction(() => document.querySelector('[role=status]').textContent.includes(': look at '));
+        await page.keyboard.press('h');
+        const text = (await status(page)).split('\n')[0];
+        if (technique === 'pointing') assert.equal(text, record[pointing]);
+        await page.keyboard.press('h');
+        const after = await labels(page);
+        const expected = [...before];
+        for (const [, r, c, effect, digit] of text.slice(text.lastIndexOf(': ')).matchAll(/r(\d)c(\d)(<>|=)(\d)/g)) {
+            const cell = (r - 1) * 9 + (c - 1);
+            expected[cell] = effect === '=' ? before[cell].replace(/empty$/, digit) : filled[cell].replace(new RegExp(` ${digit}(?= |$)`), '');
+        }
+        assert.deepEqual(after, expected, text);
+        assert.notDeepEqual(after, before, text);
+    }
+    await page.close();
+};
+
 // A pencil-mark grid is rated, explained, solved and counted from its marks.
 tests.aPencilMarkGridKeepsToItsMarks = async () => {
     const grid = fs.readFileSync(path.join(__dirname, '../../examples/marks.txt'), 'utf8');
