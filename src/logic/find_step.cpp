@@ -1,5 +1,6 @@
 // The techniques' names and weights, and the search for the next step, from their rows.
 
+#include "chains/level_search.h"
 #include "techniques.h"
 
 #include <optional>

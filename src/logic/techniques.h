@@ -5,7 +5,6 @@
 // (declared below, file by file); everything else (names, weights, the order of trying,
 // what a step's text needs, the scores a rating can have) is read from the rows.
 
-#include "chains/dynamic.h"
 #include "fill_step.h"
 
 #include <algorithm>
@@ -142,8 +141,15 @@ std::string cycleText(const Step& step);
 std::string cellForcingChainText(const Step& step);
 std::string unitForcingChainText(const Step& step);
 
-// chains/dynamic.cpp (findDynamicOf in chains/dynamic.h)
+// chains/dynamic.cpp: Nishio, dynamic and nested forcing chains, a level per group of
+// techniques; the lowest-weight step of `technique`, one of them.
+bool findDynamic(const Board& board, Technique technique, Step& step);
 std::string dynamicChainText(const Step& step);
+template <Technique technique>
+bool findDynamicOf(const Board& board, Step& step)
+{
+    return findDynamic(board, technique, step);
+}
 
 // Rising weight: a row's lowest weight is not below the previous row's.
 // clang-format off

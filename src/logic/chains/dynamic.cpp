@@ -2,7 +2,6 @@
 // level (level_search.cpp) made a step, with the proof of its branches, found again by
 // running them with their proofs kept.
 
-#include "chains/dynamic.h"
 #include "chains/chain_length.h"
 #include "chains/level_search.h"
 #include "step_text.h"
@@ -70,6 +69,27 @@ ChainProof::Branch Workspace::branchOf(std::vector<std::uint16_t> facts, bool cl
 }
 
 namespace {
+
+constexpr int levelOf(Technique technique)
+{
+    switch (technique) {
+    case Technique::nishioForcingChain: return 0;
+    case Technique::dynamicForcingChainPlus: return 2;
+    case Technique::nestedForcingChain: return 3;
+    case Technique::nestedMultipleForcingChain: return 4;
+    case Technique::nestedDynamicForcingChain: return 5;
+    default: return 1;
+    }
+}
+
+// The level-1 technique of each conclusion: contradiction, double, cell, unit.
+constexpr Technique techniqueOfKind(int kind)
+{
+    constexpr std::array<Technique, 4> kinds{Technique::dynamicContradictionForcingChain,
+                                             Technique::dynamicDoubleForcingChain, Technique::dynamicCellForcingChain,
+                                             Technique::dynamicUnitForcingChain};
+    return kinds[static_cast<std::size_t>(kind)];
+}
 
 std::shared_ptr<const ChainProof> proofOf(const Grid& grid, const Conclusion& c, int level)
 {

@@ -3,7 +3,6 @@
 
 #include "chains/level_search.h"
 #include "chains/chain_length.h"
-#include "chains/dynamic.h"
 #include "techniques.h"
 #include "thread_scratch.h"
 

@@ -18,6 +18,18 @@
 
 namespace sudoku::logic::detail {
 
+inline constexpr int levelCount = 6;
+
+// While one lives on the thread, a level looks only for steps lighter than the lower
+// levels found in the same position (those would win anyway): the solver's search
+// makes one, a single technique's search does not.
+struct SolverSearch {
+    SolverSearch();
+    ~SolverSearch();
+    SolverSearch(const SolverSearch&) = delete;
+    SolverSearch& operator=(const SolverSearch&) = delete;
+};
+
 // The propagation rules of a level (for Nishio, also set Mode::digit per branch).
 Mode modeOf(int level);
 
