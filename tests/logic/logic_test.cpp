@@ -179,6 +179,12 @@ const TechniqueCase techniqueCases[] = {
      "unique-loop: 1 and 2 in r6c5, r6c6, r9c6, r9c7, r8c7 and r8c5 would make two solutions, so one of r9c6 and "
      "r8c5, which also hold 3, is 3: r7c4<>3",
      "r9c6=124"},
+    // Type 2 with four cells holding more, the most a loop may have: r1c7 to r1c9 see
+    // all four, along row 1 and in box 3.
+    {Technique::uniqueLoop, {"r1c1=123", "r1c4=123", "r2c4=12", "r2c7=123", "r3c7=123", "r3c1=12"},
+     "unique-loop: 1 and 2 in r2c4, r1c4, r1c1, r3c1, r3c7 and r2c7 would make two solutions, so one of r1c4, "
+     "r1c1, r3c7 and r2c7, which also hold 3, is 3: r1c7<>3 r1c8<>3 r1c9<>3",
+     "r3c7=124"},
     {Technique::alignedPairExclusion, {"r1c1=14", "r2c5=23", "r1c5=12", "r2c2=13"},
      "aligned-pair-exclusion: r1c1 {14} and r2c5 {23}: every combination with a removed candidate empties r1c5 {12} "
      "or r2c2 {13}: r1c1<>1",
