@@ -30,7 +30,8 @@ sudoku::Cells cellsOf(std::string_view line)
 }
 
 // A position of a puzzle where the solver takes its first step of `technique`: the
-// board before it, the step, and the step before it (a cheaper technique).
+// board before it, the step, and the step before it (a cheaper technique). The solver's
+// steps are taken one at a time, as an explanation takes them, and only that far.
 struct Found {
     logic::Board board;
     logic::Board before;
@@ -41,10 +42,10 @@ struct Found {
 
 std::optional<Found> firstStepOf(std::string_view puzzle, Technique technique)
 {
-    logic::Explanation explanation;
-    logic::explain(cellsOf(puzzle), explanation);
-    Found found{*logic::Board::fromPuzzle(cellsOf(puzzle)), {}, {}, {}, explanation.solution};
-    for (const logic::Step& step : explanation.steps) {
+    const sudoku::Cells cells = cellsOf(puzzle);
+    Found found{*logic::Board::fromPuzzle(cells), {}, {}, {}, sudoku::solve(cells).solution};
+    logic::Step step;
+    while (logic::findStep(found.board, true, step)) {
         if (step.technique == technique) {
             found.step = step;
             return found;
@@ -137,6 +138,80 @@ TEST_P(NeededTest, TakenWhereNothingCheaperApplies)
 
 INSTANTIATE_TEST_SUITE_P(LogicDynamic, NeededTest, testing::ValuesIn(neededCases),
                          [](const testing::TestParamInfo<NeededCase>& param) { return std::string(param.param.name); });
+
+// Whether a node of the proof, or of a proof nested in it, satisfies `holds`.
+template <class Holds>
+bool anyNode(const logic::ChainProof& proof, Holds&& holds)
+{
+    for (const auto& branch : proof.branches) {
+        for (const auto& node : branch.nodes) {
+            if (holds(node) || (node.nested && anyNode(*node.nested, holds))) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// The levels past the dynamic chains, each where the solver starts a puzzle of the
+// community's hardest list with it (three of tests/data/hardest-slice.txt): the step
+// replays, is true, weighs what the rule says and uses the rule its level adds; the
+// level below, asked on its own, finds nothing as light.
+struct DeeperCase {
+    const char* name;
+    const char* puzzle;
+    Technique technique;
+    std::vector<Technique> below;
+    bool (*usesItsRule)(const logic::ChainProof::Node& node);
+};
+const DeeperCase deeperCases[] = {
+    {"plus",
+     "98.7..6..5...4......3..8.5.2.........4..9.8....8..6..5.2......3..6..15......7..16",
+     Technique::dynamicForcingChainPlus,
+     {Technique::dynamicContradictionForcingChain, Technique::dynamicDoubleForcingChain,
+      Technique::dynamicCellForcingChain, Technique::dynamicUnitForcingChain},
+     [](const logic::ChainProof::Node& n) { return n.rule == logic::ChainProof::Rule::lockedCandidates; }},
+    {"nested",
+     "........1.....234...3.1.25...1..4..2.6.....7.7..8.......5..3..4.8.64.9..9........",
+     Technique::nestedForcingChain,
+     {Technique::dynamicForcingChainPlus},
+     [](const logic::ChainProof::Node& n) { return n.rule == logic::ChainProof::Rule::nested; }},
+    // Its nested proof is a cell or unit chain: branches that all make the candidate false.
+    {"nestedMultiple",
+     "98.7..6..5...4......3..8.5.3....7.8..582.......7...1...3...9.7....4....6......2.1",
+     Technique::nestedMultipleForcingChain,
+     {Technique::nestedForcingChain},
+     [](const logic::ChainProof::Node& n) { return n.nested && n.nested->branches.size() > 1; }},
+};
+
+void PrintTo(const DeeperCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class DeeperTest : public testing::TestWithParam<DeeperCase> {};
+
+TEST_P(DeeperTest, FirstStepOfAHardestPuzzle)
+{
+    const DeeperCase& c = GetParam();
+    const std::optional<Found> found = firstStepOf(c.puzzle, c.technique);
+    ASSERT_TRUE(found);
+    const logic::Step& step = found->step;
+    ASSERT_TRUE(step.proof);
+    std::string why;
+    EXPECT_TRUE(logic::replay::stepProofHolds(found->board, step, why)) << why << "\n" << logic::formatStep(step);
+    EXPECT_TRUE(effectIsTrue(step, found->solution));
+    EXPECT_EQ(step.weight, expectedWeight(step));
+    EXPECT_TRUE(anyNode(*step.proof, c.usesItsRule)) << logic::formatStep(step);
+    for (const Technique lower : c.below) {
+        logic::Step other;
+        EXPECT_FALSE(logic::findStep(found->board, lower, other) && other.weight <= step.weight)
+            << logic::formatStep(step) << "\nbut " << logic::formatStep(other);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(LogicDynamic, DeeperTest, testing::ValuesIn(deeperCases),
+                         [](const testing::TestParamInfo<DeeperCase>& param) { return std::string(param.param.name); });
 
 // Every level, asked on its own at a hard position, finds a step that replays, is
 // true and weighs what the rule says; the deeper levels may use nested chains, whose
