@@ -52,7 +52,7 @@ TEST(LogicHardest, RatingsMatchThePinnedOnes)
         const logic::Rating rating = logic::rate(cellsOf(p.puzzle));
         EXPECT_EQ(logic::formatRating(rating), p.rating) << p.puzzle;
         for (std::size_t t = 0; t < uses.size(); ++t) {
-            uses[t] += rating.uses[t];
+            uses[t] += rating.timesUsed(static_cast<Technique>(t));
         }
     }
     // The slice keeps reaching the levels it is there for.
