@@ -34,7 +34,8 @@ got=$("$work/build/consumer" "2..5.74.6....31.........23.....2....86.31.....45..
 expected="238597416694231857517864239173429685862315974945678321459182763786953142321746598
 unique, same as the reference, sudoku $version
 generated 2 puzzles with one solution
-rated 2.0 easy direct-hidden-pair 1.2 1.2"
+rated 2.0 easy direct-hidden-pair 1.2 1.2 with 34 hidden singles
+first empty cell r1c2, in box 1"
 if [ "$got" != "$expected" ]; then
     printf 'consumer printed:\n%s\nexpected:\n%s\n' "$got" "$expected"
     exit 1

@@ -1,11 +1,13 @@
 // Reads a puzzle from its first argument, solves it with the engine and the reference
 // search, and prints the engine's answer, its uniqueness and the version; then makes
 // two puzzles with the generator, on two threads, says how many have one solution, and
-// rates the puzzle with the logical solver. It has a Grid of its own, a name the
-// library's headers must leave alone.
+// rates the puzzle with the logical solver, with the number of its hidden singles, and
+// names its first empty cell. It has a Grid of its own, a name the library's headers
+// must leave alone.
 
 #include <sudoku/engine.h>
 #include <sudoku/generate.h>
+#include <sudoku/geometry.h>
 #include <sudoku/logic.h>
 #include <sudoku/reader.h>
 #include <sudoku/reference.h>
@@ -57,6 +59,14 @@ int main(int argc, char** argv)
         return true;
     });
     std::printf("generated %d puzzles with one solution\n", made);
-    std::printf("rated %s\n", sudoku::logic::formatRating(sudoku::logic::rate(record.cells)).c_str());
+    const sudoku::logic::Rating rating = sudoku::logic::rate(record.cells);
+    std::printf("rated %s with %d hidden singles\n", sudoku::logic::formatRating(rating).c_str(),
+                rating.timesUsed(sudoku::logic::Technique::hiddenSingle));
+    int empty = 0;
+    while (empty < 81 && record.cells[static_cast<std::size_t>(empty)] != 0) {
+        ++empty;
+    }
+    std::printf("first empty cell %s, in %s\n", sudoku::cellName(empty).c_str(),
+                sudoku::houseName(sudoku::housesOfCell(empty)[2]).c_str());
     return same ? 0 : 1;
 }
