@@ -83,6 +83,17 @@ int expectedWeight(const logic::Step& step)
     return std::min(base + tenths, highest);
 }
 
+// A chain step as the solver took it: its proof replays on the board it was found on,
+// its effect agrees with the solution, and it weighs what the rule says.
+void expectSound(const Found& found)
+{
+    std::string why;
+    EXPECT_TRUE(logic::replay::stepProofHolds(found.board, found.step, why)) << why << "\n"
+                                                                             << logic::formatStep(found.step);
+    EXPECT_TRUE(effectIsTrue(found.step, found.solution));
+    EXPECT_EQ(found.step.weight, expectedWeight(found.step));
+}
+
 // Puzzles from this project's generator (tests/data/logic_puzzles.txt) whose hardest
 // step is the technique.
 struct NeededCase {
@@ -113,10 +124,7 @@ TEST_P(NeededTest, TakenWhereNothingCheaperApplies)
     ASSERT_TRUE(found);
     const logic::Step& step = found->step;
     ASSERT_TRUE(step.proof);
-    std::string why;
-    EXPECT_TRUE(logic::replay::stepProofHolds(found->board, step, why)) << why << "\n" << logic::formatStep(step);
-    EXPECT_TRUE(effectIsTrue(step, found->solution));
-    EXPECT_EQ(step.weight, expectedWeight(step));
+    expectSound(*found);
     for (const Technique cheaper :
          {Technique::forcingChain, Technique::cellForcingChain, Technique::unitForcingChain}) {
         logic::Step other;
@@ -198,10 +206,7 @@ TEST_P(DeeperTest, FirstStepOfAHardestPuzzle)
     ASSERT_TRUE(found);
     const logic::Step& step = found->step;
     ASSERT_TRUE(step.proof);
-    std::string why;
-    EXPECT_TRUE(logic::replay::stepProofHolds(found->board, step, why)) << why << "\n" << logic::formatStep(step);
-    EXPECT_TRUE(effectIsTrue(step, found->solution));
-    EXPECT_EQ(step.weight, expectedWeight(step));
+    expectSound(*found);
     EXPECT_TRUE(anyNode(*step.proof, c.usesItsRule)) << logic::formatStep(step);
     for (const Technique lower : c.below) {
         logic::Step other;
