@@ -5,7 +5,7 @@
 // every step it still finds is sound.
 //
 // After a change meant to alter results, rewrite the expected files with
-//   SUDOKU_REWRITE_FIXTURES=1 build/release/tests/sudoku_tests --gtest_filter='LogicFixture.*'
+//   SUDOKU_REWRITE_FIXTURES=1 build/release/tests/logic_tests --gtest_filter='LogicFixture.*'
 // and review their diff before committing it.
 
 #include <sudoku/logic.h>
@@ -109,9 +109,9 @@ constexpr const char* ratingsHeader =
     "#   ER GRADE HARDEST EP ED STEPS TECHNIQUE=STEPS...\n"
     "# the rating as sudoku-solve --rate prints it, then how many steps the solution took\n"
     "# and how many of them each technique made (those that made any).\n"
-    "# tests/logic_fixture_test.cpp checks it. After a change meant to alter ratings,\n"
+    "# tests/logic/fixture_test.cpp checks it. After a change meant to alter ratings,\n"
     "# rewrite this file (and the explanations) with\n"
-    "#   SUDOKU_REWRITE_FIXTURES=1 build/release/tests/sudoku_tests --gtest_filter='LogicFixture.*'\n"
+    "#   SUDOKU_REWRITE_FIXTURES=1 build/release/tests/logic_tests --gtest_filter='LogicFixture.*'\n"
     "# and review the diff.\n";
 
 TEST(LogicFixture, RatingsMatchTheCheckedInOnes)
