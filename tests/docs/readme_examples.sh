@@ -34,7 +34,15 @@ if ((${#pages[@]} == 0 || $# == 0)); then
 fi
 examples=$1
 shift
-for dir in "$@"; do PATH="$dir:$PATH"; done
+# The examples run in another folder: a program folder given relative to this one is
+# made absolute first.
+for dir in "$@"; do
+    if ! absolute=$(cd "$dir" 2>/dev/null && pwd); then
+        echo "readme_examples.sh: no program folder '$dir'" >&2
+        exit 2
+    fi
+    PATH="$absolute:$PATH"
+done
 export PATH
 unset TERM
 
