@@ -29,15 +29,6 @@ std::string cellsText(const Cells& cells)
 
 namespace {
 
-void candidateList(Writer& out, std::string_view name, const logic::Candidate* list, int count)
-{
-    out.key(name).open('[');
-    for (int i = 0; i < count; ++i) {
-        out.candidate(list[i].cell, list[i].digit);
-    }
-    out.close(']');
-}
-
 // How many of the step's houses each cell lies in.
 std::array<int, 81> houseCover(const logic::Step& step)
 {
@@ -65,6 +56,15 @@ std::string whereOf(const logic::Step& step)
 }
 
 } // namespace
+
+void candidateList(Writer& out, std::string_view name, const logic::Candidate* list, int count)
+{
+    out.key(name).open('[');
+    for (int i = 0; i < count; ++i) {
+        out.candidate(list[i].cell, list[i].digit);
+    }
+    out.close(']');
+}
 
 void stepFields(Writer& out, const logic::Step& step, const logic::Board& board)
 {

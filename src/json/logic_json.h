@@ -27,6 +27,9 @@ namespace sudoku::json {
 //     cell, else the cell it changes, by name ("box 2", "r4c5").
 void stepFields(Writer& out, const logic::Step& step, const logic::Board& board);
 
+// A key and its list of candidates, each as [cell, digit].
+void candidateList(Writer& out, std::string_view name, const logic::Candidate* list, int count);
+
 // The fields of a position (into an open object): values, the 81 cells as text ('.'
 // for empty), and marks, each cell's candidates (bit d-1 for digit d; 0 when placed).
 void boardFields(Writer& out, const logic::Board& board);

@@ -122,16 +122,8 @@ std::optional<logic::Board> markedPosition(const Cells& values, const Marks& mar
     return logic::Board::fromMarks(values, kept);
 }
 
-void candidateList(Json& json, std::string_view name, const logic::Candidate* list, int count)
-{
-    json.key(name).open('[');
-    for (int i = 0; i < count; ++i) {
-        json.candidate(list[i].cell, list[i].digit);
-    }
-    json.close(']');
-}
-
 using sudoku::json::boardFields;
+using sudoku::json::candidateList;
 using sudoku::json::statusName;
 using sudoku::json::stepFields;
 
